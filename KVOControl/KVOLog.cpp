@@ -1,0 +1,170 @@
+#include "KVOLog.h"
+
+#include "KVOLogState.h"
+#include "KVOMemPool.h"
+#include "KVORingQueue.h"
+#include "DebugOutput.h"
+
+#include <chrono>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <thread>
+
+namespace kvolog {
+std::atomic<RingQueue*> g_logQueue{nullptr};
+std::atomic<int> g_inFlight{0};
+std::atomic<uint64_t> g_dropped{0};
+} // namespace kvolog
+
+using namespace kvolog;
+
+namespace {
+
+std::atomic<LogVariant> g_variant{LogVariant::Orvelle};
+std::atomic<int> g_levelFilter{KVO_LOG_INFO};
+
+// Set while this thread reports its own failed allocation, so that report cannot recurse.
+thread_local bool t_reportingAllocFailure = false;
+
+const char* LevelWord(LogVariant variant, int level)
+{
+    static constexpr const char* kOrvelle[] = {"[DEBUG]", "[INFO]", "[WARN]", "[ERROR]", "[FATAL]"};
+    static constexpr const char* kServer[] = {"[TRACE]", "[DEBUG]", "[INFO]", "[WARN]", "[ERROR]", "[FATAL]"};
+    if (variant == LogVariant::Orvelle)
+        return (level >= 0 && level <= 4) ? kOrvelle[level] : "";
+    return (level >= 1 && level <= 6) ? kServer[level - 1] : "";
+}
+
+char* PutDigits(char* p, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        p[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return p + width;
+}
+
+// Level word and "YYYY-MM-DD hh:mm:ss.mmm: ". The broken-down time is cached per second and
+// thread: localtime_r is the dearest step of a log call otherwise.
+int FormatPrefix(char (&out)[LOG_PREFIX_BUFFER], LogVariant variant, int level)
+{
+    thread_local time_t cachedSecond = -1;
+    thread_local std::tm cachedTm{};
+
+    const auto now = std::chrono::system_clock::now();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+    const time_t second = static_cast<time_t>(ms / 1000);
+    if (second != cachedSecond) {
+        localtime_r(&second, &cachedTm);
+        cachedSecond = second;
+    }
+
+    const char* word = LevelWord(variant, level);
+    const size_t wordLen = std::strlen(word);
+    std::memcpy(out, word, wordLen);
+    char* p = out + wordLen;
+    p = PutDigits(p, cachedTm.tm_year + 1900, 4);
+    *p++ = '-';
+    p = PutDigits(p, cachedTm.tm_mon + 1, 2);
+    *p++ = '-';
+    p = PutDigits(p, cachedTm.tm_mday, 2);
+    *p++ = ' ';
+    p = PutDigits(p, cachedTm.tm_hour, 2);
+    *p++ = ':';
+    p = PutDigits(p, cachedTm.tm_min, 2);
+    *p++ = ':';
+    p = PutDigits(p, cachedTm.tm_sec, 2);
+    *p++ = '.';
+    p = PutDigits(p, static_cast<int>(ms % 1000), 3);
+    *p++ = ':';
+    *p++ = ' ';
+    *p = '\0';
+    return static_cast<int>(p - out);
+}
+
+struct InFlight {
+    InFlight() { g_inFlight.fetch_add(1, std::memory_order_seq_cst); }
+    ~InFlight() { g_inFlight.fetch_sub(1, std::memory_order_seq_cst); }
+    InFlight(const InFlight&) = delete;
+    InFlight& operator=(const InFlight&) = delete;
+};
+
+} // namespace
+
+void SetLogVariant(LogVariant variant) { g_variant.store(variant); }
+LogVariant GetLogVariant() { return g_variant.load(); }
+void SetLogLevelFilter(int level) { g_levelFilter.store(level, std::memory_order_relaxed); }
+int GetLogLevelFilter() { return g_levelFilter.load(std::memory_order_relaxed); }
+uint64_t LogDroppedLineCount() { return g_dropped.load(); }
+
+void AttachLogQueue(RingQueue* queue) { g_logQueue.store(queue, std::memory_order_seq_cst); }
+
+void DetachLogQueue()
+{
+    // Closing the writer detaches the queue and waits until no WriteLog is half-way through.
+    CloseLogWriter();
+}
+
+int WriteLog(int level, const char* format, ...)
+{
+    // Counted before the queue is read: the closing side clears the queue first and then waits
+    // for this count to drop, so a call either sees no queue or is waited for.
+    InFlight inFlight;
+    RingQueue* queue = g_logQueue.load(std::memory_order_seq_cst);
+    if (!queue)
+        return 0;
+    const LogVariant variant = g_variant.load(std::memory_order_relaxed);
+
+    char prefix[LOG_PREFIX_BUFFER];
+    const int prefixLen = FormatPrefix(prefix, variant, level);
+
+    char message[LOG_MESSAGE_BUFFER];
+    va_list args;
+    va_start(args, format);
+    const int formatted = std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    if (formatted < 1)
+        return formatted;
+    const int messageLen = formatted > LOG_MESSAGE_MAX ? LOG_MESSAGE_MAX : formatted;
+
+    pMemNode node = nullptr;
+    if (Mem_Alloc(&node, LOG_NODE_SIZE, __FILE__) != 0) {
+        g_dropped.fetch_add(1, std::memory_order_relaxed);
+        if (variant == LogVariant::Server || t_reportingAllocFailure)
+            return 0;
+        // Report the failure once; if the pool is still exhausted the report itself is dropped
+        // instead of trying again without end.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        t_reportingAllocFailure = true;
+        WriteLog(KVO_LOG_ERROR, "WriteLog() call Mem_Alloc() failed");
+        t_reportingAllocFailure = false;
+        return 0;
+    }
+
+    char* p = node->data;
+    std::memcpy(p, prefix, static_cast<size_t>(prefixLen));
+    std::memcpy(p + prefixLen, message, static_cast<size_t>(messageLen));
+    p[prefixLen + messageLen] = '\r';
+    p[prefixLen + messageLen + 1] = '\n';
+    p[prefixLen + messageLen + 2] = '\0';
+    node->data_len = prefixLen + messageLen + 2;
+    node->stop_tag = 0;
+    if (node->data_len <= 0) {
+        Mem_Free(node, __FILE__, __func__, __LINE__);
+        WriteLog(KVO_LOG_ERROR, "WriteLog() pMemNode->data_len <= 0");
+        return 0;
+    }
+
+    platform::DebugOutput(std::string_view(node->data, static_cast<size_t>(node->data_len)));
+
+    if (variant == LogVariant::Orvelle && level < g_levelFilter.load(std::memory_order_relaxed)) {
+        if (Mem_Free(node, __FILE__, __func__, __LINE__) != 0)
+            WriteDirect("WriteLog() call Mem_Free() failed");
+        return 0;
+    }
+
+    EnRingQWait(queue, node);
+    return 0;
+}

@@ -1,0 +1,42 @@
+# Warnings, sanitizers and the helper that declares a subsystem library.
+
+add_library(orvelle_warnings INTERFACE)
+target_compile_options(orvelle_warnings INTERFACE -Wall -Wextra)
+if(ORVELLE_WERROR)
+  target_compile_options(orvelle_warnings INTERFACE -Werror)
+endif()
+
+if(ORVELLE_SANITIZE)
+  string(REPLACE " " "" _san "${ORVELLE_SANITIZE}")
+  add_compile_options(-fsanitize=${_san} -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=${_san})
+endif()
+
+# orvelle_library(<name> SOURCES ... [DEPS ...]) declares the static library of one folder.
+function(orvelle_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE orvelle_warnings)
+endfunction()
+
+# orvelle_test(<name> LABEL unit|e2e SOURCES ... DEPS ...) builds one GoogleTest program
+# and registers its cases with ctest under the given label.
+function(orvelle_test name)
+  cmake_parse_arguments(ARG "" "LABEL" "SOURCES;DEPS;ENV" ${ARGN})
+  if(NOT ARG_LABEL)
+    set(ARG_LABEL unit)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} orvelle_test_support GTest::gtest_main GTest::gmock orvelle_warnings)
+  set(_env "QT_QPA_PLATFORM=offscreen" ${ARG_ENV})
+  if(ORVELLE_SANITIZE)
+    list(APPEND _env "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
+                     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  endif()
+  gtest_discover_tests(${name}
+    PROPERTIES LABELS ${ARG_LABEL} ENVIRONMENT "${_env}" TIMEOUT 120
+    DISCOVERY_TIMEOUT 60
+    DISCOVERY_MODE PRE_TEST)
+endfunction()

@@ -1,0 +1,96 @@
+// Proves that a warm pool carries log lines without touching the heap, on the caller's side
+// and in the writer thread alike.
+
+#include "KVODataQueueMgr.h"
+#include "KVOLog.h"
+#include "KVOMemPool.h"
+#include "KVORingQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <new>
+#include <thread>
+
+namespace {
+std::atomic<bool> g_counting{false};
+std::atomic<long> g_allocations{0};
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    if (g_counting.load(std::memory_order_relaxed))
+        g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    if (g_counting.load(std::memory_order_relaxed))
+        g_allocations.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+// Counts bytes and lines without storing them, so the sink itself needs no memory.
+class CountingSink final : public ILogSink {
+public:
+    void SetSource(const char*, int) override {}
+    void Append(const char* data, size_t len) override
+    {
+        bytes += static_cast<long>(len);
+        if (len >= 2 && data[len - 2] == '\r' && data[len - 1] == '\n')
+            ++lines;
+    }
+    void Flush() override {}
+    std::atomic<long> bytes{0};
+    std::atomic<long> lines{0};
+};
+
+void WaitForLines(const CountingSink& sink, long n)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (sink.lines.load() < n && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+} // namespace
+
+TEST(LogAllocation, WarmPoolCarriesLinesWithoutHeapAllocation)
+{
+    ASSERT_EQ(Mem_CreatePool(), 0);
+    ASSERT_EQ(CreateDataQueueMgr(), 0);
+    SetLogLevelFilter(KVO_LOG_DEBUG);
+    CountingSink sink;
+    ASSERT_EQ(StartLogWriter(&sink), 0);
+
+    // Warm up: the burst fills the queue, so the pool creates every node the steady phase needs.
+    for (int i = 0; i < 1000; ++i)
+        WriteLog(KVO_LOG_INFO, "warm-up line %d of %s", i, "the pool");
+    WaitForLines(sink, 1000);
+    ASSERT_EQ(sink.lines.load(), 1000);
+
+    g_allocations = 0;
+    g_counting = true;
+    for (int i = 0; i < 1000; ++i)
+        WriteLog(KVO_LOG_INFO, "steady line %d of %s", i, "the pool");
+    WaitForLines(sink, 2000);
+    g_counting = false;
+
+    EXPECT_EQ(sink.lines.load(), 2000);
+    EXPECT_EQ(g_allocations.load(), 0);
+
+    CloseLogWriter();
+    DestroyDataQueueMgr();
+    Mem_DestroyPool();
+}
