@@ -19,6 +19,8 @@ std::atomic<bool> g_counting{false};
 std::atomic<long> g_allocations{0};
 } // namespace
 
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 void* operator new(std::size_t size)
 {
     if (g_counting.load(std::memory_order_relaxed))

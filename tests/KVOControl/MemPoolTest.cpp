@@ -121,9 +121,9 @@ TEST_F(MemPool, CreatingANodeIsReportedOnTheDebugChannel)
     g_debugText.clear();
     platform::SetDebugOutputTap(&CollectDebug);
     pMemNode node = nullptr;
-    ASSERT_EQ(Mem_Alloc(&node, 5000, __FILE__), MEM_OK);
+    ASSERT_EQ(Mem_Alloc(&node, 3000, __FILE__), MEM_OK);
     Mem_Free(node, __FILE__, __func__, __LINE__);
-    ASSERT_EQ(Mem_Alloc(&node, 5000, __FILE__), MEM_OK);  // reused: no report
+    ASSERT_EQ(Mem_Alloc(&node, 3000, __FILE__), MEM_OK);  // reused: no report
     Mem_Free(node, __FILE__, __func__, __LINE__);
     platform::SetDebugOutputTap(nullptr);
     EXPECT_EQ(g_debugText,

@@ -19,6 +19,7 @@ TEST_F(QueueStress, ManyProducersAndConsumersDeliverEveryNodeExactlyOnce)
     ASSERT_EQ(CreateRingQ(16, &q, 1), 0);
     std::vector<std::atomic<int>> seen(kProducers * kPerProducer);
     std::atomic<int> allocFailures{0};
+    std::atomic<int> stopped{0};
 
     std::vector<std::thread> consumers;
     for (int c = 0; c < kConsumers; ++c)
@@ -41,6 +42,7 @@ TEST_F(QueueStress, ManyProducersAndConsumersDeliverEveryNodeExactlyOnce)
                     Mem_Free(batch[i], __FILE__, __func__, __LINE__);
                 }
             }
+            ++stopped;
         });
 
     std::vector<std::thread> producers;
@@ -59,14 +61,21 @@ TEST_F(QueueStress, ManyProducersAndConsumersDeliverEveryNodeExactlyOnce)
         });
     for (auto& t : producers)
         t.join();
-    for (int c = 0; c < kConsumers; ++c) {
+    // One batch may carry two stop nodes to one consumer, so keep sending until all have ended.
+    while (stopped.load() < kConsumers) {
         pMemNode stop = nullptr;
         ASSERT_EQ(Mem_Alloc(&stop, 128, __FILE__), MEM_OK);
         stop->stop_tag = 1;
         EnRingQWait(q, stop);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     for (auto& t : consumers)
         t.join();
+    pMemNode leftover[16];
+    int left = 0;
+    DeRingQ(q, leftover, 16, &left);
+    for (int i = 0; i < left; ++i)
+        Mem_Free(leftover[i], __FILE__, __func__, __LINE__);
 
     EXPECT_EQ(allocFailures.load(), 0);
     for (size_t id = 0; id < seen.size(); ++id)

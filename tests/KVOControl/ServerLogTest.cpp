@@ -82,6 +82,7 @@ TEST_F(ServerLog, RollsOverOnceAThousandLinesFollowAnOversizedFile)
     EXPECT_EQ(ReadWholeFile(backup).substr(0, 3), "ooo");
 
     // The new current file takes the following lines.
+    AttachLogQueue(GetDataQueue(KVO_LOG_QUEUE));
     ASSERT_EQ(StartServerLogWriter(current.c_str(), backup.c_str()), 0);
     WriteLog(SRV_LOG_INFO, "after roll");
     CloseLogWriter();
