@@ -16,6 +16,7 @@ namespace kvolog {
 std::atomic<RingQueue*> g_logQueue{nullptr};
 std::atomic<int> g_inFlight{0};
 std::atomic<uint64_t> g_dropped{0};
+thread_local bool t_onWriterThread = false;
 } // namespace kvolog
 
 using namespace kvolog;
@@ -165,6 +166,13 @@ int WriteLog(int level, const char* format, ...)
         return 0;
     }
 
+    if (t_onWriterThread) {
+        if (EnRingQ(queue, node) != 0) {
+            Mem_Free(node, __FILE__, __func__, __LINE__);
+            g_dropped.fetch_add(1, std::memory_order_relaxed);
+        }
+        return 0;
+    }
     EnRingQWait(queue, node);
     return 0;
 }

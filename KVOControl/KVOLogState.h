@@ -13,6 +13,10 @@ extern std::atomic<RingQueue*> g_logQueue;
 extern std::atomic<int> g_inFlight;
 extern std::atomic<uint64_t> g_dropped;
 
+// Set on the writer thread: a line it logs itself must not wait for room in the queue that only
+// it empties.
+extern thread_local bool t_onWriterThread;
+
 // Writes a line straight to the sink, bypassing the queue (used when a node cannot go back).
 void WriteDirect(const char* text);
 

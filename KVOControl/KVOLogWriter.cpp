@@ -120,6 +120,7 @@ void WriteBatch(LogWriterContext* ctx, pMemNode* nodes, int count)
 
 void ThreadWriteLogFunc(LogWriterContext* ctx)
 {
+    t_onWriterThread = true;
     pMemNode nodes[LOG_BATCH];
     while (ctx->running.load(std::memory_order_acquire)) {
         int count = 0;
