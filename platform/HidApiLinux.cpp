@@ -1,0 +1,156 @@
+#include "HidApiLinux.h"
+
+#include <hidapi.h>
+#include <libudev.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <cwchar>
+#include <filesystem>
+
+namespace platform {
+namespace {
+
+std::string ToUtf8(const wchar_t* text)
+{
+    std::string out;
+    if (!text)
+        return out;
+    std::mbstate_t state{};
+    char buf[MB_LEN_MAX];
+    for (; *text; ++text) {
+        const size_t n = std::wcrtomb(buf, *text, &state);
+        if (n == static_cast<size_t>(-1))
+            out.push_back('?');
+        else
+            out.append(buf, n);
+    }
+    return out;
+}
+
+// Two hidapi handles on one node: hidapi keeps per-handle error text that a concurrent read and
+// write would both touch, so the reader and the writer each get their own handle.
+class HidrawDevice final : public IHidDevice {
+public:
+    HidrawDevice(hid_device* reader, hid_device* writer) : m_reader(reader), m_writer(writer) {}
+    ~HidrawDevice() override
+    {
+        hid_close(m_reader);
+        hid_close(m_writer);
+    }
+    HidrawDevice(const HidrawDevice&) = delete;
+    HidrawDevice& operator=(const HidrawDevice&) = delete;
+
+    int ReadReport(uint8_t* buffer, size_t capacity, int timeoutMs) override
+    {
+        const int n = hid_read_timeout(m_reader, buffer, capacity, timeoutMs);
+        if (n < 0)
+            m_lastError = errno ? errno : EIO;
+        return n;
+    }
+
+    int WriteReport(const uint8_t* data, size_t length) override
+    {
+        // hidraw sends exactly what it is given; the receiver expects whole output reports.
+        uint8_t report[64] = {};
+        const size_t full = std::max(length, kReceiverOutputReportLength);
+        if (full > sizeof report) {
+            m_lastError = EMSGSIZE;
+            return -1;
+        }
+        std::memcpy(report, data, length);
+        const int n = hid_write(m_writer, report, full);
+        if (n < 0)
+            m_lastError = errno ? errno : EIO;
+        return n;
+    }
+
+    size_t InputReportLength() const override { return kReceiverInputReportLength; }
+    size_t OutputReportLength() const override { return kReceiverOutputReportLength; }
+    int LastError() const override { return m_lastError; }
+
+private:
+    hid_device* m_reader;
+    hid_device* m_writer;
+    int m_lastError = 0;
+};
+
+} // namespace
+
+HidApiLinux::HidApiLinux() = default;
+
+HidApiLinux::~HidApiLinux()
+{
+    if (m_initialised)
+        hid_exit();
+}
+
+std::vector<HidInterfaceInfo> HidApiLinux::Enumerate(uint16_t vendorId)
+{
+    std::vector<HidInterfaceInfo> out;
+    std::lock_guard lock(m_mutex);
+    if (!m_initialised) {
+        if (hid_init() != 0)
+            return out;
+        m_initialised = true;
+    }
+    hid_device_info* list = hid_enumerate(vendorId, 0);
+    for (const hid_device_info* d = list; d; d = d->next) {
+        HidInterfaceInfo info;
+        info.vendorId = d->vendor_id;
+        info.productId = d->product_id;
+        info.usagePage = d->usage_page;
+        info.usage = d->usage;
+        info.path = d->path ? d->path : "";
+        info.product = ToUtf8(d->product_string);
+        info.manufacturer = ToUtf8(d->manufacturer_string);
+        out.push_back(std::move(info));
+    }
+    hid_free_enumeration(list);
+    return out;
+}
+
+std::unique_ptr<IHidDevice> HidApiLinux::Open(const std::string& path)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_initialised) {
+            if (hid_init() != 0)
+                return nullptr;
+            m_initialised = true;
+        }
+    }
+    hid_device* reader = hid_open_path(path.c_str());
+    if (!reader)
+        return nullptr;
+    hid_device* writer = hid_open_path(path.c_str());
+    if (!writer) {
+        hid_close(reader);
+        return nullptr;
+    }
+    return std::make_unique<HidrawDevice>(reader, writer);
+}
+
+std::string HidApiLinux::ContainerId(const std::string& path)
+{
+    const std::string sysname = std::filesystem::path(path).filename().string();
+    if (sysname.empty())
+        return {};
+    udev* ctx = udev_new();
+    if (!ctx)
+        return {};
+    std::string id;
+    if (udev_device* dev = udev_device_new_from_subsystem_sysname(ctx, "hidraw", sysname.c_str())) {
+        // The parent is owned by the child; only the child is unreferenced.
+        if (udev_device* usb = udev_device_get_parent_with_subsystem_devtype(dev, "usb", "usb_device")) {
+            if (const char* sys = udev_device_get_syspath(usb))
+                id = sys;
+        }
+        udev_device_unref(dev);
+    }
+    udev_unref(ctx);
+    return id;
+}
+
+} // namespace platform

@@ -1,0 +1,27 @@
+#pragma once
+// Real HID interfaces through hidapi's hidraw backend; container ids through libudev.
+
+#include "IHidApi.h"
+
+#include <mutex>
+
+namespace platform {
+
+class HidApiLinux final : public IHidApi {
+public:
+    HidApiLinux();
+    ~HidApiLinux() override;
+    HidApiLinux(const HidApiLinux&) = delete;
+    HidApiLinux& operator=(const HidApiLinux&) = delete;
+
+    std::vector<HidInterfaceInfo> Enumerate(uint16_t vendorId) override;
+    std::unique_ptr<IHidDevice> Open(const std::string& path) override;
+    // The sysfs path of the USB device (subsystem usb, devtype usb_device) above the hidraw node.
+    std::string ContainerId(const std::string& path) override;
+
+private:
+    std::mutex m_mutex;  // hidapi's enumeration is not safe to run from two threads at once
+    bool m_initialised = false;
+};
+
+} // namespace platform

@@ -1,0 +1,59 @@
+#include "SystemHidApi.h"
+
+#include "UdevMonitor.h"
+
+#include <atomic>
+
+namespace platform {
+
+SystemHidApi::SystemHidApi(std::unique_ptr<VirtualReceiver> virtualReceiver) : m_virtual(std::move(virtualReceiver)) {}
+
+std::vector<HidInterfaceInfo> SystemHidApi::Enumerate(uint16_t vendorId)
+{
+    std::vector<HidInterfaceInfo> list = m_hidraw.Enumerate(vendorId);
+    if (m_virtual && (vendorId == 0 || vendorId == kVirtualReceiverVendorId) && m_virtual->IsListening())
+        list.push_back(m_virtual->Info());
+    return list;
+}
+
+std::unique_ptr<IHidDevice> SystemHidApi::Open(const std::string& path)
+{
+    if (IsVirtual(path))
+        return m_virtual->Open();
+    return m_hidraw.Open(path);
+}
+
+std::string SystemHidApi::ContainerId(const std::string& path)
+{
+    // The virtual receiver is a device of its own.
+    if (IsVirtual(path))
+        return path;
+    return m_hidraw.ContainerId(path);
+}
+
+namespace {
+
+IHidApi& SystemApi()
+{
+    static SystemHidApi api(VirtualReceiver::FromEnvironment());
+    return api;
+}
+
+std::atomic<IHidApi*> g_override{nullptr};
+
+} // namespace
+
+IHidApi& HidApi()
+{
+    IHidApi* api = g_override.load(std::memory_order_acquire);
+    return api ? *api : SystemApi();
+}
+
+void SetHidApi(IHidApi* api) { g_override.store(api, std::memory_order_release); }
+
+std::unique_ptr<IHidMonitor> CreateHidMonitor(IHidApi& api, uint16_t vendorId)
+{
+    return std::make_unique<UdevMonitor>(api, vendorId);
+}
+
+} // namespace platform

@@ -1,0 +1,40 @@
+#pragma once
+// A receiver without hardware: while a server accepts connections on a Unix socket, it is listed
+// as one vendor-defined HID interface; opening it connects to the socket, input reports come
+// from the server and output reports go to it (framing in VirtualReceiverFraming.h).
+// Set ORVELLE_VIRTUAL_RECEIVER=<socket path> (and optionally ORVELLE_VIRTUAL_PRODUCT) to use it.
+
+#include "IHidApi.h"
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+constexpr uint16_t kVirtualReceiverVendorId = 0x25A7;
+constexpr uint16_t kVirtualReceiverUsagePage = 0xFF01;
+constexpr uint16_t kVirtualReceiverDefaultProduct = 0x0178;
+constexpr const char* kVirtualPathPrefix = "virtual:";
+
+class VirtualReceiver {
+public:
+    VirtualReceiver(std::string socketPath, uint16_t productId);
+
+    // The receiver the environment asks for, or nullptr when ORVELLE_VIRTUAL_RECEIVER is unset.
+    // An ORVELLE_VIRTUAL_PRODUCT that is not a number up to 0xFFFF leaves the default product.
+    static std::unique_ptr<VirtualReceiver> FromEnvironment();
+
+    // True while a stream server listens on the socket path.
+    bool IsListening() const;
+    HidInterfaceInfo Info() const;
+    const std::string& Path() const { return m_path; }
+    // Connects to the server; nullptr when nobody accepts.
+    std::unique_ptr<IHidDevice> Open() const;
+
+private:
+    std::string m_socketPath;
+    std::string m_path;
+    uint16_t m_productId;
+};
+
+} // namespace platform
