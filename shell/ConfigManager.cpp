@@ -1,0 +1,436 @@
+#include "ConfigManager.h"
+
+#include "IniFile.h"
+#include "KVOLog.h"
+
+#include "IniText.h"
+
+#include <filesystem>
+#include <system_error>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+constexpr size_t kFunctionCount = 6;
+constexpr int kLargeScreenWidth = 2700;
+
+size_t Index(auto key) { return static_cast<size_t>(key); }
+size_t SlotIndex(int slot) { return slot == kSlotPresenter ? 0 : 1; }
+
+std::string ExecutableFolder()
+{
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec)
+        return exe.parent_path().string();
+    return std::filesystem::current_path(ec).string();
+}
+
+// The function list is six characters wide; a shorter hand-edited value would otherwise make
+// callers read past its end.
+std::string KeepSixCharacters(std::string value)
+{
+    value.resize(kFunctionCount, '0');
+    return value;
+}
+
+bool IsFunctionList(ConfigText key) { return key == ConfigText::SelValue || key == ConfigText::IsUsed; }
+
+int DigitAt(const std::string& list, int position)
+{
+    if (position < 0 || static_cast<size_t>(position) >= list.size())
+        return 0;
+    return list[static_cast<size_t>(position)] - '0';
+}
+
+} // namespace
+
+CConfigManager& CConfigManager::GetInstance()
+{
+    // Created on first use; the language guarantees one thread does it while others wait.
+    static CConfigManager instance;
+    return instance;
+}
+
+CConfigManager::CConfigManager() : m_installFolder(ExecutableFolder())
+{
+    for (size_t i = 0; i < m_ints.size(); ++i)
+        m_ints[i] = KeyInfo(static_cast<ConfigInt>(i)).def;
+    for (size_t i = 0; i < m_reals.size(); ++i)
+        m_reals[i] = KeyInfo(static_cast<ConfigReal>(i)).def;
+    for (size_t i = 0; i < m_texts.size(); ++i)
+        m_texts[i] = KeyInfo(static_cast<ConfigText>(i)).def;
+    for (size_t i = 0; i < m_slotInts.size(); ++i)
+        m_slotInts[i].fill(KeyInfo(static_cast<ConfigSlotInt>(i)).def);
+    for (size_t i = 0; i < m_slotTexts.size(); ++i)
+        m_slotTexts[i].fill(KeyInfo(static_cast<ConfigSlotText>(i)).def);
+}
+
+void CConfigManager::SetInstallFolder(const std::string& folder)
+{
+    std::lock_guard lock(m_lock);
+    m_installFolder = folder;
+}
+
+std::string CConfigManager::GetInstallFolder() const
+{
+    std::lock_guard lock(m_lock);
+    return m_installFolder;
+}
+
+std::string CConfigManager::GetConfigPath() const
+{
+    std::lock_guard lock(m_lock);
+    return m_configPath;
+}
+
+void CConfigManager::SetScreens(const platform::IScreens* screens)
+{
+    std::lock_guard lock(m_lock);
+    m_screens = screens;
+}
+
+int CConfigManager::Persist(const char* section, const std::string& key, const std::string& value) const
+{
+    return CIniFile::WriteString(section, key, value, GetConfigPath());
+}
+
+int CConfigManager::FirstRunDefaults()
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_configPath = (std::filesystem::path(m_installFolder) / "config.ini").string();
+    }
+    if (GetInt(ConfigInt::NewVersion) != 1) {
+        SetText(ConfigText::IsUsed, "111110", true);
+        SetText(ConfigText::MouseIsUsed, "111110", true);
+        SetInt(ConfigInt::NewVersion, 1, true);
+    }
+    if (GetText(ConfigText::MouseSelValue).empty()) {
+        SetText(ConfigText::SelValue, "123456", true);
+        SetText(ConfigText::IsUsed, "111110", true);
+        SetText(ConfigText::MouseSelValue, "123456", true);
+        SetText(ConfigText::MouseIsUsed, "111110", true);
+    }
+    const int dpi = CIniFile::ReadInt("FunSet_Set", "MouseDPI", GetConfigPath(), KeyInfo(ConfigInt::MouseDPI).def);
+    SetInt(ConfigInt::MouseDPI, dpi, false);
+    WriteLog(KVO_LOG_INFO, "CConfigManager::FirstRunDefaults %s MouseDPI:%d", GetConfigPath().c_str(), dpi);
+    return dpi;
+}
+
+void CConfigManager::LoadAll()
+{
+    const std::string file = GetConfigPath();
+    auto loadInt = [&](ConfigInt key) {
+        const auto& info = KeyInfo(key);
+        SetInt(key, CIniFile::ReadInt(info.section, info.key, file, info.def), false);
+    };
+    auto loadReal = [&](ConfigReal key) {
+        const auto& info = KeyInfo(key);
+        SetReal(key, CIniFile::ReadFloat(info.section, info.key, file, info.def), false);
+    };
+    auto loadText = [&](ConfigText key) {
+        const auto& info = KeyInfo(key);
+        std::string value;
+        CIniFile::ReadString(info.section, info.key, info.def, value, file);
+        SetText(key, value, false);
+    };
+    auto loadSlot = [&](int slot, auto... keys) {
+        auto loadOne = [&](auto key) {
+            const auto& info = KeyInfo(key);
+            const std::string name = SlotKeyName(info.key, slot);
+            if constexpr (std::is_same_v<decltype(key), ConfigSlotInt>) {
+                SetSlotInt(key, slot, CIniFile::ReadInt(info.section, name, file, info.def), false);
+            } else {
+                std::string value;
+                CIniFile::ReadString(info.section, name, info.def, value, file);
+                SetSlotText(key, slot, value, false);
+            }
+        };
+        (loadOne(keys), ...);
+    };
+
+    loadText(ConfigText::SelValue);
+    loadText(ConfigText::IsUsed);
+    LoadMonitorLayout();
+    loadReal(ConfigReal::SearchlightBorderRound);
+    loadReal(ConfigReal::SearchlightAspectRatio);
+    loadInt(ConfigInt::SearchlightAlphaVal);
+    loadInt(ConfigInt::SearchlightShowMouse);
+    loadInt(ConfigInt::SearchlightSaveStatu);
+    SetSpotlightSize(StartingLensSize());
+    loadReal(ConfigReal::ZoomBorderRound);
+    loadReal(ConfigReal::ZoomAspectRatio);
+    loadInt(ConfigInt::ZoomAlphaVal);
+    loadInt(ConfigInt::ZoomShowMouse);
+    loadInt(ConfigInt::ZoomSaveStatu);
+    loadReal(ConfigReal::ZoomMom);
+    ResetLaserDot();
+    loadInt(ConfigInt::DigitalLaserColor);
+    loadInt(ConfigInt::DigitalLaserSaveStatu);
+    SetZoomLensSize(StartingLensSize());
+    SetInt(ConfigInt::LineSize,
+           static_cast<int>(CIniFile::ReadFloat("FunSet_Postil", "LineSize", file, 6.0f)), false);
+    loadInt(ConfigInt::LineColor);
+    SetInt(ConfigInt::IsControlSpeed,
+           CIniFile::ReadInt("FunSet_Postil", "IsControlSpeed", file, 0) != 0 ? 1 : 0, false);
+    loadInt(ConfigInt::MovementSpeed);
+    loadInt(ConfigInt::CursorSpeedAdaptiveModel);
+    loadInt(ConfigInt::MouseDPI);
+    loadInt(ConfigInt::ShockIntensity);
+    loadSlot(kSlotPresenter, ConfigSlotInt::Key, ConfigSlotText::WebUrl, ConfigSlotInt::KeybordValue1,
+             ConfigSlotInt::KeybordValue2);
+    loadSlot(kSlotMouse, ConfigSlotInt::Key, ConfigSlotText::WebUrl, ConfigSlotInt::KeybordValue1,
+             ConfigSlotInt::KeybordValue2);
+    SetRuntime(Runtime::CustomActionLatch, 0);
+    SetRuntime(Runtime::SlideShowStarted, 0);
+    SetRuntime(Runtime::RecordingShortcut, 0);
+    loadInt(ConfigInt::LogLevel);
+    loadInt(ConfigInt::LogDeleteDay);
+    loadInt(ConfigInt::HotKey);
+    loadSlot(kSlotPresenter, ConfigSlotInt::SelectType, ConfigSlotInt::SelectIndex);
+    loadSlot(kSlotMouse, ConfigSlotInt::SelectType, ConfigSlotInt::SelectIndex);
+}
+
+void CConfigManager::LoadMonitorLayout()
+{
+    std::lock_guard lock(m_lock);
+    const auto monitors = m_screens != nullptr ? m_screens->Monitors() : std::vector<platform::ScreenRect>();
+    m_monitorCount = static_cast<int>(monitors.size());
+    if (monitors.empty()) {
+        WriteLog(KVO_LOG_ERROR, "CConfigManager::LoadAll no monitor known");
+        m_largeScreen = false;
+        m_firstMonitorHeight = 0;
+        return;
+    }
+    const auto& presentation = monitors.size() >= 2 ? monitors.back() : monitors.front();
+    m_largeScreen = presentation.width > kLargeScreenWidth;
+    m_firstMonitorHeight = monitors.front().height;
+    WriteLog(KVO_LOG_INFO, "CConfigManager::LoadAll monitors:%d presentation width:%d first height:%d",
+             m_monitorCount, presentation.width, m_firstMonitorHeight);
+}
+
+CConfigManager::Size CConfigManager::StartingLensSize() const
+{
+    std::lock_guard lock(m_lock);
+    if (m_largeScreen)
+        return {1280, 540};
+    const int width = m_firstMonitorHeight / 2;
+    return {width, width * 65 / 100};
+}
+
+void CConfigManager::ResetLaserDot()
+{
+    std::lock_guard lock(m_lock);
+    m_laserDotSize = m_largeScreen ? Size{56, 56} : Size{28, 28};
+    m_laserScale = m_largeScreen ? 2 : 1;
+}
+
+int CConfigManager::RestoreDefaults()
+{
+    const std::filesystem::path folder(GetInstallFolder());
+    const std::string source = (folder / "InitConfig.ini").string();
+    std::string config = GetConfigPath();
+    if (config.empty())
+        config = (folder / "config.ini").string();
+
+    std::string content;
+    switch (CIniFile::ReadWholeFile(source, content)) {
+    case CIniFile::ReadResult::Ok:
+        if (CIniFile::ReplaceFile(config, content) == 0)
+            WriteLog(KVO_LOG_INFO, "CConfigManager::RestoreDefaults %s copied to %s", source.c_str(), config.c_str());
+        else
+            WriteLog(KVO_LOG_ERROR, "CConfigManager::RestoreDefaults copying %s failed, %s kept", source.c_str(),
+                     config.c_str());
+        break;
+    case CIniFile::ReadResult::Missing:
+        WriteLog(KVO_LOG_WARN, "CConfigManager::RestoreDefaults %s missing, %s kept", source.c_str(), config.c_str());
+        break;
+    case CIniFile::ReadResult::Failed:
+        WriteLog(KVO_LOG_ERROR, "CConfigManager::RestoreDefaults cannot read %s, %s kept", source.c_str(),
+                 config.c_str());
+        break;
+    }
+    CIniFile::WriteInt(KeyInfo(ConfigInt::IsFirstRun).section, KeyInfo(ConfigInt::IsFirstRun).key, 0, config);
+    return 1;
+}
+
+int CConfigManager::GetInt(ConfigInt key) const
+{
+    const auto& info = KeyInfo(key);
+    if (!info.cached)
+        return CIniFile::ReadInt(info.section, info.key, GetConfigPath(), info.def);
+    std::lock_guard lock(m_lock);
+    return m_ints[Index(key)];
+}
+
+int CConfigManager::SetInt(ConfigInt key, int value, bool persist)
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_ints[Index(key)] = value;
+    }
+    const auto& info = KeyInfo(key);
+    return persist ? Persist(info.section, info.key, CIniText::FormatInt(value)) : 0;
+}
+
+float CConfigManager::GetReal(ConfigReal key) const
+{
+    std::lock_guard lock(m_lock);
+    return m_reals[Index(key)];
+}
+
+int CConfigManager::SetReal(ConfigReal key, float value, bool persist)
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_reals[Index(key)] = value;
+    }
+    const auto& info = KeyInfo(key);
+    return persist ? Persist(info.section, info.key, CIniText::FormatReal(value)) : 0;
+}
+
+std::string CConfigManager::GetText(ConfigText key) const
+{
+    const auto& info = KeyInfo(key);
+    if (!info.cached) {
+        std::string value;
+        CIniFile::ReadString(info.section, info.key, info.def, value, GetConfigPath());
+        return value;
+    }
+    std::lock_guard lock(m_lock);
+    return m_texts[Index(key)];
+}
+
+int CConfigManager::SetText(ConfigText key, const std::string& value, bool persist)
+{
+    const std::string kept = IsFunctionList(key) ? KeepSixCharacters(value) : value;
+    {
+        std::lock_guard lock(m_lock);
+        m_texts[Index(key)] = kept;
+    }
+    return persist ? Persist(KeyInfo(key).section, KeyInfo(key).key, kept) : 0;
+}
+
+int CConfigManager::GetSlotInt(ConfigSlotInt key, int slot) const
+{
+    std::lock_guard lock(m_lock);
+    return m_slotInts[Index(key)][SlotIndex(slot)];
+}
+
+int CConfigManager::SetSlotInt(ConfigSlotInt key, int slot, int value, bool persist)
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_slotInts[Index(key)][SlotIndex(slot)] = value;
+    }
+    const auto& info = KeyInfo(key);
+    return persist ? Persist(info.section, SlotKeyName(info.key, slot), CIniText::FormatInt(value)) : 0;
+}
+
+std::string CConfigManager::GetSlotText(ConfigSlotText key, int slot) const
+{
+    std::lock_guard lock(m_lock);
+    return m_slotTexts[Index(key)][SlotIndex(slot)];
+}
+
+int CConfigManager::SetSlotText(ConfigSlotText key, int slot, const std::string& value, bool persist)
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_slotTexts[Index(key)][SlotIndex(slot)] = value;
+    }
+    const auto& info = KeyInfo(key);
+    return persist ? Persist(info.section, SlotKeyName(info.key, slot), value) : 0;
+}
+
+std::string CConfigManager::GetImageUrl(int slot, int index) const
+{
+    std::string value;
+    CIniFile::ReadString(kCustomKeySection, ImageUrlKeyName(index, slot), "", value, GetConfigPath());
+    return value;
+}
+
+int CConfigManager::SetImageUrl(int slot, int index, const std::string& value, bool persist)
+{
+    return persist ? Persist(kCustomKeySection, ImageUrlKeyName(index, slot), value) : 0;
+}
+
+int CConfigManager::GetFunctionAt(int position) const
+{
+    std::lock_guard lock(m_lock);
+    return DigitAt(m_texts[Index(ConfigText::SelValue)], position);
+}
+
+int CConfigManager::GetFunctionUsedAt(int position) const
+{
+    std::lock_guard lock(m_lock);
+    return DigitAt(m_texts[Index(ConfigText::IsUsed)], position);
+}
+
+CConfigManager::Size CConfigManager::GetSpotlightSize() const
+{
+    std::lock_guard lock(m_lock);
+    return m_spotlightSize;
+}
+
+void CConfigManager::SetSpotlightSize(Size size)
+{
+    std::lock_guard lock(m_lock);
+    m_spotlightSize = size;
+}
+
+CConfigManager::Size CConfigManager::GetZoomLensSize() const
+{
+    std::lock_guard lock(m_lock);
+    return m_zoomLensSize;
+}
+
+void CConfigManager::SetZoomLensSize(Size size)
+{
+    std::lock_guard lock(m_lock);
+    m_zoomLensSize = size;
+}
+
+CConfigManager::Size CConfigManager::GetLaserDotSize() const
+{
+    std::lock_guard lock(m_lock);
+    return m_laserDotSize;
+}
+
+void CConfigManager::SetLaserDotSize(Size size)
+{
+    std::lock_guard lock(m_lock);
+    m_laserDotSize = size;
+}
+
+int CConfigManager::GetLaserScale() const
+{
+    std::lock_guard lock(m_lock);
+    return m_laserScale;
+}
+
+bool CConfigManager::IsLargeScreen() const
+{
+    std::lock_guard lock(m_lock);
+    return m_largeScreen;
+}
+
+int CConfigManager::GetMonitorCount() const
+{
+    std::lock_guard lock(m_lock);
+    return m_monitorCount;
+}
+
+int CConfigManager::GetRuntime(Runtime what) const
+{
+    std::lock_guard lock(m_lock);
+    return m_runtime[Index(what)];
+}
+
+void CConfigManager::SetRuntime(Runtime what, int value)
+{
+    std::lock_guard lock(m_lock);
+    m_runtime[Index(what)] = value;
+}

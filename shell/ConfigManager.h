@@ -1,0 +1,122 @@
+#pragma once
+// The settings object: the in-memory value of every configuration key the program reads, the
+// sizes derived from the monitor layout, and run-time state that other parts keep here. One
+// process-wide instance (GetInstance); tests may make their own. Every access takes the lock.
+// A setter stores the value and, when `persist` is set, writes that one key to config.ini at once;
+// it returns the write's result (0, or -1 when the file could not be written; the new value stays
+// in memory either way).
+
+#include "ConfigKeys.h"
+#include "IScreens.h"
+
+#include <array>
+#include <mutex>
+#include <string>
+
+class CConfigManager {
+public:
+    static CConfigManager& GetInstance();
+
+    CConfigManager();
+    CConfigManager(const CConfigManager&) = delete;
+    CConfigManager& operator=(const CConfigManager&) = delete;
+
+    // The folder of config.ini and InitConfig.ini. Defaults to the executable's folder.
+    void SetInstallFolder(const std::string& folder);
+    std::string GetInstallFolder() const;
+    // Empty until FirstRunDefaults has run.
+    std::string GetConfigPath() const;
+    // The monitor layout used by LoadAll. The caller keeps it alive.
+    void SetScreens(const platform::IScreens* screens);
+
+    // Sets the config.ini path in the install folder, writes the function-list defaults when the
+    // file lacks them, and returns MouseDPI, the sensitivity value.
+    int FirstRunDefaults();
+    // Reads every cached key and computes the derived sizes. Writes nothing.
+    void LoadAll();
+    // Copies InitConfig.ini over config.ini (when it exists) and writes IsFirstRun = 0. The caller
+    // then runs FirstRunDefaults and LoadAll again. Always 1.
+    int RestoreDefaults();
+
+    int GetInt(ConfigInt key) const;
+    int SetInt(ConfigInt key, int value, bool persist);
+    float GetReal(ConfigReal key) const;
+    int SetReal(ConfigReal key, float value, bool persist);
+    std::string GetText(ConfigText key) const;
+    int SetText(ConfigText key, const std::string& value, bool persist);
+    int GetSlotInt(ConfigSlotInt key, int slot) const;
+    int SetSlotInt(ConfigSlotInt key, int slot, int value, bool persist);
+    std::string GetSlotText(ConfigSlotText key, int slot) const;
+    int SetSlotText(ConfigSlotText key, int slot, const std::string& value, bool persist);
+    // CustomKey "Image%dUrl": read from the file on every call.
+    std::string GetImageUrl(int slot, int index) const;
+    int SetImageUrl(int slot, int index, const std::string& value, bool persist);
+
+    // The sensitivity value sent to the device: MouseDPI.
+    int GetSensitivity() const { return GetInt(ConfigInt::MouseDPI); }
+
+    // The function list: SelValue and IsUsed are kept as six characters; a position's digit is
+    // the character minus '0'. Positions outside 0..5 read as 0.
+    int GetFunctionAt(int position) const;
+    int GetFunctionUsedAt(int position) const;
+
+    // Sizes derived from the monitor layout at load; the effects change them in memory only.
+    struct Size {
+        int width = 0;
+        int height = 0;
+        bool operator==(const Size&) const = default;
+    };
+    Size GetSpotlightSize() const;
+    void SetSpotlightSize(Size size);
+    Size GetZoomLensSize() const;
+    void SetZoomLensSize(Size size);
+    Size GetLaserDotSize() const;
+    void SetLaserDotSize(Size size);
+    int GetLaserScale() const;
+    // The first monitor, or the last of two or more, is wider than 2700 pixels.
+    bool IsLargeScreen() const;
+    int GetMonitorCount() const;
+
+    enum class Runtime {
+        CurrentPage,        // index of the settings page shown
+        DeviceKind,         // device type of the connected device
+        DeviceMode,         // the device's model bit
+        DialogOpen,         // the restore (or another modal settings) dialog is open
+        CustomActionLatch,  // a once-per-hold custom action ran; cleared at key release
+        SlideShowStarted,   // the slide-show toggle ran during this hold
+        RecordingShortcut,  // the shortcut field waits for keys
+        SettingsWindowHeld, // a settings page holds an effect preview: do not hide the window
+        HookSuppression,    // non-zero: the Fun+Up flag is not passed to the keyboard hook
+        Count
+    };
+    int GetRuntime(Runtime what) const;
+    void SetRuntime(Runtime what, int value);
+
+private:
+    int Persist(const char* section, const std::string& key, const std::string& value) const;
+    void LoadMonitorLayout();
+    // Spotlight and magnifier lens start alike: 1280 x 540 on a large screen, else half the first
+    // monitor's height by 0.65 of that.
+    Size StartingLensSize() const;
+    void ResetLaserDot();
+
+    mutable std::mutex m_lock;
+    std::string m_installFolder;
+    std::string m_configPath;
+    const platform::IScreens* m_screens = nullptr;
+
+    std::array<int, static_cast<size_t>(ConfigInt::Count)> m_ints{};
+    std::array<float, static_cast<size_t>(ConfigReal::Count)> m_reals{};
+    std::array<std::string, static_cast<size_t>(ConfigText::Count)> m_texts;
+    std::array<std::array<int, 2>, static_cast<size_t>(ConfigSlotInt::Count)> m_slotInts{};
+    std::array<std::array<std::string, 2>, static_cast<size_t>(ConfigSlotText::Count)> m_slotTexts;
+    std::array<int, static_cast<size_t>(Runtime::Count)> m_runtime{};
+
+    Size m_spotlightSize;
+    Size m_zoomLensSize;
+    Size m_laserDotSize;
+    int m_laserScale = 1;
+    bool m_largeScreen = false;
+    int m_monitorCount = 0;
+    int m_firstMonitorHeight = 0;
+};
