@@ -107,8 +107,9 @@ bool HasLineBreakOrNul(std::string_view text) { return text.find_first_of(std::s
 
 bool IsWritableKey(std::string_view key)
 {
+    // A key line must not read as a comment, nor start like a section header.
     return !key.empty() && key.find_first_of(" =") == std::string_view::npos && !HasLineBreakOrNul(key) &&
-           !IsComment(key);
+           !IsComment(key) && !key.starts_with('[');
 }
 
 } // namespace

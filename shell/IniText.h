@@ -25,7 +25,7 @@ public:
     // goes right under the section header as "key = value"; a missing section is appended as
     // "\n[section]\nkey = value\n". Every other byte stays as it was. False, with `text` unchanged,
     // when the result could not be read back: empty or spaced keys, keys with "=" or that would read
-    // as a comment, line breaks or NUL in any part, or a line over the limit.
+    // as a comment or a header, line breaks or NUL in any part, or a line over the limit.
     static bool Set(std::string& text, std::string_view section, std::string_view key, std::string_view value);
 
     // Numbers as the file holds them: integers "%d", reals "%f"; both read back by a decimal

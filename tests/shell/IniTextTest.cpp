@@ -126,7 +126,7 @@ TEST(IniText, WriterRefusesWhatCouldNotBeReadBack)
     const std::string original = "[S]\nk = 1\n";
     for (auto [section, key, value] : std::initializer_list<std::tuple<std::string, std::string, std::string>>{
              {"S", "k", "two\nlines"}, {"S", "k", "cr\r"}, {"S", "a=b", "1"}, {"S", "a b", "1"}, {"S", "", "1"},
-             {"S", "#k", "1"}, {"S", "//k", "1"}, {"", "k", "1"}, {"S\n", "k", "1"},
+             {"S", "#k", "1"}, {"S", "//k", "1"}, {"S", "[S]k", "1"}, {"", "k", "1"}, {"S\n", "k", "1"},
              {"S", "k", std::string(kMaxIniLine, 'z')}, {"S", "new", std::string(kMaxIniLine, 'z')}}) {
         std::string text = original;
         EXPECT_FALSE(CIniText::Set(text, section, key, value)) << key << " / " << value.size();
