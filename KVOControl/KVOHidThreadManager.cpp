@@ -1,0 +1,361 @@
+#include "KVOHidThreadManager.h"
+
+#include "Clock.h"
+#include "KVOFrameHeader.h"
+#include "KVOLog.h"
+#include "KVOMemPool.h"
+#include "KVOPhysicalDeviceTracker.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <set>
+#include <thread>
+#include <vector>
+
+const KVOProductEntry g_KVOProducts[KVO_PRODUCT_COUNT] = {
+    {0x0178, KVO_PRESENTER, "InitHidManager Successful Presenter"},
+    {0x0180, KVO_WIRLESS_MOUSE, "InitHidManager Successful Wirless Mouse"},
+    {0x0181, KVO_WIRED_MOUSE, "InitHidManager Successful Wired Mouse"},
+    {0x0186, KVO_PRESENTER, "InitHidManager Successful Presenter"},
+};
+
+KVOHidDeviceSlot g_commandhid;
+std::atomic<bool> g_bLinkRunning{false};
+
+namespace {
+
+std::atomic<IKVODeviceState*> g_deviceState{nullptr};
+std::atomic<bool> g_latencyAlert{false};
+std::atomic<double> g_latencyThresholdMs{500.0};
+
+std::atomic<bool> g_hidThreadsStop{false};
+std::thread g_sendThread;
+std::thread g_recvThread;
+
+bool Running() { return g_bLinkRunning && !g_hidThreadsStop; }
+
+// Opens the first interface of `productId` with the vendor-defined usage; null when none opens.
+std::shared_ptr<KVOHidDevice> OpenProduct(platform::IHidApi& api, uint16_t productId)
+{
+    // One entry per usage pair and path: the usage may match on any entry of a path.
+    std::vector<std::string> candidates;
+    for (const platform::HidInterfaceInfo& info : api.Enumerate(KVO_VENDOR_ID)) {
+        if (info.vendorId != KVO_VENDOR_ID || info.productId != productId)
+            continue;
+        if (info.usagePage != KVO_USAGE_PAGE || info.usage != KVO_USAGE)
+            continue;
+        if (std::find(candidates.begin(), candidates.end(), info.path) == candidates.end())
+            candidates.push_back(info.path);
+    }
+    if (candidates.empty())
+        return nullptr;
+    // The first matching interface decides; if it cannot be opened the product is not found.
+    std::unique_ptr<platform::IHidDevice> device = api.Open(candidates.front());
+    if (!device)
+        return nullptr;
+    auto record = std::make_shared<KVOHidDevice>();
+    record->outputReportLength = static_cast<int>(device->OutputReportLength());
+    record->inputReportLength = static_cast<int>(device->InputReportLength());
+    record->path = candidates.front();
+    record->device = std::move(device);
+    return record;
+}
+
+} // namespace
+
+std::shared_ptr<KVOHidDevice> KVOHidDeviceSlot::Get() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_device;
+}
+
+void KVOHidDeviceSlot::Set(std::shared_ptr<KVOHidDevice> device)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_device = std::move(device);
+    }
+    m_changed.notify_all();
+}
+
+void KVOHidDeviceSlot::Clear() { Set(nullptr); }
+
+void KVOHidDeviceSlot::ClearIf(const KVOHidDevice* expected)
+{
+    std::shared_ptr<KVOHidDevice> dropped;
+    std::lock_guard lock(m_mutex);
+    if (m_device.get() == expected)
+        dropped = std::move(m_device);
+}
+
+bool KVOHidDeviceSlot::IsOpen() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_device != nullptr;
+}
+
+bool KVOHidDeviceSlot::WaitOpen(int timeoutMs)
+{
+    std::unique_lock lock(m_mutex);
+    const uint64_t wakes = m_wakes;
+    m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_device || m_wakes != wakes; });
+    return m_device != nullptr;
+}
+
+void KVOHidDeviceSlot::Wake()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_wakes;
+    }
+    m_changed.notify_all();
+}
+
+void SetKVODeviceState(IKVODeviceState* state) { g_deviceState.store(state); }
+
+void SetKVODataLatencyAlert(bool enabled, double thresholdMs)
+{
+    g_latencyThresholdMs = thresholdMs;
+    g_latencyAlert = enabled;
+}
+
+bool KVOIsListedProduct(uint16_t productId)
+{
+    return std::any_of(std::begin(g_KVOProducts), std::end(g_KVOProducts),
+                       [&](const KVOProductEntry& e) { return e.productId == productId; });
+}
+
+int InitHidManager()
+{
+    platform::IHidApi& api = platform::HidApi();
+    for (const KVOProductEntry& entry : g_KVOProducts) {
+        std::shared_ptr<KVOHidDevice> record = OpenProduct(api, entry.productId);
+        if (!record)
+            continue;
+        record->deviceType = entry.deviceType;
+        g_commandhid.Set(std::move(record));
+        if (IKVODeviceState* state = g_deviceState.load())
+            state->SetDevType(entry.deviceType);
+        WriteLog(KVO_LOG_INFO, "%s", entry.logWord);
+        return 0;
+    }
+    WriteLog(KVO_LOG_ERROR, "InitHidManager() Error");
+    return -1;
+}
+
+int KVOCountHidReceivers()
+{
+    std::set<std::string> paths;
+    for (const platform::HidInterfaceInfo& info : platform::HidApi().Enumerate(KVO_VENDOR_ID)) {
+        if (info.vendorId == KVO_VENDOR_ID && KVOIsListedProduct(info.productId))
+            paths.insert(info.path);
+    }
+    return static_cast<int>(paths.size());
+}
+
+int hid_SendCommod(KVOHidDevice* device, const uint8_t* data, int length)
+{
+    if (!device || !device->device || !device->writeValid || device->outputReportLength <= 0 || !data || length < 0)
+        return -1;
+    const int reportLength = device->outputReportLength;
+    // Each write carries one whole report; the tail of the last one is zeros. Copying the chunk
+    // keeps the write inside the caller's bytes whatever their buffer size.
+    std::vector<uint8_t> report(static_cast<size_t>(reportLength));
+    int offset = 0;
+    int failures = 0;
+    while (offset < length) {
+        const int chunk = std::min(length - offset, reportLength);
+        std::fill(report.begin(), report.end(), 0);
+        std::memcpy(report.data(), data + offset, static_cast<size_t>(chunk));
+        const int written = device->device->WriteReport(report.data(), report.size());
+        if (written > 0) {
+            offset += chunk;
+            continue;
+        }
+        ++failures;
+        platform::Sleep(KVO_RETRY_SLEEP_MS);
+        if (failures > KVO_SEND_MAX_FAILURES) {
+            const int lastError = device->device->LastError();
+            WriteLog(KVO_LOG_ERROR, "HID Send iTimeCount =  %d,LastError=%d", failures, lastError);
+            if (written < 0) {
+                // The device refuses writes: drop it so that the watch opens the receiver again.
+                device->writeValid = false;
+                g_commandhid.ClearIf(device);
+                WriteLog(KVO_LOG_ERROR, "hid_SendCommod() write refused, receiver released: iTimeCount = %d,LastError=%d",
+                         failures, lastError);
+            }
+            return -1;
+        }
+    }
+    return length;
+}
+
+int RecvFrom(KVOHidDevice* device, uint8_t* buffer, int bufferSize, int* outLength)
+{
+    while (Running()) {
+        if (!device || !device->device || !device->readValid) {
+            WriteLog(KVO_LOG_ERROR, "RecvFrom INVALID_HANDLE_VALUE Error");
+            platform::Sleep(KVO_RETRY_SLEEP_MS);
+            return -1;
+        }
+        const int capacity = std::min(bufferSize, std::max(device->inputReportLength, 1));
+        const int n = device->device->ReadReport(buffer, static_cast<size_t>(capacity), KVO_READ_SLICE_MS);
+        if (n == 0)
+            continue;  // no report yet: look at the running flag and wait again
+        if (n < 0) {
+            platform::Sleep(KVO_RETRY_SLEEP_MS);
+            WriteLog(KVO_LOG_ERROR, "RecvFrom() Call GetOverlappedResult()--HID ReadCmdOverlapped Length = 0;");
+            device->readValid = false;
+            return -1;
+        }
+        if (buffer[0] == KVO_REPORT_ID) {
+            *outLength = n;
+            return 0;
+        }
+        WriteLog(KVO_LOG_DEBUG, "byReport_ID = %d", buffer[0]);
+    }
+    return -1;
+}
+
+int kvo_sendData(const uint8_t* data, int length)
+{
+    IKVODeviceState* state = g_deviceState.load();
+    const int linkKind = state ? state->GetLinkKind() : 0;
+    KVOPhysicalDeviceTracker* tracker = GetKVOPhysicalDeviceTracker();
+    if (linkKind == 1) {
+        IKVOBLELink* ble = tracker ? tracker->BLELink() : nullptr;
+        if (ble && ble->IsReady())
+            ble->SendData(data, length);
+    } else if (linkKind == 2) {
+        if (tracker && tracker->PhysicalDeviceCount() >= 1) {
+            const std::shared_ptr<KVOHidDevice> device = g_commandhid.Get();
+            const int result = hid_SendCommod(device.get(), data, length);
+            if (result == -1)
+                WriteLog(KVO_LOG_ERROR, "kvo_sendData() Call hid_SendCommod() Error,irstCode =%d!", result);
+        }
+    }
+    return 0;
+}
+
+void ThreadSendCommandFunc(RingQueue* sendQueue)
+{
+    if (!sendQueue) {
+        WriteLog(KVO_LOG_ERROR, "ThreadSendCommandFunc() pSendQ = Null !");
+        return;
+    }
+    pMemNode batch[KVO_SEND_BATCH];
+    while (Running()) {
+        int count = 0;
+        DeRingQTimed(sendQueue, batch, KVO_SEND_BATCH, &count, KVO_SEND_WAIT_MS);
+        for (int i = 0; i < count; ++i) {
+            pMemNode node = batch[i];
+            if (!node) {
+                WriteLog(KVO_LOG_ERROR, "ThreadSendCommandFunc() pMemNode = Null !");
+                platform::Sleep(KVO_RETRY_SLEEP_MS);
+                continue;
+            }
+            if (node->stop_tag == 1) {
+                WriteLog(KVO_LOG_ERROR, "ThreadSendCommandFunc() pMemNode->stop_tag = 1!");
+                // The frames behind the stop node go back to the pool unsent.
+                for (int j = i; j < count; ++j) {
+                    if (batch[j])
+                        Mem_Free(batch[j], __FILE__, __func__, __LINE__);
+                }
+                return;
+            }
+            const KVOFrameHeader header = ReadFrameHeader(node);
+            const int room = node->size - KVO_FRAME_HEADER_SIZE;
+            if (header.length < 0 || header.length > room)
+                WriteLog(KVO_LOG_ERROR, "ThreadSendCommandFunc() frame length %d out of range, dropped", header.length);
+            else
+                kvo_sendData(FrameReport(node), header.length);
+            const int freeCode = Mem_Free(node, __FILE__, __func__, __LINE__);
+            if (freeCode != 0) {
+                WriteLog(KVO_LOG_ERROR, "ThreadSendCommandFunc() Call Mem_Free()  Error,irstCode = %d!", freeCode);
+                for (int j = i + 1; j < count; ++j) {
+                    if (batch[j])
+                        Mem_Free(batch[j], __FILE__, __func__, __LINE__);
+                }
+                return;
+            }
+        }
+    }
+}
+
+void ThreadRecvCommandFunc(RingQueue* recvQueue)
+{
+    double previousReportMs = -1.0;
+    while (Running()) {
+        pMemNode node = nullptr;
+        const int allocCode = Mem_Alloc(&node, KVO_RECV_NODE_SIZE, __FILE__);
+        if (allocCode != 0 || !node) {
+            WriteLog(KVO_LOG_ERROR, "ThreadRecvCommandFunc() Call  Mem_Alloc() Error,irstCode = %d!", allocCode);
+            platform::Sleep(KVO_RETRY_SLEEP_MS);
+            continue;
+        }
+        std::memset(node->data, 0, KVO_RECV_NODE_SIZE);
+
+        const std::shared_ptr<KVOHidDevice> device = g_commandhid.Get();
+        if (!device) {
+            // No receiver open: wait for the watch to open one instead of spinning.
+            Mem_Free(node, __FILE__, __func__, __LINE__);
+            g_commandhid.WaitOpen(KVO_RETRY_SLEEP_MS);
+            continue;
+        }
+        int length = 0;
+        if (RecvFrom(device.get(), FrameReport(node), KVO_RECV_NODE_SIZE - KVO_FRAME_HEADER_SIZE, &length) != 0) {
+            Mem_Free(node, __FILE__, __func__, __LINE__);
+            if (!device->readValid)
+                g_commandhid.ClearIf(device.get());
+            platform::Sleep(5);
+            continue;
+        }
+
+        const double nowMs = platform::HighResMs();
+        if (g_latencyAlert) {
+            if (previousReportMs >= 0.0 && nowMs - previousReportMs > g_latencyThresholdMs)
+                WriteLog(KVO_LOG_ERROR, "[Performance][Warning] Data latency alert: %.4fms", nowMs - previousReportMs);
+            previousReportMs = nowMs;
+        }
+
+        KVOFrameHeader header;
+        header.source = KVO_LINK_HID;
+        header.recvTime = static_cast<int32_t>(static_cast<int64_t>(nowMs));
+        WriteFrameHeader(node, header);
+        node->data_len = KVO_FRAME_HEADER_SIZE + length;
+
+        if (FrameReport(node)[0] != KVO_REPORT_ID) {
+            WriteLog(KVO_LOG_ERROR, "ThreadRecvCommandFunc CMD Recv NO VarnidData");
+            Mem_Free(node, __FILE__, __func__, __LINE__);
+            continue;
+        }
+        // Wait for room like EnRingQWait, but give the node back if the link stops meanwhile,
+        // so that the thread can always be joined.
+        while (EnRingQ(recvQueue, node) != 0) {
+            if (!Running()) {
+                Mem_Free(node, __FILE__, __func__, __LINE__);
+                break;
+            }
+            platform::Sleep(1);
+        }
+    }
+}
+
+void StartHidThreads(RingQueue* sendQueue, RingQueue* recvQueue)
+{
+    StopHidThreads();
+    g_hidThreadsStop = false;
+    g_sendThread = std::thread(ThreadSendCommandFunc, sendQueue);
+    g_recvThread = std::thread(ThreadRecvCommandFunc, recvQueue);
+}
+
+void StopHidThreads()
+{
+    g_hidThreadsStop = true;
+    g_commandhid.Wake();
+    if (g_sendThread.joinable())
+        g_sendThread.join();
+    if (g_recvThread.joinable())
+        g_recvThread.join();
+}

@@ -1,0 +1,173 @@
+#include "KVOPhysicalDeviceTracker.h"
+
+#include "KVOHidThreadManager.h"
+#include "KVOLog.h"
+
+#include <atomic>
+#include <vector>
+
+namespace {
+
+std::atomic<KVOPhysicalDeviceTracker*> g_tracker{nullptr};
+std::atomic<IKVOMultiDeviceTooltip*> g_tooltip{nullptr};
+
+// One entry per path: the enumeration repeats a path for every usage pair it declares.
+std::vector<platform::HidInterfaceInfo> UniqueByPath(std::vector<platform::HidInterfaceInfo> list)
+{
+    std::vector<platform::HidInterfaceInfo> out;
+    for (auto& info : list) {
+        bool seen = false;
+        for (const auto& kept : out)
+            seen = seen || kept.path == info.path;
+        if (!seen)
+            out.push_back(std::move(info));
+    }
+    return out;
+}
+
+} // namespace
+
+void SetKVOPhysicalDeviceTracker(KVOPhysicalDeviceTracker* tracker) { g_tracker.store(tracker); }
+KVOPhysicalDeviceTracker* GetKVOPhysicalDeviceTracker() { return g_tracker.load(); }
+void SetKVOMultiDeviceTooltip(IKVOMultiDeviceTooltip* tooltip) { g_tooltip.store(tooltip); }
+
+KVOPhysicalDeviceTracker::KVOPhysicalDeviceTracker(platform::IHidApi& api,
+                                                   std::unique_ptr<platform::IHidMonitor> monitor,
+                                                   IKVOBLELink* bleLink)
+    : m_api(api), m_monitor(std::move(monitor)), m_bleLink(bleLink)
+{
+}
+
+KVOPhysicalDeviceTracker::~KVOPhysicalDeviceTracker() { StopMonitor(); }
+
+void KVOPhysicalDeviceTracker::Start()
+{
+    // Listen first, so that nothing plugged in during the enumeration goes unseen; an interface
+    // reported by both is recorded once.
+    if (!m_monitor) {
+        WriteLog(KVO_LOG_ERROR, "KVOPhysicalDeviceTracker::Start, no device monitor: receiver count fixed at start");
+    } else if (!m_monitor->Start([this](platform::HidEvent event, const std::string& path) {
+                   if (event == platform::HidEvent::Arrival)
+                       OnArrival(path);
+                   else
+                       OnRemoval(path);
+               })) {
+        WriteLog(KVO_LOG_ERROR, "KVOPhysicalDeviceTracker::Start, udev monitor unavailable: receivers found by polling");
+    }
+
+    const auto list = UniqueByPath(m_api.Enumerate(0));
+    for (const platform::HidInterfaceInfo& info : list) {
+        WriteLog(KVO_LOG_ERROR, "Found HID device: VID=0x%04X, PID=0x%04X", info.vendorId, info.productId);
+        if (info.vendorId != KVO_VENDOR_ID) {
+            WriteLog(KVO_LOG_ERROR, "Vendor ID mismatch: expected 0x%04X, got 0x%04X", KVO_VENDOR_ID, info.vendorId);
+            continue;
+        }
+        if (!KVOIsListedProduct(info.productId)) {
+            WriteLog(KVO_LOG_ERROR, "Product ID not in target list: 0x%04X", info.productId);
+            continue;
+        }
+        WriteLog(KVO_LOG_ERROR, "Target device found: PID=0x%04X", info.productId);
+        const std::string container = ContainerOf(info.path);
+        const std::string friendly = info.manufacturer.empty() ? info.product : info.manufacturer + " " + info.product;
+        WriteLog(KVO_LOG_ERROR, "Device found: %s, Desc: %s, Friendly: %s", container.c_str(), info.product.c_str(),
+                 friendly.c_str());
+        AddInterface(info.path, container);
+    }
+    const int count = PhysicalDeviceCount();
+    WriteLog(KVO_LOG_ERROR, "Enumeration completed. Found %d unique physical devices", count);
+    if (count > 1)
+        ShowMultiDeviceTooltip();
+}
+
+void KVOPhysicalDeviceTracker::StopMonitor()
+{
+    if (m_monitor)
+        m_monitor->Stop();
+}
+
+int KVOPhysicalDeviceTracker::PhysicalDeviceCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_containerCount.size());
+}
+
+void KVOPhysicalDeviceTracker::StopBLELink()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_bleLink && !m_bleStopped) {
+        m_bleStopped = true;
+        m_bleLink->Stop();
+    }
+}
+
+std::string KVOPhysicalDeviceTracker::ContainerOf(const std::string& path)
+{
+    // An interface whose owner cannot be found counts as a device of its own.
+    std::string container = m_api.ContainerId(path);
+    return container.empty() ? path : container;
+}
+
+int KVOPhysicalDeviceTracker::AddInterface(const std::string& path, const std::string& container)
+{
+    std::lock_guard lock(m_mutex);
+    // A path already recorded (seen by both the enumeration and the monitor) counts once.
+    if (!m_paths.insert(path).second)
+        return 0;
+    m_pathToContainer[path] = container;
+    return ++m_containerCount[container];
+}
+
+void KVOPhysicalDeviceTracker::OnArrival(const std::string& path)
+{
+    bool matches = false;
+    for (const platform::HidInterfaceInfo& info : m_api.Enumerate(KVO_VENDOR_ID)) {
+        if (info.path == path && info.vendorId == KVO_VENDOR_ID && KVOIsListedProduct(info.productId)) {
+            matches = true;
+            break;
+        }
+    }
+    if (!matches)
+        return;
+    const std::string container = ContainerOf(path);
+    if (AddInterface(path, container) != 1)
+        return;
+    const int total = PhysicalDeviceCount();
+    WriteLog(KVO_LOG_ERROR, "Physical device added via callback: %s, Total: %d", container.c_str(), total);
+    if (total > 1)
+        ShowMultiDeviceTooltip();
+}
+
+void KVOPhysicalDeviceTracker::OnRemoval(const std::string& path)
+{
+    // After removal the system may no longer know the owner; the path map still does.
+    std::string container = m_api.ContainerId(path);
+    std::lock_guard lock(m_mutex);
+    const auto known = m_pathToContainer.find(path);
+    if (container.empty() || (known != m_pathToContainer.end() && !m_containerCount.count(container)))
+        container = known != m_pathToContainer.end() ? known->second : std::string();
+    if (!m_paths.erase(path))
+        return;  // never counted (another vendor, or already removed)
+    m_pathToContainer.erase(path);
+    const auto it = m_containerCount.find(container);
+    if (it == m_containerCount.end())
+        return;
+    if (--it->second > 0)
+        return;
+    m_containerCount.erase(it);
+    for (auto p = m_pathToContainer.begin(); p != m_pathToContainer.end();) {
+        if (p->second == container) {
+            m_paths.erase(p->first);
+            p = m_pathToContainer.erase(p);
+        } else {
+            ++p;
+        }
+    }
+    WriteLog(KVO_LOG_ERROR, "Physical device removed via callback: %s, Total: %d", container.c_str(),
+             static_cast<int>(m_containerCount.size()));
+}
+
+void KVOPhysicalDeviceTracker::ShowMultiDeviceTooltip()
+{
+    if (IKVOMultiDeviceTooltip* tooltip = g_tooltip.load())
+        tooltip->ShowTooltip("tooltip", "multiDevice_tooltip", KVO_MULTI_DEVICE_TOOLTIP_MS);
+}

@@ -1,0 +1,283 @@
+// The receiver transport against the fake HID layer: opening, writing, reading and routing.
+
+#include "FakeClock.h"
+#include "FakeHid.h"
+#include "HidFixture.h"
+#include "KVOFrameHeader.h"
+
+#include <algorithm>
+
+namespace {
+
+Bytes Frame(std::initializer_list<uint8_t> head, size_t length)
+{
+    Bytes f(head);
+    f.resize(length, 0);
+    return f;
+}
+
+} // namespace
+
+using HidOpen = HidFixture;
+
+TEST_F(HidOpen, TakesProductsInTableOrderAndOnlyTheVendorUsage)
+{
+    // A mouse receiver whose vendor interface is elsewhere: present, never opened.
+    fake.AddInterface(ReceiverInterface(0x0180, "/dev/hidraw0", 0xFF00, 0));
+    // A wired mouse receiver listing a keyboard usage and the vendor usage on one path.
+    fake.AddInterface(ReceiverInterface(0x0181, "/dev/hidraw1", 0x0001, 0x0006));
+    fake.AddInterface(ReceiverInterface(0x0181, "/dev/hidraw1", 0xFF01, 0));
+    fake.AddInterface(ReceiverInterface(0x0186, "/dev/hidraw2"));
+
+    ASSERT_EQ(InitHidManager(), 0);
+    ASSERT_TRUE(g_commandhid.IsOpen());
+    EXPECT_EQ(g_commandhid.Get()->path, "/dev/hidraw1");
+    EXPECT_EQ(deviceState.devType.load(), KVO_WIRED_MOUSE);
+    EXPECT_EQ(fake.OpenCount("/dev/hidraw0"), 0);
+    EXPECT_EQ(KVOCountHidReceivers(), 3);
+
+    fake.RemoveInterface("/dev/hidraw1");
+    ASSERT_EQ(InitHidManager(), 0);
+    EXPECT_EQ(g_commandhid.Get()->path, "/dev/hidraw2");
+    EXPECT_EQ(deviceState.devType.load(), KVO_PRESENTER);
+
+    // The right vendor but a product that is not listed is neither counted nor opened.
+    fake.RemoveInterface("/dev/hidraw2");
+    fake.AddInterface(ReceiverInterface(0x0999, "/dev/hidraw3"));
+    g_commandhid.Clear();
+    EXPECT_EQ(InitHidManager(), -1);
+    EXPECT_FALSE(g_commandhid.IsOpen());
+    EXPECT_EQ(KVOCountHidReceivers(), 1);
+
+    EXPECT_TRUE(LogHas("[INFO]", "InitHidManager Successful Wired Mouse"));
+    EXPECT_TRUE(LogHas("[INFO]", "InitHidManager Successful Presenter"));
+    EXPECT_TRUE(LogHas("[ERROR]", "InitHidManager() Error"));
+}
+
+TEST_F(HidOpen, InterfaceThatCannotBeOpenedLeavesTheNextProduct)
+{
+    fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"));
+    fake.AddInterface(ReceiverInterface(0x0180, "/dev/hidraw1"));
+    fake.SetOpenable("/dev/hidraw0", false);
+    ASSERT_EQ(InitHidManager(), 0);
+    EXPECT_EQ(g_commandhid.Get()->path, "/dev/hidraw1");
+    EXPECT_EQ(deviceState.devType.load(), KVO_WIRLESS_MOUSE);
+    EXPECT_TRUE(LogHas("[INFO]", "InitHidManager Successful Wirless Mouse"));
+}
+
+using HidWrite = HidFixture;
+
+TEST_F(HidWrite, EveryWriteIsOneWholeReportWithZeroPadding)
+{
+    auto state = std::make_shared<FakeHidDeviceState>(17, 33);
+    fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"), "usb1", state);
+    ASSERT_EQ(InitHidManager(), 0);
+    const auto device = g_commandhid.Get();
+    EXPECT_EQ(device->outputReportLength, 33);
+
+    // A 16-byte frame: one 33-byte write whose last 17 bytes are zero, from a buffer of exactly
+    // 16 bytes (the write must not read past it).
+    const Bytes motor = {0x0A, 0xB2, 0x01, 0xD2, 0x96, 0x00, 0x32, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(hid_SendCommod(device.get(), motor.data(), 16), 16);
+    // 40 bytes take two reports, the second holding the last 7 bytes and 26 zeros.
+    Bytes big(40);
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<uint8_t>(i + 1);
+    EXPECT_EQ(hid_SendCommod(device.get(), big.data(), 40), 40);
+
+    const auto writes = state->Writes();
+    ASSERT_EQ(writes.size(), 3u);
+    EXPECT_EQ(writes[0], Frame({0x0A, 0xB2, 0x01, 0xD2, 0x96, 0x00, 0x32}, 33));
+    EXPECT_EQ(writes[1], Bytes(big.begin(), big.begin() + 33));
+    Bytes tail(big.begin() + 33, big.end());
+    tail.resize(33, 0);
+    EXPECT_EQ(writes[2], tail);
+
+    EXPECT_EQ(hid_SendCommod(nullptr, motor.data(), 16), -1);
+}
+
+TEST_F(HidWrite, GivesUpAfterThirtyFailuresAndDropsARefusingReceiver)
+{
+    ScopedFakeClock clock;
+    auto state = fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"));
+    ASSERT_EQ(InitHidManager(), 0);
+    const Bytes frame = Frame({0x0A, 0xB2, 0x01, 0x50}, 16);
+
+    // Thirty failures are survived: the 31st attempt gets through.
+    state->FailWrites(30, 0);
+    EXPECT_EQ(hid_SendCommod(g_commandhid.Get().get(), frame.data(), 16), 16);
+    EXPECT_EQ(state->WriteAttempts(), 31);
+
+    // Accepted writes that move nothing: the frame is abandoned but the receiver stays open.
+    state->FailWrites(100, 0, 11);
+    const uint32_t before = clock.clock.TickCount();
+    EXPECT_EQ(hid_SendCommod(g_commandhid.Get().get(), frame.data(), 16), -1);
+    EXPECT_EQ(state->WriteAttempts(), 31 + 31);
+    EXPECT_EQ(clock.clock.TickCount() - before, 31u * 100u);
+    EXPECT_TRUE(g_commandhid.IsOpen());
+
+    // Refused writes: abandoned, and the record is released for the watch to reopen.
+    state->FailWrites(100, -1, 32);
+    EXPECT_EQ(hid_SendCommod(g_commandhid.Get().get(), frame.data(), 16), -1);
+    EXPECT_FALSE(g_commandhid.IsOpen());
+
+    EXPECT_TRUE(LogHas("[ERROR]", "HID Send iTimeCount =  31,LastError=11"));
+    EXPECT_TRUE(LogHas("[ERROR]", "HID Send iTimeCount =  31,LastError=32"));
+}
+
+using HidRoute = HidFixture;
+
+TEST_F(HidRoute, FrameGoesToTheLinkTheRemoteLastUsed)
+{
+    auto state = fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"), "usb1");
+    ASSERT_EQ(InitHidManager(), 0);
+    FakeBle ble;
+    KVOPhysicalDeviceTracker tracker(fake, nullptr, &ble);
+    SetKVOPhysicalDeviceTracker(&tracker);
+    const Bytes frame = Frame({0x0A, 0xB2, 0x01, 0xD4, 0x60, 0xEA, 0xE8, 0x03}, 8);
+
+    // Nothing heard yet: the frame is dropped.
+    deviceState.linkKind = 0;
+    EXPECT_EQ(kvo_sendData(frame.data(), 8), 0);
+    // Receiver link, but the tracker has not counted a receiver.
+    deviceState.linkKind = 2;
+    EXPECT_EQ(kvo_sendData(frame.data(), 8), 0);
+    EXPECT_TRUE(state->Writes().empty());
+
+    tracker.Start();
+    ASSERT_EQ(tracker.PhysicalDeviceCount(), 1);
+    EXPECT_EQ(kvo_sendData(frame.data(), 8), 0);
+    ASSERT_EQ(state->Writes().size(), 1u);
+    EXPECT_EQ(state->Writes()[0], Frame({0x0A, 0xB2, 0x01, 0xD4, 0x60, 0xEA, 0xE8, 0x03}, 17));
+
+    // Bluetooth LE: exactly the frame's bytes, and only when the link is ready.
+    deviceState.linkKind = 1;
+    kvo_sendData(frame.data(), 8);
+    ble.ready = true;
+    kvo_sendData(frame.data(), 8);
+    ASSERT_EQ(ble.sent.size(), 1u);
+    EXPECT_EQ(ble.sent[0], frame);
+    EXPECT_EQ(state->Writes().size(), 1u);
+
+    // A failing receiver write is logged, and the caller still hears success.
+    deviceState.linkKind = 2;
+    g_commandhid.Clear();
+    EXPECT_EQ(kvo_sendData(frame.data(), 8), 0);
+    EXPECT_TRUE(LogHas("[ERROR]", "kvo_sendData() Call hid_SendCommod() Error,irstCode =-1!"));
+
+    tracker.StopBLELink();
+    tracker.StopBLELink();
+    EXPECT_EQ(ble.stops, 1);
+}
+
+using HidThreads = HidFixture;
+
+TEST_F(HidThreads, ReaderQueuesReportsWithHeaderAndDropsOtherIds)
+{
+    auto state = fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"));
+    ASSERT_EQ(InitHidManager(), 0);
+    RingQueue* recvQ = GetDataQueue(KVO_RECV_QUEUE);
+    StartHidThreads(GetDataQueue(KVO_SEND_QUEUE), recvQ);
+
+    const double before = platform::HighResMs();
+    state->PushInput({0x05, 0x99});  // another report id: never reaches the decoder
+    state->PushInput(Frame({0x0A, 0x03, 0x00, 0x00, 0x02, 0x00, 0xFB, 0x07}, 17));
+    state->PushInput({0x0A, 0x01});  // short report: zeros behind it
+    ASSERT_TRUE(WaitUntil([&] { return RingQCount(recvQ) == 2; }));
+    const double after = platform::HighResMs();
+
+    pMemNode nodes[4] = {};
+    int count = 0;
+    DeRingQ(recvQ, nodes, 4, &count);
+    ASSERT_EQ(count, 2);
+    const KVOFrameHeader h = ReadFrameHeader(nodes[0]);
+    EXPECT_EQ(h.source, KVO_LINK_HID);
+    EXPECT_GE(h.recvTime, static_cast<int32_t>(before) - 1);
+    EXPECT_LE(h.recvTime, static_cast<int32_t>(after) + 1);
+    const uint8_t* r = FrameReport(nodes[0]);
+    EXPECT_EQ(Bytes(r, r + 17), Frame({0x0A, 0x03, 0x00, 0x00, 0x02, 0x00, 0xFB, 0x07}, 17));
+    EXPECT_EQ(nodes[0]->data_len, KVO_FRAME_HEADER_SIZE + 17);
+    const uint8_t* s = FrameReport(nodes[1]);
+    EXPECT_EQ(Bytes(s, s + 16), Frame({0x0A, 0x01}, 16));
+    for (int i = 0; i < count; ++i)
+        Mem_Free(nodes[i], __FILE__, __func__, __LINE__);
+
+    // Unplugging drops the record; the reader waits for the next one without spinning.
+    state->Unplug();
+    ASSERT_TRUE(WaitUntil([] { return !g_commandhid.IsOpen(); }));
+    EXPECT_TRUE(LogHas("[ERROR]", "RecvFrom() Call GetOverlappedResult()--HID ReadCmdOverlapped Length = 0;"));
+
+    // A receiver plugged in again is read from as soon as it is open.
+    fake.RemoveInterface("/dev/hidraw0");
+    auto again = fake.AddInterface(ReceiverInterface(0x0186, "/dev/hidraw5"));
+    ASSERT_EQ(InitHidManager(), 0);
+    again->PushInput(Frame({0x0A, 0x03}, 17));
+    EXPECT_TRUE(WaitUntil([&] { return RingQCount(recvQ) == 1; }));
+
+    StopHidThreads();
+    DeRingQ(recvQ, nodes, 4, &count);
+    for (int i = 0; i < count; ++i)
+        Mem_Free(nodes[i], __FILE__, __func__, __LINE__);
+    ExpectPoolIntact();
+}
+
+TEST_F(HidThreads, WriterSendsQueuedFramesInOrderAndEndsOnAStopNode)
+{
+    auto state = fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"), "usb1");
+    ASSERT_EQ(InitHidManager(), 0);
+    KVOPhysicalDeviceTracker tracker(fake, nullptr, nullptr);
+    tracker.Start();
+    SetKVOPhysicalDeviceTracker(&tracker);
+    deviceState.linkKind = 2;
+
+    RingQueue* sendQ = GetDataQueue(KVO_SEND_QUEUE);
+    const auto queueFrame = [&](uint8_t code, int length) {
+        pMemNode node = nullptr;
+        ASSERT_EQ(Mem_Alloc(&node, 2048, __FILE__), 0);
+        std::memset(node->data, 0, 2048);
+        KVOFrameHeader h;
+        h.length = length;
+        WriteFrameHeader(node, h);
+        const uint8_t frame[] = {0x0A, 0xB2, 0x01, code};
+        std::memcpy(FrameReport(node), frame, sizeof frame);
+        EnRingQWait(sendQ, node);
+    };
+    queueFrame(0x50, 16);
+    queueFrame(0xD3, 16);
+    queueFrame(0xD4, 8);
+    queueFrame(0x77, 5000);  // a length beyond the node: dropped with a log line
+    StartHidThreads(sendQ, GetDataQueue(KVO_RECV_QUEUE));
+    ASSERT_TRUE(WaitUntil([&] { return state->Writes().size() == 3; }));
+    const auto writes = state->Writes();
+    EXPECT_EQ(writes[0], Frame({0x0A, 0xB2, 0x01, 0x50}, 17));
+    EXPECT_EQ(writes[1], Frame({0x0A, 0xB2, 0x01, 0xD3}, 17));
+    EXPECT_EQ(writes[2], Frame({0x0A, 0xB2, 0x01, 0xD4}, 17));
+    EXPECT_TRUE(LogHas("[ERROR]", "frame length 5000 out of range"));
+
+    // A stop node ends the writer; frames behind it go back to the pool unsent.
+    pMemNode stop = nullptr;
+    ASSERT_EQ(Mem_Alloc(&stop, 128, __FILE__), 0);
+    stop->stop_tag = 1;
+    EnRingQWait(sendQ, stop);
+    queueFrame(0x51, 16);
+    EXPECT_TRUE(LogHas("[ERROR]", "ThreadSendCommandFunc() pMemNode->stop_tag = 1!"));
+    StopHidThreads();
+    pMemNode rest[4];
+    int count = 0;
+    DeRingQ(sendQ, rest, 4, &count);
+    for (int i = 0; i < count; ++i)
+        Mem_Free(rest[i], __FILE__, __func__, __LINE__);
+    EXPECT_EQ(state->Writes().size(), 3u);
+    ExpectPoolIntact();
+}
+
+TEST_F(HidThreads, StopJoinsBothThreadsWithNoReceiverOpen)
+{
+    StartHidThreads(GetDataQueue(KVO_SEND_QUEUE), GetDataQueue(KVO_RECV_QUEUE));
+    const auto start = std::chrono::steady_clock::now();
+    StopHidThreads();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    // A writer started without a queue ends at once.
+    ThreadSendCommandFunc(nullptr);
+    EXPECT_TRUE(LogHas("[ERROR]", "ThreadSendCommandFunc() pSendQ = Null !"));
+}
