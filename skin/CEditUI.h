@@ -35,6 +35,7 @@ protected:
     bool OnAttribute(const std::string& name, const std::string& value) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void PaintText(QPainter& painter) override;
 
 private:

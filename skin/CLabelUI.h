@@ -34,7 +34,7 @@ protected:
     void PaintText(QPainter& painter) override;
     // The colour for the current state; subclasses add hot/pushed colours.
     virtual DWORD CurrentTextColor() const;
-    void DrawTextIn(QPainter& painter, const QRect& area, DWORD color);
+    void DrawTextIn(QPainter& painter, const QRect& area, DWORD color, const CDuiString& text);
 
     DWORD m_dwTextColor = 0xFF000000;
     DWORD m_dwDisabledTextColor = 0;

@@ -34,7 +34,6 @@ private:
     SIZE m_szThumb{10, 10};
     int m_nStep = 1;
     bool m_bDragging = false;
-    int m_nLastNotified = 0;
     CDuiString m_sThumbImage;
     CDuiString m_sThumbHotImage;
     CDuiString m_sThumbPushedImage;

@@ -64,6 +64,8 @@ public:
     void KillTimer(UINT id);
 
     // Every message of the window comes here: posted ones, timers, mouse, focus, WM_CLOSE.
+    // The base closes the window on WM_CLOSE. Do not delete the window object from inside
+    // its handlers: call Close and delete it in OnFinalMessage.
     virtual LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
 
 protected:
@@ -76,9 +78,13 @@ private:
     friend class skin::CWindowHost;
     void HostDestroyed();
 
-    QPointer<QWidget> m_host;
+    QPointer<skin::CWindowHost> m_host;
     HWND m_hWnd = nullptr;
-    UINT m_modalResult = IDCANCEL;
+    // While ShowModal runs: its loop and where Close puts the result. Both live on
+    // ShowModal's stack, which stays valid even if this object is deleted meanwhile.
     QEventLoop* m_modalLoop = nullptr;
-    std::map<UINT, std::unique_ptr<QTimer>> m_timers;
+    UINT* m_modalResult = nullptr;
+    // Timers are children of the host widget and die with it.
+    std::map<UINT, QPointer<QTimer>> m_timers;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -3,6 +3,8 @@
 // paint manager, each element below becomes a control of its tag with its attributes applied
 // (the tag's default attribute list first).
 
+#include <memory>
+
 #include "SkinXmlParser.h"
 
 class CControlUI;
@@ -15,6 +17,6 @@ namespace skin {
 // document has no control element. Unknown tags are skipped with their children.
 CControlUI* BuildSkin(const SkinDocument& doc, CPaintManagerUI& manager, QWidget* host);
 // One control (and its children) of a known tag, or nullptr for an unknown tag.
-CControlUI* CreateControl(const std::string& tag);
+std::unique_ptr<CControlUI> CreateControl(const std::string& tag);
 
 } // namespace skin
