@@ -482,6 +482,39 @@ void SkinImageGenerator::FunctionIcons()
                             .arg(QLatin1String(names[function - 1]), active ? QString() : QStringLiteral("_off")));
         }
     }
+
+    // The two sub-pages that are no function: general settings (a cog) and the custom key.
+    QImage cog = Canvas(28, 28);
+    QPainter cogPainter(&cog);
+    Prepare(cogPainter);
+    cogPainter.translate(14, 14);
+    cogPainter.setPen(Qt::NoPen);
+    cogPainter.setBrush(Text);
+    for (int tooth = 0; tooth < 8; ++tooth) {
+        cogPainter.drawRoundedRect(QRectF(-2.6, -11.5, 5.2, 6), 1.2, 1.2);
+        cogPainter.rotate(45);
+    }
+    cogPainter.setPen(QPen(Text, 2.4));
+    cogPainter.setBrush(Qt::NoBrush);
+    cogPainter.drawEllipse(QPointF(0, 0), 6.6, 6.6);
+    cogPainter.drawEllipse(QPointF(0, 0), 2.2, 2.2);
+    cogPainter.end();
+    Save(cog, QStringLiteral("icon/settings.png"));
+
+    QImage key = Canvas(28, 28);
+    QPainter keyPainter(&key);
+    Prepare(keyPainter);
+    keyPainter.setPen(RoundPen(Text, 2.0));
+    keyPainter.setBrush(Qt::NoBrush);
+    keyPainter.drawRoundedRect(QRectF(3, 6, 22, 17), 4, 4);
+    keyPainter.drawLine(QPointF(9, 18), QPointF(19, 18));
+    keyPainter.setPen(Qt::NoPen);
+    keyPainter.setBrush(Text);
+    for (int i = 0; i < 3; ++i) {
+        keyPainter.drawEllipse(QPointF(9 + i * 5, 12), 1.4, 1.4);
+    }
+    keyPainter.end();
+    Save(key, QStringLiteral("icon/custom_key.png"));
 }
 
 void SkinImageGenerator::Logos()
