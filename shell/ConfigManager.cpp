@@ -69,26 +69,16 @@ CConfigManager::CConfigManager() : m_installFolder(ExecutableFolder())
 
 void CConfigManager::SetInstallFolder(const std::string& folder)
 {
-    std::lock_guard lock(m_lock);
-    m_installFolder = folder;
+    Write(m_installFolder, folder);
 }
 
-std::string CConfigManager::GetInstallFolder() const
-{
-    std::lock_guard lock(m_lock);
-    return m_installFolder;
-}
+std::string CConfigManager::GetInstallFolder() const { return Read(m_installFolder); }
 
-std::string CConfigManager::GetConfigPath() const
-{
-    std::lock_guard lock(m_lock);
-    return m_configPath;
-}
+std::string CConfigManager::GetConfigPath() const { return Read(m_configPath); }
 
 void CConfigManager::SetScreens(const platform::IScreens* screens)
 {
-    std::lock_guard lock(m_lock);
-    m_screens = screens;
+    Write(m_screens, screens);
 }
 
 int CConfigManager::Persist(const char* section, const std::string& key, const std::string& value) const
@@ -98,10 +88,8 @@ int CConfigManager::Persist(const char* section, const std::string& key, const s
 
 int CConfigManager::FirstRunDefaults()
 {
-    {
-        std::lock_guard lock(m_lock);
-        m_configPath = (std::filesystem::path(m_installFolder) / "config.ini").string();
-    }
+    const std::string path = (std::filesystem::path(GetInstallFolder()) / "config.ini").string();
+    Write(m_configPath, path);
     if (GetInt(ConfigInt::NewVersion) != 1) {
         SetText(ConfigText::IsUsed, "111110", true);
         SetText(ConfigText::MouseIsUsed, "111110", true);
@@ -159,7 +147,7 @@ void CConfigManager::LoadAll()
     loadInt(ConfigInt::SearchlightAlphaVal);
     loadInt(ConfigInt::SearchlightShowMouse);
     loadInt(ConfigInt::SearchlightSaveStatu);
-    SetSpotlightSize(StartingLensSize());
+    SetEffectSize(EffectSize::Spotlight, StartingLensSize());
     loadReal(ConfigReal::ZoomBorderRound);
     loadReal(ConfigReal::ZoomAspectRatio);
     loadInt(ConfigInt::ZoomAlphaVal);
@@ -169,7 +157,7 @@ void CConfigManager::LoadAll()
     ResetLaserDot();
     loadInt(ConfigInt::DigitalLaserColor);
     loadInt(ConfigInt::DigitalLaserSaveStatu);
-    SetZoomLensSize(StartingLensSize());
+    SetEffectSize(EffectSize::ZoomLens, StartingLensSize());
     SetInt(ConfigInt::LineSize,
            static_cast<int>(CIniFile::ReadFloat("FunSet_Postil", "LineSize", file, 6.0f)), false);
     loadInt(ConfigInt::LineColor);
@@ -223,7 +211,7 @@ CConfigManager::Size CConfigManager::StartingLensSize() const
 void CConfigManager::ResetLaserDot()
 {
     std::lock_guard lock(m_lock);
-    m_laserDotSize = m_largeScreen ? Size{56, 56} : Size{28, 28};
+    m_effectSizes[Index(EffectSize::LaserDot)] = m_largeScreen ? Size{56, 56} : Size{28, 28};
     m_laserScale = m_largeScreen ? 2 : 1;
 }
 
@@ -267,26 +255,16 @@ int CConfigManager::GetInt(ConfigInt key) const
 
 int CConfigManager::SetInt(ConfigInt key, int value, bool persist)
 {
-    {
-        std::lock_guard lock(m_lock);
-        m_ints[Index(key)] = value;
-    }
+    Write(m_ints[Index(key)], value);
     const auto& info = KeyInfo(key);
     return persist ? Persist(info.section, info.key, CIniText::FormatInt(value)) : 0;
 }
 
-float CConfigManager::GetReal(ConfigReal key) const
-{
-    std::lock_guard lock(m_lock);
-    return m_reals[Index(key)];
-}
+float CConfigManager::GetReal(ConfigReal key) const { return Read(m_reals[Index(key)]); }
 
 int CConfigManager::SetReal(ConfigReal key, float value, bool persist)
 {
-    {
-        std::lock_guard lock(m_lock);
-        m_reals[Index(key)] = value;
-    }
+    Write(m_reals[Index(key)], value);
     const auto& info = KeyInfo(key);
     return persist ? Persist(info.section, info.key, CIniText::FormatReal(value)) : 0;
 }
@@ -306,41 +284,30 @@ std::string CConfigManager::GetText(ConfigText key) const
 int CConfigManager::SetText(ConfigText key, const std::string& value, bool persist)
 {
     const std::string kept = IsFunctionList(key) ? KeepSixCharacters(value) : value;
-    {
-        std::lock_guard lock(m_lock);
-        m_texts[Index(key)] = kept;
-    }
+    Write(m_texts[Index(key)], kept);
     return persist ? Persist(KeyInfo(key).section, KeyInfo(key).key, kept) : 0;
 }
 
 int CConfigManager::GetSlotInt(ConfigSlotInt key, int slot) const
 {
-    std::lock_guard lock(m_lock);
-    return m_slotInts[Index(key)][SlotIndex(slot)];
+    return Read(m_slotInts[Index(key)][SlotIndex(slot)]);
 }
 
 int CConfigManager::SetSlotInt(ConfigSlotInt key, int slot, int value, bool persist)
 {
-    {
-        std::lock_guard lock(m_lock);
-        m_slotInts[Index(key)][SlotIndex(slot)] = value;
-    }
+    Write(m_slotInts[Index(key)][SlotIndex(slot)], value);
     const auto& info = KeyInfo(key);
     return persist ? Persist(info.section, SlotKeyName(info.key, slot), CIniText::FormatInt(value)) : 0;
 }
 
 std::string CConfigManager::GetSlotText(ConfigSlotText key, int slot) const
 {
-    std::lock_guard lock(m_lock);
-    return m_slotTexts[Index(key)][SlotIndex(slot)];
+    return Read(m_slotTexts[Index(key)][SlotIndex(slot)]);
 }
 
 int CConfigManager::SetSlotText(ConfigSlotText key, int slot, const std::string& value, bool persist)
 {
-    {
-        std::lock_guard lock(m_lock);
-        m_slotTexts[Index(key)][SlotIndex(slot)] = value;
-    }
+    Write(m_slotTexts[Index(key)][SlotIndex(slot)], value);
     const auto& info = KeyInfo(key);
     return persist ? Persist(info.section, SlotKeyName(info.key, slot), value) : 0;
 }
@@ -369,68 +336,22 @@ int CConfigManager::GetFunctionUsedAt(int position) const
     return DigitAt(m_texts[Index(ConfigText::IsUsed)], position);
 }
 
-CConfigManager::Size CConfigManager::GetSpotlightSize() const
+CConfigManager::Size CConfigManager::GetEffectSize(EffectSize which) const { return Read(m_effectSizes[Index(which)]); }
+
+void CConfigManager::SetEffectSize(EffectSize which, Size size)
 {
-    std::lock_guard lock(m_lock);
-    return m_spotlightSize;
+    Write(m_effectSizes[Index(which)], size);
 }
 
-void CConfigManager::SetSpotlightSize(Size size)
-{
-    std::lock_guard lock(m_lock);
-    m_spotlightSize = size;
-}
+int CConfigManager::GetLaserScale() const { return Read(m_laserScale); }
 
-CConfigManager::Size CConfigManager::GetZoomLensSize() const
-{
-    std::lock_guard lock(m_lock);
-    return m_zoomLensSize;
-}
+bool CConfigManager::IsLargeScreen() const { return Read(m_largeScreen); }
 
-void CConfigManager::SetZoomLensSize(Size size)
-{
-    std::lock_guard lock(m_lock);
-    m_zoomLensSize = size;
-}
+int CConfigManager::GetMonitorCount() const { return Read(m_monitorCount); }
 
-CConfigManager::Size CConfigManager::GetLaserDotSize() const
-{
-    std::lock_guard lock(m_lock);
-    return m_laserDotSize;
-}
-
-void CConfigManager::SetLaserDotSize(Size size)
-{
-    std::lock_guard lock(m_lock);
-    m_laserDotSize = size;
-}
-
-int CConfigManager::GetLaserScale() const
-{
-    std::lock_guard lock(m_lock);
-    return m_laserScale;
-}
-
-bool CConfigManager::IsLargeScreen() const
-{
-    std::lock_guard lock(m_lock);
-    return m_largeScreen;
-}
-
-int CConfigManager::GetMonitorCount() const
-{
-    std::lock_guard lock(m_lock);
-    return m_monitorCount;
-}
-
-int CConfigManager::GetRuntime(Runtime what) const
-{
-    std::lock_guard lock(m_lock);
-    return m_runtime[Index(what)];
-}
+int CConfigManager::GetRuntime(Runtime what) const { return Read(m_runtime[Index(what)]); }
 
 void CConfigManager::SetRuntime(Runtime what, int value)
 {
-    std::lock_guard lock(m_lock);
-    m_runtime[Index(what)] = value;
+    Write(m_runtime[Index(what)], value);
 }

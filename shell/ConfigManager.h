@@ -12,6 +12,7 @@
 #include <array>
 #include <mutex>
 #include <string>
+#include <utility>
 
 class CConfigManager {
 public:
@@ -66,12 +67,9 @@ public:
         int height = 0;
         bool operator==(const Size&) const = default;
     };
-    Size GetSpotlightSize() const;
-    void SetSpotlightSize(Size size);
-    Size GetZoomLensSize() const;
-    void SetZoomLensSize(Size size);
-    Size GetLaserDotSize() const;
-    void SetLaserDotSize(Size size);
+    enum class EffectSize { Spotlight, ZoomLens, LaserDot, Count };
+    Size GetEffectSize(EffectSize which) const;
+    void SetEffectSize(EffectSize which, Size size);
     int GetLaserScale() const;
     // The first monitor, or the last of two or more, is wider than 2700 pixels.
     bool IsLargeScreen() const;
@@ -99,6 +97,18 @@ private:
     // monitor's height by 0.65 of that.
     Size StartingLensSize() const;
     void ResetLaserDot();
+    template <class T>
+    T Read(const T& field) const
+    {
+        std::lock_guard lock(m_lock);
+        return field;
+    }
+    template <class T, class V>
+    void Write(T& field, V&& value)
+    {
+        std::lock_guard lock(m_lock);
+        field = std::forward<V>(value);
+    }
 
     mutable std::mutex m_lock;
     std::string m_installFolder;
@@ -112,9 +122,7 @@ private:
     std::array<std::array<std::string, 2>, static_cast<size_t>(ConfigSlotText::Count)> m_slotTexts;
     std::array<int, static_cast<size_t>(Runtime::Count)> m_runtime{};
 
-    Size m_spotlightSize;
-    Size m_zoomLensSize;
-    Size m_laserDotSize;
+    std::array<Size, static_cast<size_t>(EffectSize::Count)> m_effectSizes{};
     int m_laserScale = 1;
     bool m_largeScreen = false;
     int m_monitorCount = 0;

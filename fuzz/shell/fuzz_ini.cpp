@@ -27,6 +27,7 @@ const std::filesystem::path& WorkFolder()
     static const std::filesystem::path folder = [] {
         auto path = std::filesystem::temp_directory_path() / ("fuzz_ini." + std::to_string(::getpid()));
         std::filesystem::create_directories(path / "ImgRes/language");
+        std::atexit([] { std::filesystem::remove_all(WorkFolder()); });
         return path;
     }();
     return folder;

@@ -150,9 +150,9 @@ TEST_F(ConfigStore, DerivedSizesFollowTheMonitorLayout)
         SCOPED_TRACE(c.monitors.size());
         EXPECT_EQ(settings.GetMonitorCount(), static_cast<int>(c.monitors.size()));
         EXPECT_EQ(settings.IsLargeScreen(), c.large);
-        EXPECT_EQ(settings.GetSpotlightSize(), c.lens);
-        EXPECT_EQ(settings.GetZoomLensSize(), c.lens);
-        EXPECT_EQ(settings.GetLaserDotSize(), c.dot);
+        EXPECT_EQ(settings.GetEffectSize(CConfigManager::EffectSize::Spotlight), c.lens);
+        EXPECT_EQ(settings.GetEffectSize(CConfigManager::EffectSize::ZoomLens), c.lens);
+        EXPECT_EQ(settings.GetEffectSize(CConfigManager::EffectSize::LaserDot), c.dot);
         EXPECT_EQ(settings.GetLaserScale(), c.scale);
     }
 }
