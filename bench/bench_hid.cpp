@@ -1,0 +1,91 @@
+// Latency of the receiver transport: from a report written into the virtual receiver's socket by
+// the remote's side to its node being taken from the receive queue (reader thread, frame header,
+// queue hand-over and the consumer's wake-up included), at a steady report rate.
+
+#include "KVODataQueueMgr.h"
+#include "KVOFrameHeader.h"
+#include "KVOHidThreadManager.h"
+#include "KVOMemPool.h"
+#include "SystemHidApi.h"
+#include "VirtualReceiverServer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void BM_HidReportToReceiveQueue(benchmark::State& state)
+{
+    const int rate = static_cast<int>(state.range(0));
+    const int reports = rate * 2;  // two seconds of traffic per run
+    const std::string socketPath = "/tmp/orvelle-bench-hid-" + std::to_string(::getpid()) + ".sock";
+
+    Mem_CreatePool();
+    CreateDataQueueMgr();
+    platform::VirtualReceiverServer server;
+    platform::SystemHidApi api(std::make_unique<platform::VirtualReceiver>(socketPath, 0x0178));
+    platform::SetHidApi(&api);
+    if (!server.Listen(socketPath) || InitHidManager() != 0 || !server.Accept(2000)) {
+        state.SkipWithError("virtual receiver did not come up");
+    } else {
+        g_bLinkRunning = true;
+        RingQueue* recvQ = GetDataQueue(KVO_RECV_QUEUE);
+        StartHidThreads(GetDataQueue(KVO_SEND_QUEUE), recvQ);
+        std::vector<double> latencyUs;
+        latencyUs.reserve(static_cast<size_t>(reports));
+        uint8_t report[17] = {0x0A, 0x03};
+        const auto period = std::chrono::nanoseconds(1'000'000'000LL / rate);
+
+        for (auto _ : state) {
+            latencyUs.clear();
+            auto next = Clock::now();
+            for (int i = 0; i < reports; ++i) {
+                std::this_thread::sleep_until(next);
+                next += period;
+                const auto sent = Clock::now();
+                report[6] = static_cast<uint8_t>(i);
+                server.SendReport(report, sizeof report);
+                pMemNode node = nullptr;
+                int count = 0;
+                DeRingQTimed(recvQ, &node, 1, &count, 1000);
+                if (count != 1) {
+                    state.SkipWithError("report lost");
+                    break;
+                }
+                latencyUs.push_back(std::chrono::duration<double, std::micro>(Clock::now() - sent).count());
+                Mem_Free(node, __FILE__, __func__, __LINE__);
+            }
+        }
+        StopHidThreads();
+        g_bLinkRunning = false;
+        if (!latencyUs.empty()) {
+            std::sort(latencyUs.begin(), latencyUs.end());
+            const auto at = [&](double q) { return latencyUs[static_cast<size_t>(q * (latencyUs.size() - 1))]; };
+            state.counters["p50_us"] = at(0.50);
+            state.counters["p99_us"] = at(0.99);
+            state.counters["max_us"] = latencyUs.back();
+            state.counters["reports"] = static_cast<double>(latencyUs.size());
+        }
+    }
+    g_commandhid.Clear();
+    platform::SetHidApi(nullptr);
+    server.Close();
+    DestroyDataQueueMgr();
+    Mem_DestroyPool();
+}
+BENCHMARK(BM_HidReportToReceiveQueue)->Arg(125)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+BENCHMARK_MAIN();
