@@ -114,7 +114,7 @@ void CContainerUI::DoLayout()
         const RECT f = child->GetFloatPos();
         const int w = child->GetFixedWidth() > 0 ? child->GetFixedWidth() : static_cast<int>(std::max(0L, f.right - f.left));
         const int h = child->GetFixedHeight() > 0 ? child->GetFixedHeight() : static_cast<int>(std::max(0L, f.bottom - f.top));
-        child->setGeometry(QRect(f.left, f.top, w, h));
+        child->Place(QRect(f.left, f.top, w, h));
     }
     const QRect area = rect().adjusted(m_rcInset.left, m_rcInset.top, -m_rcInset.right, -m_rcInset.bottom);
     LayoutChildren(area);
@@ -123,7 +123,7 @@ void CContainerUI::DoLayout()
 void CContainerUI::LayoutChildren(const QRect& area)
 {
     for (CControlUI* child : FlowChildren())
-        child->setGeometry(FitChild(child, area));
+        child->Place(FitChild(child, area));
 }
 
 QRect CContainerUI::FitChild(const CControlUI* child, const QRect& cell)

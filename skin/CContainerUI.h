@@ -36,6 +36,7 @@ public:
 protected:
     bool OnAttribute(const std::string& name, const std::string& value) override;
     void resizeEvent(QResizeEvent* event) override;
+    void OnPlaced() override { DoLayout(); }
     void childEvent(QChildEvent* event) override;
     // Places the non-floating visible children inside `area` (client area less inset).
     virtual void LayoutChildren(const QRect& area);

@@ -112,7 +112,16 @@ void CControlUI::SetPos(RECT rc)
         m_cxFixed = local.width();
         m_cyFixed = local.height();
     }
-    setGeometry(local);
+    Place(local);
+}
+
+void CControlUI::Place(const QRect& rc)
+{
+    const QRect r(rc.topLeft(), QSize(std::max(0, rc.width()), std::max(0, rc.height())));
+    if (geometry() == r)
+        return;
+    setGeometry(r);
+    OnPlaced();
 }
 
 void CControlUI::SetFloat(bool isFloat)
@@ -228,7 +237,7 @@ bool CControlUI::OnAttribute(const std::string& name, const std::string& value)
             m_cxFixed = std::max(0L, rc.right - rc.left);
             m_cyFixed = std::max(0L, rc.bottom - rc.top);
             if (m_bFloat || isWindow() || parentWidget() == nullptr || qobject_cast<CContainerUI*>(parentWidget()) == nullptr)
-                setGeometry(QRect(rc.left, rc.top, m_cxFixed, m_cyFixed));
+                Place(QRect(rc.left, rc.top, m_cxFixed, m_cyFixed));
             NeedParentUpdate();
         }
     } else if (name == "float") {

@@ -50,6 +50,9 @@ public:
     // Window client coordinates.
     RECT GetPos() const;
     void SetPos(RECT rc);
+    // Moves and sizes the control (parent coordinates) and places its children at once, also
+    // while the window is hidden (Qt delivers resize events only when it is shown).
+    void Place(const QRect& rc);
     bool IsFloat() const { return m_bFloat; }
     void SetFloat(bool isFloat = true);
     // Position relative to the parent control, used when floating.
@@ -92,6 +95,8 @@ public:
     bool IsPushed() const { return m_bPushed; }
 
 protected:
+    // Called after Place changed the geometry; containers lay out their children here.
+    virtual void OnPlaced() {}
     // Each class handles its own attributes and hands the rest to its base; false = unknown.
     virtual bool OnAttribute(const std::string& name, const std::string& value);
 

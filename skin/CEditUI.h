@@ -36,6 +36,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void OnPlaced() override { ApplyLook(); }
     void PaintText(QPainter& painter) override;
 
 private:

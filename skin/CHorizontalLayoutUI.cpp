@@ -21,6 +21,6 @@ void CHorizontalLayoutUI::LayoutChildren(const QRect& area)
         const QRect cell(spans[i].start - p.left, area.top(), spans[i].length + p.left + p.right, area.height());
         QRect r = FitChild(children[i], cell);
         r.setWidth(spans[i].length);
-        children[i]->setGeometry(r);
+        children[i]->Place(r);
     }
 }

@@ -39,6 +39,6 @@ void CTabLayoutUI::LayoutChildren(const QRect& area)
         const bool current = i == m_iCurSel;
         child->setVisible(current && child->IsVisible());
         if (current)
-            child->setGeometry(FitChild(child, area));
+            child->Place(FitChild(child, area));
     }
 }

@@ -22,6 +22,6 @@ void CVerticalLayoutUI::LayoutChildren(const QRect& area)
         const QRect cell(area.left(), spans[i].start - p.top, area.width(), spans[i].length + p.top + p.bottom);
         QRect r = FitChild(children[i], cell);
         r.setHeight(spans[i].length);
-        children[i]->setGeometry(r);
+        children[i]->Place(r);
     }
 }

@@ -167,7 +167,7 @@ CControlUI* BuildSkin(const SkinDocument& doc, CPaintManagerUI& manager, QWidget
         root->SetBorderRound(corner);
     CControlUI* raw = root.release(); // the host widget owns it from here on
     raw->setParent(host);
-    raw->setGeometry(host->rect());
+    raw->Place(host->rect());
     raw->setVisible(raw->IsVisible());
     manager.AttachRoot(raw);
     return raw;

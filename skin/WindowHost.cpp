@@ -84,7 +84,7 @@ void CWindowHost::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     for (CControlUI* root : findChildren<CControlUI*>(Qt::FindDirectChildrenOnly))
-        root->setGeometry(rect());
+        root->Place(rect());
     Deliver(WM_SIZE, 0, MAKELPARAM(width(), height()));
 }
 

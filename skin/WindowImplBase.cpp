@@ -118,7 +118,7 @@ bool WindowImplBase::OnCreateWindow(QWidget* host)
     const SIZE corner = m_PaintManager.GetRoundCorner();
     if (m_PaintManager.IsBackgroundTransparent() || corner.cx > 0 || corner.cy > 0)
         host->setAttribute(Qt::WA_TranslucentBackground, true);
-    root->setGeometry(host->rect());
+    root->Place(host->rect());
     InitWindow();
     return true;
 }
