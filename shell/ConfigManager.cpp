@@ -110,6 +110,7 @@ int CConfigManager::FirstRunDefaults()
 void CConfigManager::LoadAll()
 {
     const std::string file = GetConfigPath();
+    ReportFileState(file);
     auto loadInt = [&](ConfigInt key) {
         const auto& info = KeyInfo(key);
         SetInt(key, CIniFile::ReadInt(info.section, info.key, file, info.def), false);
@@ -179,6 +180,23 @@ void CConfigManager::LoadAll()
     loadInt(ConfigInt::HotKey);
     loadSlot(kSlotPresenter, ConfigSlotInt::SelectType, ConfigSlotInt::SelectIndex);
     loadSlot(kSlotMouse, ConfigSlotInt::SelectType, ConfigSlotInt::SelectIndex);
+}
+
+void CConfigManager::ReportFileState(const std::string& file)
+{
+    std::string content;
+    switch (CIniFile::ReadWholeFile(file, content)) {
+    case CIniFile::ReadResult::Missing:
+        WriteLog(KVO_LOG_WARN, "CConfigManager::LoadAll %s missing, defaults used", file.c_str());
+        break;
+    case CIniFile::ReadResult::Failed:
+        WriteLog(KVO_LOG_ERROR, "CConfigManager::LoadAll %s cannot be read, defaults used", file.c_str());
+        break;
+    case CIniFile::ReadResult::Ok:
+        if (content.empty())
+            WriteLog(KVO_LOG_WARN, "CConfigManager::LoadAll %s is empty, defaults used", file.c_str());
+        break;
+    }
 }
 
 void CConfigManager::LoadMonitorLayout()

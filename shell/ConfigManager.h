@@ -92,6 +92,7 @@ public:
 
 private:
     int Persist(const char* section, const std::string& key, const std::string& value) const;
+    static void ReportFileState(const std::string& file);
     void LoadMonitorLayout();
     // Spotlight and magnifier lens start alike: 1280 x 540 on a large screen, else half the first
     // monitor's height by 0.65 of that.

@@ -1,5 +1,6 @@
 #include "IniFile.h"
 
+#include "PoolFixture.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -115,4 +116,21 @@ TEST(IniFile, ConcurrentWritersKeepEveryKey)
         for (int i = 0; i < 10; ++i)
             EXPECT_EQ(CIniFile::ReadInt("CustomKey", "Image" + std::to_string(t * 10 + i) + "Url", config, -1), i);
     }
+}
+
+using IniFileLog = PoolFixture;
+
+TEST_F(IniFileLog, AnUnreadableLineIsReportedOnce)
+{
+    MemorySink sink;
+    ASSERT_EQ(StartLogWriter(&sink), 0);
+    TempDir dir;
+    const std::string config = dir.file("config.ini");
+    WriteWholeFile(config, "[Log]\n" + std::string(1500, 'x') + "\nLog_Level = 2\n");
+    EXPECT_EQ(CIniFile::ReadInt("Log", "Log_Level", config, 1), 2);
+    EXPECT_EQ(CIniFile::ReadInt("Log", "Log_Delete_Day", config, 7), 7);
+    CloseLogWriter();
+    const auto lines = sink.Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("line 2 is too long or not text"), std::string::npos) << lines[0];
 }
