@@ -1,13 +1,19 @@
 #include "HidApiLinux.h"
 
+#include "HidReportDescriptor.h"
+
 #include <hidapi.h>
 #include <libudev.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <cwchar>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -33,7 +39,10 @@ std::string ToUtf8(const wchar_t* text)
 // write would both touch, so the reader and the writer each get their own handle.
 class HidrawDevice final : public IHidDevice {
 public:
-    HidrawDevice(hid_device* reader, hid_device* writer) : m_reader(reader), m_writer(writer) {}
+    HidrawDevice(hid_device* reader, hid_device* writer, HidReportLengths lengths)
+        : m_reader(reader), m_writer(writer), m_lengths(lengths)
+    {
+    }
     ~HidrawDevice() override
     {
         hid_close(m_reader);
@@ -53,12 +62,12 @@ public:
     int WriteReport(const uint8_t* data, size_t length) override
     {
         // hidraw sends exactly what it is given; the receiver expects whole output reports.
-        uint8_t report[64] = {};
-        const size_t full = std::max(length, kReceiverOutputReportLength);
-        if (full > sizeof report) {
+        const size_t full = std::max(length, m_lengths.output);
+        if (full > kMaxReport) {
             m_lastError = EMSGSIZE;
             return -1;
         }
+        uint8_t report[kMaxReport] = {};
         std::memcpy(report, data, length);
         const int n = hid_write(m_writer, report, full);
         if (n < 0)
@@ -66,15 +75,36 @@ public:
         return n;
     }
 
-    size_t InputReportLength() const override { return kReceiverInputReportLength; }
-    size_t OutputReportLength() const override { return kReceiverOutputReportLength; }
+    size_t InputReportLength() const override { return m_lengths.input; }
+    size_t OutputReportLength() const override { return m_lengths.output; }
     int LastError() const override { return m_lastError; }
 
 private:
+    static constexpr size_t kMaxReport = 4096;
+
     hid_device* m_reader;
     hid_device* m_writer;
-    int m_lastError = 0;
+    const HidReportLengths m_lengths;
+    std::atomic<int> m_lastError{0};
 };
+
+// The lengths of the receiver's report 0x0A as its descriptor declares them; the receiver's
+// known lengths where sysfs has no descriptor or the descriptor has no such report.
+HidReportLengths ReceiverReportLengths(const std::string& path)
+{
+    HidReportLengths lengths{kReceiverInputReportLength, kReceiverOutputReportLength};
+    const std::string node = std::filesystem::path(path).filename().string();
+    std::ifstream in("/sys/class/hidraw/" + node + "/device/report_descriptor", std::ios::binary);
+    if (!in)
+        return lengths;
+    const std::vector<uint8_t> descriptor((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const HidReportLengths declared = ReportLengthsForId(descriptor.data(), descriptor.size(), 0x0A);
+    if (declared.input > 0 && declared.input <= 4096)
+        lengths.input = declared.input;
+    if (declared.output > 0 && declared.output <= 4096)
+        lengths.output = declared.output;
+    return lengths;
+}
 
 } // namespace
 
@@ -129,7 +159,7 @@ std::unique_ptr<IHidDevice> HidApiLinux::Open(const std::string& path)
         hid_close(reader);
         return nullptr;
     }
-    return std::make_unique<HidrawDevice>(reader, writer);
+    return std::make_unique<HidrawDevice>(reader, writer, ReceiverReportLengths(path));
 }
 
 std::string HidApiLinux::ContainerId(const std::string& path)

@@ -14,7 +14,8 @@ namespace platform {
 
 // Report lengths of the receiver, report id included: the id 0x0A and 16 bytes. Every frame the
 // link sends (16 or 8 bytes, id first) fits one output report; an input report carries the
-// 16 bytes the decoder reads plus one spare byte that it ignores.
+// 16 bytes the decoder reads plus one spare byte that it ignores. The virtual receiver uses
+// these; a real one reports what its descriptor declares, and these only when it has none.
 constexpr size_t kReceiverInputReportLength = 17;
 constexpr size_t kReceiverOutputReportLength = 17;
 
@@ -53,6 +54,13 @@ public:
     virtual std::vector<HidInterfaceInfo> Enumerate(uint16_t vendorId) = 0;
     // Opens the interface at `path` for reading and writing; nullptr when it cannot be opened.
     virtual std::unique_ptr<IHidDevice> Open(const std::string& path) = 0;
+    // The present interfaces that no system notification reports (the virtual receiver), so a
+    // monitor that hears about the others needs to poll only these.
+    virtual std::vector<HidInterfaceInfo> EnumerateUnnotified(uint16_t vendorId)
+    {
+        (void)vendorId;
+        return {};
+    }
     // Identifies the physical device that owns the interface, so that several interfaces of one
     // receiver count once. Empty when unknown (for example after the device left).
     virtual std::string ContainerId(const std::string& path) = 0;

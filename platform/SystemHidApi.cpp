@@ -11,6 +11,14 @@ SystemHidApi::SystemHidApi(std::unique_ptr<VirtualReceiver> virtualReceiver) : m
 std::vector<HidInterfaceInfo> SystemHidApi::Enumerate(uint16_t vendorId)
 {
     std::vector<HidInterfaceInfo> list = m_hidraw.Enumerate(vendorId);
+    for (HidInterfaceInfo& info : EnumerateUnnotified(vendorId))
+        list.push_back(std::move(info));
+    return list;
+}
+
+std::vector<HidInterfaceInfo> SystemHidApi::EnumerateUnnotified(uint16_t vendorId)
+{
+    std::vector<HidInterfaceInfo> list;
     if (m_virtual && (vendorId == 0 || vendorId == kVirtualReceiverVendorId) && m_virtual->IsListening())
         list.push_back(m_virtual->Info());
     return list;

@@ -12,6 +12,7 @@ public:
     explicit SystemHidApi(std::unique_ptr<VirtualReceiver> virtualReceiver);
 
     std::vector<HidInterfaceInfo> Enumerate(uint16_t vendorId) override;
+    std::vector<HidInterfaceInfo> EnumerateUnnotified(uint16_t vendorId) override;
     std::unique_ptr<IHidDevice> Open(const std::string& path) override;
     std::string ContainerId(const std::string& path) override;
 

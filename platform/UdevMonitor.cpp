@@ -1,7 +1,5 @@
 #include "UdevMonitor.h"
 
-#include "VirtualReceiver.h"
-
 #include <fcntl.h>
 #include <libudev.h>
 #include <poll.h>
@@ -126,13 +124,10 @@ void UdevMonitor::DrainNetlink()
 
 std::set<std::string> UdevMonitor::PolledPaths()
 {
+    // Netlink reports the real nodes; only what it cannot see is polled.
     std::set<std::string> paths;
-    for (const HidInterfaceInfo& info : m_api.Enumerate(m_vendorId)) {
-        // Netlink reports the real nodes; only what it cannot see is polled.
-        if (m_monitor && info.path.rfind(kVirtualPathPrefix, 0) != 0)
-            continue;
+    for (const HidInterfaceInfo& info : m_monitor ? m_api.EnumerateUnnotified(m_vendorId) : m_api.Enumerate(m_vendorId))
         paths.insert(info.path);
-    }
     return paths;
 }
 
