@@ -77,6 +77,8 @@ protected:
         if (QApplication::instance() == nullptr)
             s_app = std::make_unique<QApplication>(argc, argv);
     }
+    // Before exit: Qt must not outlive the statics of the libraries it calls into.
+    static void TearDownTestSuite() { s_app.reset(); }
 
     void SetUp() override
     {
