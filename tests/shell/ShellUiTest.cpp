@@ -5,6 +5,7 @@
 #include "DuilibSlider.h"
 #include "IniFile.h"
 #include "LanguageConfig.h"
+#include "QtScreens.h"
 #include "RecoverSysSetUI.h"
 
 #include "TempDir.h"
@@ -263,4 +264,23 @@ TEST_F(ShellUi, DeclinedRestoreChangesNothing)
     }
     QCoreApplication::processEvents();
     EXPECT_TRUE(page.received.empty());
+}
+
+TEST_F(ShellUi, QtScreensFeedTheLargeScreenRule)
+{
+    // The offscreen platform has one 800 x 800 screen.
+    platform::QtScreens screens;
+    const auto monitors = screens.Monitors();
+    ASSERT_EQ(monitors.size(), 1u);
+    EXPECT_EQ(monitors[0].width, 800);
+    EXPECT_EQ(monitors[0].height, 800);
+
+    CConfigManager settings;
+    settings.SetInstallFolder(dir.path().string());
+    settings.SetScreens(&screens);
+    settings.FirstRunDefaults();
+    settings.LoadAll();
+    EXPECT_EQ(settings.GetMonitorCount(), 1);
+    EXPECT_FALSE(settings.IsLargeScreen());
+    EXPECT_EQ(settings.GetEffectSize(CConfigManager::EffectSize::Spotlight), (CConfigManager::Size{400, 260}));
 }
