@@ -201,8 +201,13 @@ int RecvFrom(KVOHidDevice* device, uint8_t* buffer, int bufferSize, int* outLeng
         }
         const int capacity = std::min(bufferSize, std::max(device->inputReportLength, 1));
         const int n = device->device->ReadReport(buffer, static_cast<size_t>(capacity), KVO_READ_SLICE_MS);
-        if (n == 0)
-            continue;  // no report yet: look at the running flag and wait again
+        if (n == 0) {
+            // No report yet. A record that was dropped or replaced meanwhile is left to its
+            // owner; the caller picks up the current one.
+            if (g_commandhid.Get().get() != device)
+                return -1;
+            continue;
+        }
         if (n < 0) {
             platform::Sleep(KVO_RETRY_SLEEP_MS);
             WriteLog(KVO_LOG_ERROR, "RecvFrom() Call GetOverlappedResult()--HID ReadCmdOverlapped Length = 0;");
@@ -300,7 +305,7 @@ void ThreadRecvCommandFunc(RingQueue* recvQueue)
         if (!device) {
             // No receiver open: wait for the watch to open one instead of spinning.
             Mem_Free(node, __FILE__, __func__, __LINE__);
-            g_commandhid.WaitOpen(KVO_RETRY_SLEEP_MS);
+            g_commandhid.WaitOpen(KVO_NO_RECEIVER_WAIT_MS);
             continue;
         }
         int length = 0;

@@ -41,6 +41,8 @@ constexpr int KVO_SEND_BATCH = 256;
 constexpr int KVO_SEND_WAIT_MS = 100;
 constexpr int KVO_SEND_MAX_FAILURES = 30;
 constexpr int KVO_RETRY_SLEEP_MS = 100;
+// With no receiver open the reader sleeps until one is opened, waking at least this often.
+constexpr int KVO_NO_RECEIVER_WAIT_MS = 1000;
 // A blocked read wakes this often to see whether the link is still running.
 constexpr int KVO_READ_SLICE_MS = 100;
 

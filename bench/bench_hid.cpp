@@ -1,4 +1,4 @@
-// Latency of the receiver transport: from a report written into the virtual receiver's socket by
+// Receiver transport costs. Latency: from a report written into the virtual receiver's socket by
 // the remote's side to its node being taken from the receive queue (reader thread, frame header,
 // queue hand-over and the consumer's wake-up included), at a steady report rate.
 
@@ -6,11 +6,13 @@
 #include "KVOFrameHeader.h"
 #include "KVOHidThreadManager.h"
 #include "KVOMemPool.h"
+#include "KVOPhysicalDeviceTracker.h"
 #include "SystemHidApi.h"
 #include "VirtualReceiverServer.h"
 
 #include <benchmark/benchmark.h>
 
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -84,6 +86,45 @@ void BM_HidReportToReceiveQueue(benchmark::State& state)
     DestroyDataQueueMgr();
     Mem_DestroyPool();
 }
+// CPU of the transport with no receiver: the reader waiting for one, the writer waiting for
+// frames, the hot-plug monitor listening and polling for the virtual receiver's socket.
+void BM_HidIdleCpu(benchmark::State& state)
+{
+    Mem_CreatePool();
+    CreateDataQueueMgr();
+    platform::SystemHidApi api(std::make_unique<platform::VirtualReceiver>(
+        "/tmp/orvelle-bench-absent-" + std::to_string(::getpid()) + ".sock", 0x0178));
+    platform::SetHidApi(&api);
+    {
+        KVOPhysicalDeviceTracker tracker(api, platform::CreateHidMonitor(api, KVO_VENDOR_ID), nullptr);
+        tracker.Start();
+        SetKVOPhysicalDeviceTracker(&tracker);
+        g_bLinkRunning = true;
+        StartHidThreads(GetDataQueue(KVO_SEND_QUEUE), GetDataQueue(KVO_RECV_QUEUE));
+        const auto cpuSeconds = [] {
+            timespec t{};
+            ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+            return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+        };
+        const double seconds = static_cast<double>(state.range(0));
+        double used = 0;
+        for (auto _ : state) {
+            const double before = cpuSeconds();
+            std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+            used = cpuSeconds() - before;
+        }
+        state.counters["cpu_percent_of_one_core"] = 100.0 * used / seconds;
+        StopHidThreads();
+        g_bLinkRunning = false;
+        tracker.StopMonitor();
+        SetKVOPhysicalDeviceTracker(nullptr);
+    }
+    platform::SetHidApi(nullptr);
+    DestroyDataQueueMgr();
+    Mem_DestroyPool();
+}
+BENCHMARK(BM_HidIdleCpu)->Arg(10)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
 BENCHMARK(BM_HidReportToReceiveQueue)->Arg(125)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

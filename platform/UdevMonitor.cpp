@@ -93,7 +93,8 @@ void UdevMonitor::Run()
             fds[count++] = pollfd{m_wakePipe[0], POLLIN, 0};
         if (m_monitor)
             fds[count++] = pollfd{udev_monitor_get_fd(m_monitor), POLLIN, 0};
-        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextPoll - std::chrono::steady_clock::now());
+        // Rounded up: a wait cut short by truncation would spin until the poll is due.
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextPoll - std::chrono::steady_clock::now());
         ::poll(fds, count, static_cast<int>(std::max<int64_t>(0, wait.count())));
         if (!m_running)
             break;

@@ -3,20 +3,8 @@
 #include "FakeClock.h"
 #include "FakeHid.h"
 #include "HidFixture.h"
+#include "HidTestFrames.h"
 #include "KVOFrameHeader.h"
-
-#include <algorithm>
-
-namespace {
-
-Bytes Frame(std::initializer_list<uint8_t> head, size_t length)
-{
-    Bytes f(head);
-    f.resize(length, 0);
-    return f;
-}
-
-} // namespace
 
 using HidOpen = HidFixture;
 
@@ -231,17 +219,7 @@ TEST_F(HidThreads, WriterSendsQueuedFramesInOrderAndEndsOnAStopNode)
     deviceState.linkKind = 2;
 
     RingQueue* sendQ = GetDataQueue(KVO_SEND_QUEUE);
-    const auto queueFrame = [&](uint8_t code, int length) {
-        pMemNode node = nullptr;
-        ASSERT_EQ(Mem_Alloc(&node, 2048, __FILE__), 0);
-        std::memset(node->data, 0, 2048);
-        KVOFrameHeader h;
-        h.length = length;
-        WriteFrameHeader(node, h);
-        const uint8_t frame[] = {0x0A, 0xB2, 0x01, code};
-        std::memcpy(FrameReport(node), frame, sizeof frame);
-        EnRingQWait(sendQ, node);
-    };
+    const auto queueFrame = [](uint8_t code, int length) { QueueOutgoingFrame({0x0A, 0xB2, 0x01, code}, length); };
     queueFrame(0x50, 16);
     queueFrame(0xD3, 16);
     queueFrame(0xD4, 8);

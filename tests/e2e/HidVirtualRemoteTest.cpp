@@ -2,6 +2,7 @@
 // layer finds it, the tracker hears it arrive, the reader queues its reports, the writer's frames
 // reach its record, and unplugging is noticed.
 
+#include "HidTestFrames.h"
 #include "KVOFrameHeader.h"
 #include "KVOHidThreadManager.h"
 #include "KVOPhysicalDeviceTracker.h"
@@ -57,18 +58,6 @@ public:
 private:
     pid_t m_pid = -1;
 };
-
-void QueueFrame(std::initializer_list<uint8_t> bytes, int length)
-{
-    pMemNode node = nullptr;
-    ASSERT_EQ(Mem_Alloc(&node, 2048, __FILE__), 0);
-    std::memset(node->data, 0, 2048);
-    KVOFrameHeader h;
-    h.length = length;
-    WriteFrameHeader(node, h);
-    std::copy(bytes.begin(), bytes.end(), FrameReport(node));
-    EnRingQWait(GetDataQueue(KVO_SEND_QUEUE), node);
-}
 
 } // namespace
 
@@ -154,8 +143,8 @@ TEST_F(HidVirtualRemote, ReportsInFramesOutAndUnplugNoticed)
 
     // Frames: the heartbeat and the 8-byte time-out frame, each one padded 17-byte report.
     state.linkKind = KVO_LINK_HID;
-    QueueFrame({0x0A, 0xB2, 0x01, 0x50, 0x01}, 16);
-    QueueFrame({0x0A, 0xB2, 0x01, 0xD4, 0x60, 0xEA, 0xE8, 0x03}, 8);
+    QueueOutgoingFrame({0x0A, 0xB2, 0x01, 0x50, 0x01}, 16);
+    QueueOutgoingFrame({0x0A, 0xB2, 0x01, 0xD4, 0x60, 0xEA, 0xE8, 0x03}, 8);
     EXPECT_TRUE(WaitUntil([&] {
         const std::string text = ReadWholeFile(record);
         return text.find(" 0A B2 01 50 01 00 00 00 00 00 00 00 00 00 00 00 00\n") != std::string::npos

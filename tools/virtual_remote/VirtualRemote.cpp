@@ -190,7 +190,7 @@ private:
             until = m_waitUntil;
         if (m_o.rate > 0 && !m_last.empty() && m_nextRepeat < until)
             until = m_nextRepeat;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count();
         if (!m_server.HasClient()) {
             if (left > 0 && !m_listening)
                 std::this_thread::sleep_for(std::chrono::milliseconds(left));
