@@ -209,6 +209,64 @@ TEST_F(HidThreads, ReaderQueuesReportsWithHeaderAndDropsOtherIds)
     ExpectPoolIntact();
 }
 
+TEST_F(HidThreads, LatencyAlertAndReceiveTimeFollowTheClock)
+{
+    ScopedFakeClock clock(5000);
+    SetKVODataLatencyAlert(true, 500.0);
+    auto state = fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"));
+    ASSERT_EQ(InitHidManager(), 0);
+    RingQueue* recvQ = GetDataQueue(KVO_RECV_QUEUE);
+    StartHidThreads(GetDataQueue(KVO_SEND_QUEUE), recvQ);
+
+    const auto next = [&] {
+        pMemNode node = nullptr;
+        int count = 0;
+        DeRingQTimed(recvQ, &node, 1, &count, 5000);
+        EXPECT_EQ(count, 1);
+        const int32_t t = count == 1 ? ReadFrameHeader(node).recvTime : -1;
+        if (node)
+            Mem_Free(node, __FILE__, __func__, __LINE__);
+        return t;
+    };
+    state->PushInput(Frame({0x0A, 0x03}, 17));
+    EXPECT_EQ(next(), 5000);
+    clock.clock.Advance(400);
+    state->PushInput(Frame({0x0A, 0x03}, 17));
+    EXPECT_EQ(next(), 5400);
+    clock.clock.Advance(600);
+    state->PushInput(Frame({0x0A, 0x03}, 17));
+    EXPECT_EQ(next(), 6000);
+    EXPECT_TRUE(LogHas("[ERROR]", "[Performance][Warning] Data latency alert: 600.0000ms"));
+    EXPECT_EQ(LogCount("Data latency alert"), 1u);
+    SetKVODataLatencyAlert(false, 500.0);
+}
+
+TEST_F(HidThreads, ReaderMovesToTheReceiverOpenedAfterAWriteRefusal)
+{
+    ScopedFakeClock clock;
+    auto first = fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"));
+    ASSERT_EQ(InitHidManager(), 0);
+    RingQueue* recvQ = GetDataQueue(KVO_RECV_QUEUE);
+    StartHidThreads(GetDataQueue(KVO_SEND_QUEUE), recvQ);
+
+    first->FailWrites(100, -1);
+    const Bytes frame = Frame({0x0A, 0xB2, 0x01, 0x50}, 16);
+    EXPECT_EQ(hid_SendCommod(g_commandhid.Get().get(), frame.data(), 16), -1);
+    ASSERT_FALSE(g_commandhid.IsOpen());
+    fake.RemoveInterface("/dev/hidraw0");
+    auto second = fake.AddInterface(ReceiverInterface(0x0186, "/dev/hidraw1"));
+    ASSERT_EQ(InitHidManager(), 0);
+
+    // The old record's reader gives way; reports of the new receiver arrive.
+    second->PushInput(Frame({0x0A, 0x07}, 17));
+    pMemNode node = nullptr;
+    int count = 0;
+    DeRingQTimed(recvQ, &node, 1, &count, 5000);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(FrameReport(node)[1], 0x07);
+    Mem_Free(node, __FILE__, __func__, __LINE__);
+}
+
 TEST_F(HidThreads, WriterSendsQueuedFramesInOrderAndEndsOnAStopNode)
 {
     auto state = fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"), "usb1");
