@@ -61,6 +61,12 @@ void CEditUI::SetSel(long start, long end)
 CDuiString CEditUI::GetTipValue() const { return CDuiString::FromQString(m_edit->placeholderText()); }
 void CEditUI::SetTipValue(const CDuiString& tip) { m_edit->setPlaceholderText(tip.ToQString()); }
 
+void CEditUI::SetTipValueColor(DWORD argb)
+{
+    m_dwTipValueColor = argb;
+    ApplyLook();
+}
+
 bool CEditUI::OnAttribute(const std::string& name, const std::string& value)
 {
     bool flag = false;
@@ -76,8 +82,12 @@ bool CEditUI::OnAttribute(const std::string& name, const std::string& value)
             SetMaxChar(number);
     } else if (name == "tipvalue") {
         SetTipValue(value);
-    } else if (name == "tipvaluecolor" || name == "nativebkcolor") {
-        // The hint and field colours follow the text colour.
+    } else if (name == "tipvaluecolor") {
+        DWORD color = 0;
+        if (skin::ParseColor(value, color))
+            SetTipValueColor(color);
+    } else if (name == "nativebkcolor") {
+        // The field is transparent over the skinned background.
     } else {
         const bool known = CLabelUI::OnAttribute(name, value);
         if (known)
@@ -127,6 +137,8 @@ void CEditUI::ApplyLook()
     if ((color >> 24) == 0)
         color |= 0xFF000000u;
     palette.setColor(QPalette::Text, QColor::fromRgba(color));
+    if (m_dwTipValueColor != 0)
+        palette.setColor(QPalette::PlaceholderText, QColor::fromRgba(m_dwTipValueColor | ((m_dwTipValueColor >> 24) ? 0 : 0xFF000000u)));
     // The skinned background shows through the field.
     palette.setColor(QPalette::Base, Qt::transparent);
     m_edit->setPalette(palette);

@@ -29,6 +29,9 @@ public:
     CDuiString GetTipValue() const;
     void SetTipValue(const CDuiString& tip);
 
+    // Colour of the hint text; 0 = the platform's.
+    void SetTipValueColor(DWORD argb);
+
     QLineEdit* LineEdit() const { return m_edit; }
 
 protected:
@@ -43,4 +46,5 @@ private:
     void ApplyLook();
 
     QLineEdit* m_edit;
+    DWORD m_dwTipValueColor = 0;
 };

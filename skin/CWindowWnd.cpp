@@ -79,6 +79,7 @@ HWND CWindowWnd::Create(HWND hwndParent, const char* pstrName, DWORD dwStyle, DW
     // The handle exists before the window's own set-up runs, which may post to itself.
     m_host = host.release(); // owned by this object (deleted in the destructor) or by the owner window
     m_hWnd = skin::RegisterWindowWidget(m_host);
+    m_bClosing = false;
     const std::weak_ptr<bool> alive = m_alive;
     if (!OnCreateWindow(m_host)) {
         if (!alive.lock())
@@ -129,6 +130,8 @@ UINT CWindowWnd::ShowModal()
         WriteLog(KVO_LOG_ERROR, "CWindowWnd::ShowModal refused: %s", !m_host ? "no window" : (m_modalLoop ? "already modal" : "not on the UI thread"));
         return static_cast<UINT>(-1);
     }
+    if (m_bClosing)
+        return m_closeResult;
     UINT result = IDCANCEL;
     QEventLoop loop;
     m_modalLoop = &loop;
@@ -145,6 +148,10 @@ UINT CWindowWnd::ShowModal()
 
 void CWindowWnd::Close(UINT nRet)
 {
+    if (m_host && !m_bClosing) {
+        m_bClosing = true;
+        m_closeResult = nRet;
+    }
     if (m_modalResult)
         *m_modalResult = nRet;
     if (m_modalLoop)

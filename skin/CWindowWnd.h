@@ -87,4 +87,7 @@ private:
     // Timers are children of the host widget and die with it.
     std::map<UINT, QPointer<QTimer>> m_timers;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    // Set by Close: a ShowModal that starts afterwards returns this at once.
+    bool m_bClosing = false;
+    UINT m_closeResult = IDCANCEL;
 };
