@@ -159,11 +159,10 @@ void CConfigManager::LoadAll()
     loadInt(ConfigInt::DigitalLaserColor);
     loadInt(ConfigInt::DigitalLaserSaveStatu);
     SetEffectSize(EffectSize::ZoomLens, StartingLensSize());
-    SetInt(ConfigInt::LineSize,
-           static_cast<int>(CIniFile::ReadFloat("FunSet_Postil", "LineSize", file, 6.0f)), false);
+    loadInt(ConfigInt::LineSize); // older versions wrote it as a real: "6.000000" reads as 6
     loadInt(ConfigInt::LineColor);
-    SetInt(ConfigInt::IsControlSpeed,
-           CIniFile::ReadInt("FunSet_Postil", "IsControlSpeed", file, 0) != 0 ? 1 : 0, false);
+    loadInt(ConfigInt::IsControlSpeed);
+    SetInt(ConfigInt::IsControlSpeed, GetInt(ConfigInt::IsControlSpeed) != 0 ? 1 : 0, false);
     loadInt(ConfigInt::MovementSpeed);
     loadInt(ConfigInt::CursorSpeedAdaptiveModel);
     loadInt(ConfigInt::MouseDPI);

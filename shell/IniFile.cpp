@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -98,7 +99,12 @@ float CIniFile::ReadFloat(const std::string& section, const std::string& key, co
     std::string value;
     if (ReadString(section, key, std::string(), value, file) != 0)
         return def;
-    return static_cast<float>(CIniText::ParseReal(value));
+    // Past the float range a conversion is undefined; such values read as infinity.
+    const double real = CIniText::ParseReal(value);
+    constexpr float kMax = std::numeric_limits<float>::max();
+    if (real > kMax || real < -kMax)
+        return real > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+    return static_cast<float>(real);
 }
 
 int CIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value,

@@ -74,6 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The same through the files, as the program does it.
     const std::string config = (WorkFolder() / "config.ini").string();
     WriteFile(config, file);
+    (void)CIniFile::ReadFloat(section, key, config, 0.0f);
+    (void)CIniFile::ReadInt(section, key, config, 0);
     if (CIniFile::WriteString(section, key, value, config) == 0) {
         std::string back;
         if (CIniFile::ReadString(section, key, "", back, config) != 0 || back != CIniText::SkipLeadingSpaces(value))

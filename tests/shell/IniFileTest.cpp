@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -44,6 +45,10 @@ TEST(IniFile, MissingFileReadsDefaultsAndTheFirstWriteCreatesIt)
     EXPECT_EQ(value, "2.500000");
     EXPECT_FLOAT_EQ(CIniFile::ReadFloat("FunSet_Zoom", "ZoomMom", config, 0.0f), 2.5f);
     EXPECT_EQ(CIniFile::ReadInt("FunSet_Set", "MouseDPI", config, 80), -3);
+
+    // Beyond the float range a real reads as infinity rather than as garbage.
+    EXPECT_EQ(CIniFile::WriteString("FunSet_Zoom", "ZoomMom", "-1e300", config), 0);
+    EXPECT_EQ(CIniFile::ReadFloat("FunSet_Zoom", "ZoomMom", config, 2.0f), -std::numeric_limits<float>::infinity());
     EXPECT_FALSE(fs::exists(config + ".tmp"));
 }
 
