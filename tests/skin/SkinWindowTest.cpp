@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
@@ -310,4 +311,54 @@ TEST_F(SkinWindowTest, GrabShowsTheSkinColours)
     EXPECT_EQ(image.pixel(25, 15), qRgb(0, 255, 0));
     // Round corners leave the very corner transparent.
     EXPECT_LT(qAlpha(image.pixel(39, 0)), 128);
+}
+
+TEST_F(SkinWindowTest, ExtendedStylesBecomeWindowFlagsAndOwnedWindowsDieWithTheirOwner)
+{
+    auto owner = std::make_unique<CTestWindow>("Test.xml");
+    const HWND ownerWnd = owner->Create(nullptr, "owner", WS_POPUP, 0);
+    ASSERT_NE(ownerWnd, nullptr);
+    CTestWindow overlay("Test.xml");
+    const HWND hwnd = overlay.Create(ownerWnd, "overlay", WS_POPUP,
+                                     WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_LAYERED,
+                                     5, 6, 70, 80);
+    ASSERT_NE(hwnd, nullptr);
+    QWidget* w = overlay.GetWidget();
+    const Qt::WindowFlags flags = w->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTransparentForInput));
+    EXPECT_TRUE(w->testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_EQ(w->pos(), QPoint(5, 6));
+    EXPECT_EQ(WidgetFromHWND(hwnd), w);
+
+    // Handle-based calls for code that keeps only the handle.
+    EXPECT_FALSE(ShowWindow(hwnd, SW_SHOWNOACTIVATE));
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_TRUE(ShowWindow(hwnd, SW_HIDE));
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+
+    // Destroying the owner takes the owned window along; its object learns of it.
+    owner.reset();
+    EXPECT_EQ(overlay.finalCalls, 1);
+    EXPECT_EQ(overlay.GetHWND(), nullptr);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(PostMessageW(hwnd, WM_USER, 0, 0), FALSE);
+}
+
+TEST_F(SkinWindowTest, MenuItemsFromASkinAndTheChosenName)
+{
+    m_folder.Write("TrayMenu.xml",
+                   "<Menu><MenuElement name=\"setting\" text=\"Settings\"/><MenuSeparator/>"
+                   "<MenuElement name=\"off\" text=\"Off\" enabled=\"false\"/><MenuElement name=\"close\" text=\"Exit\"/></Menu>");
+    CMenuWnd menu;
+    EXPECT_FALSE(menu.LoadFromSkin("Missing.xml"));
+    ASSERT_TRUE(menu.LoadFromSkin("TrayMenu.xml"));
+    EXPECT_EQ(menu.GetItemCount(), 4);
+    EXPECT_FALSE(menu.Choose("off"));
+    EXPECT_TRUE(menu.GetClickedMenuName().IsEmpty());
+    EXPECT_TRUE(menu.Choose("close"));
+    EXPECT_EQ(menu.GetClickedMenuName(), "close");
 }
