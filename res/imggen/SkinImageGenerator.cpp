@@ -80,6 +80,11 @@ void Check(QPainter& painter, QRectF box, const QColor& colour, double width)
     painter.drawPath(path);
 }
 
+struct NamedColour {
+    const char* name;
+    QColor colour;
+};
+
 // The background colours a blank screen can take, in the order of its colour numbers.
 constexpr std::array<QRgb, 10> kBlankScreenColours = {0xFF000000, 0xFFFFFFFF, 0xFFDF2116, 0xFFDF8A3B, 0xFF0A17BA,
                                                       0xFF3178DF, 0xFFF323C7, 0xFF50A6BE, 0xFF7D7360, 0xFFCCFF00};
@@ -581,13 +586,9 @@ void SkinImageGenerator::Marker()
 
 void SkinImageGenerator::LaserDots()
 {
-    struct Dot {
-        const char* name;
-        QColor colour;
-    };
-    const Dot dots[] = {{"red", QColor(0xFF, 0x2D, 0x2D)}, {"green", QColor(0x2D, 0xFF, 0x6A)},
-                        {"blue", QColor(0x3A, 0x86, 0xFF)}};
-    for (const Dot& dot : dots) {
+    const NamedColour dots[] = {{"red", QColor(0xFF, 0x2D, 0x2D)}, {"green", QColor(0x2D, 0xFF, 0x6A)},
+                                {"blue", QColor(0x3A, 0x86, 0xFF)}};
+    for (const NamedColour& dot : dots) {
         QImage image = Canvas(160, 160);
         QPainter painter(&image);
         Prepare(painter);
@@ -607,15 +608,11 @@ void SkinImageGenerator::LaserDots()
 
 void SkinImageGenerator::PenLines()
 {
-    struct Line {
-        const char* suffix;
-        QColor colour;
-    };
-    const Line lines[] = {{"_Red", QColor(0xF0, 0x3B, 0x3B)}, {"_Green", QColor(0x2E, 0xC4, 0x5C)},
-                          {"_Blue", QColor(0x3A, 0x7B, 0xF0)}};
-    for (const Line& line : lines) {
+    const NamedColour lines[] = {{"_Red", QColor(0xF0, 0x3B, 0x3B)}, {"_Green", QColor(0x2E, 0xC4, 0x5C)},
+                                 {"_Blue", QColor(0x3A, 0x7B, 0xF0)}};
+    for (const NamedColour& line : lines) {
         Save(RoundedBox(240, 10, 5, line.colour),
-             QStringLiteral("button/FunctionSet/PostilLine%1.png").arg(QLatin1String(line.suffix)));
+             QStringLiteral("button/FunctionSet/PostilLine%1.png").arg(QLatin1String(line.name)));
     }
     // Colour 4 draws in rainbow colours.
     QImage rainbow = Canvas(240, 10);
@@ -634,9 +631,9 @@ void SkinImageGenerator::PenLines()
     Save(rainbow, QStringLiteral("button/FunctionSet/PostilLine.png"));
 
     // Colour choices of the laser and pen pages: a dot for each colour and a rainbow dot.
-    for (const Line& line : lines) {
+    for (const NamedColour& line : lines) {
         Save(RoundedBox(20, 20, 10, line.colour),
-             QStringLiteral("button/FunctionSet/dot%1.png").arg(QLatin1String(line.suffix)));
+             QStringLiteral("button/FunctionSet/dot%1.png").arg(QLatin1String(line.name)));
     }
     QImage rainbowDot = Canvas(20, 20);
     QPainter dotPainter(&rainbowDot);
