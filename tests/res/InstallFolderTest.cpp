@@ -58,4 +58,6 @@ TEST(InstallFolder, ArchiveHoldsTheWholeSkinFolderUnderImgRes)
     }
     EXPECT_TRUE(names.count("ImgRes/MainUI.xml"));
     EXPECT_TRUE(names.count("ImgRes/language/english.ini"));
+    // Unpacking creates this folder from its empty entry; the magnifier page writes into it.
+    EXPECT_TRUE(names.count("ImgRes/SubZoomPng/"));
 }
