@@ -13,7 +13,9 @@ CEditUI::CEditUI(QWidget* parent) : CLabelUI(parent), m_edit(new QLineEdit(this)
     m_edit->installEventFilter(this);
     setFocusProxy(m_edit);
     setCursor(Qt::IBeamCursor);
-    connect(m_edit, &QLineEdit::textChanged, this, [this](const QString& text) {
+    // Only the user's edits are reported: a handler that sets the text itself must not hear
+    // its own change back.
+    connect(m_edit, &QLineEdit::textEdited, this, [this](const QString& text) {
         m_sText = CDuiString::FromQString(text);
         SendNotify(DUI_MSGTYPE_TEXTCHANGED);
     });

@@ -1,6 +1,7 @@
 #pragma once
-// A one-line text field: a QLineEdit inside a skinned frame. Sends "textchanged" on every text
-// change and "setfocus"/"killfocus" when the field gains or loses the keyboard focus.
+// A one-line text field: a QLineEdit inside a skinned frame. Sends "textchanged" when the user
+// changes the text (not for SetText) and "setfocus"/"killfocus" when the field gains or loses
+// the keyboard focus.
 
 #include "CLabelUI.h"
 
