@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "CControlUI.h"
 #include "KVOLog.h"
 #include "WindowHost.h"
 
@@ -184,6 +185,10 @@ void CWindowWnd::ResizeClient(int cx, int cy)
     if (!m_host)
         return;
     m_host->resize(cx < 0 ? m_host->width() : cx, cy < 0 ? m_host->height() : cy);
+    // A hidden window gets its resize event only when shown; place the controls now so that
+    // positions read before then are right.
+    for (CControlUI* root : m_host->findChildren<CControlUI*>(Qt::FindDirectChildrenOnly))
+        root->Place(m_host->rect());
 }
 
 BOOL CWindowWnd::PostMessageW(UINT uMsg, WPARAM wParam, LPARAM lParam)
