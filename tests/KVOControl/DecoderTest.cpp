@@ -240,7 +240,8 @@ pMemNode MakeNode(const Bytes& report, int source)
     KVOFrameHeader header;
     header.source = source;
     WriteFrameHeader(node, header);
-    std::memcpy(FrameReport(node), report.data(), report.size());
+    if (!report.empty())
+        std::memcpy(FrameReport(node), report.data(), report.size());
     node->data_len = KVO_FRAME_HEADER_SIZE + static_cast<int>(report.size());
     return node;
 }
