@@ -36,18 +36,22 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-// Every read opens the file again; a broken line is worth one log line, not one per read.
-void ReportUnreadableLine(const std::string& file, size_t lineNumber)
+// Every read opens the file again; a broken file or line is worth one log line, not one per read.
+constexpr size_t kWholeFile = 0;
+
+bool FirstReport(const std::string& file, size_t lineNumber)
 {
     static std::mutex mutex;
     static std::set<std::pair<std::string, size_t>> reported;
-    {
-        std::lock_guard lock(mutex);
-        if (!reported.emplace(file, lineNumber).second)
-            return;
-    }
-    WriteLog(KVO_LOG_WARN, "CIniFile::ReadString %s line %zu is too long or not text, skipped", file.c_str(),
-             lineNumber);
+    std::lock_guard lock(mutex);
+    return reported.emplace(file, lineNumber).second;
+}
+
+void ReportUnreadableLine(const std::string& file, size_t lineNumber)
+{
+    if (FirstReport(file, lineNumber))
+        WriteLog(KVO_LOG_WARN, "CIniFile::ReadString %s line %zu is too long or not text, skipped", file.c_str(),
+                 lineNumber);
 }
 
 int Replace(const std::string& file, std::string_view content);
@@ -72,8 +76,8 @@ int CIniFile::ReadString(const std::string& section, const std::string& key, con
 {
     std::string content;
     const ReadResult read = ReadWholeFile(file, content);
-    if (read == ReadResult::Failed)
-        WriteLog(KVO_LOG_ERROR, "CIniFile::ReadString cannot read %s: %s", file.c_str(), std::strerror(errno));
+    if (read == ReadResult::Failed && FirstReport(file, kWholeFile))
+        WriteLog(KVO_LOG_ERROR, "CIniFile::ReadString cannot read %s, defaults used", file.c_str());
     size_t badLine = 0;
     if (read == ReadResult::Ok && CIniText::Find(content, section, key, value, &badLine)) {
         if (badLine != 0)
