@@ -12,7 +12,10 @@
 
 namespace platform {
 
-UdevMonitor::UdevMonitor(IHidApi& api, uint16_t vendorId) : m_api(api), m_vendorId(vendorId) {}
+UdevMonitor::UdevMonitor(IHidApi& api, uint16_t vendorId, bool useNetlink)
+    : m_api(api), m_vendorId(vendorId), m_useNetlink(useNetlink)
+{
+}
 
 UdevMonitor::~UdevMonitor() { Stop(); }
 
@@ -50,7 +53,7 @@ bool UdevMonitor::Start(HidEventCallback callback)
     if (m_running)
         return m_monitor != nullptr;
     m_callback = std::move(callback);
-    const bool netlink = OpenNetlink();
+    const bool netlink = m_useNetlink && OpenNetlink();
     if (::pipe2(m_wakePipe, O_CLOEXEC) != 0)
         m_wakePipe[0] = m_wakePipe[1] = -1;
     m_polled = PolledPaths();

@@ -19,7 +19,8 @@ class UdevMonitor final : public IHidMonitor {
 public:
     static constexpr int kPollMs = 250;
 
-    UdevMonitor(IHidApi& api, uint16_t vendorId);
+    // With `useNetlink` false the monitor polls every interface, as it does where netlink fails.
+    UdevMonitor(IHidApi& api, uint16_t vendorId, bool useNetlink = true);
     ~UdevMonitor() override;
     UdevMonitor(const UdevMonitor&) = delete;
     UdevMonitor& operator=(const UdevMonitor&) = delete;
@@ -39,6 +40,7 @@ private:
 
     IHidApi& m_api;
     const uint16_t m_vendorId;
+    const bool m_useNetlink;
     HidEventCallback m_callback;
     udev* m_udev = nullptr;
     udev_monitor* m_monitor = nullptr;

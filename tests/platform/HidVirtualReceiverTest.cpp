@@ -1,5 +1,6 @@
 // The virtual receiver over a real Unix socket: listing, reports both ways, bad peers, hot-plug.
 
+#include "FakeHid.h"
 #include "SystemHidApi.h"
 #include "TempDir.h"
 #include "UdevMonitor.h"
@@ -203,4 +204,32 @@ TEST_F(VirtualReceiverTest, MonitorReportsTheReceiverArrivingAndLeaving)
     std::lock_guard lock(mutex);
     EXPECT_EQ(events[0], std::make_pair(HidEvent::Arrival, path));
     EXPECT_EQ(events[1], std::make_pair(HidEvent::Removal, path));
+}
+
+TEST(HidMonitorPolling, WithoutNetlinkEveryInterfaceIsFoundByPolling)
+{
+    FakeHidApi fake;
+    fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"));
+    std::mutex mutex;
+    std::vector<std::pair<HidEvent, std::string>> events;
+    platform::UdevMonitor monitor(fake, 0x25A7, false);
+    EXPECT_FALSE(monitor.Start([&](HidEvent e, const std::string& p) {
+        std::lock_guard lock(mutex);
+        events.emplace_back(e, p);
+    }));
+    EXPECT_STREQ(monitor.Source(), "");
+    const auto count = [&] {
+        std::lock_guard lock(mutex);
+        return events.size();
+    };
+    // Present at start: no event. Usage pairs of one path: one event.
+    fake.AddInterface(ReceiverInterface(0x0180, "/dev/hidraw1", 0x0001, 0x0002));
+    fake.AddInterface(ReceiverInterface(0x0180, "/dev/hidraw1"));
+    ASSERT_TRUE(WaitFor([&] { return count() == 1; }));
+    fake.RemoveInterface("/dev/hidraw0");
+    ASSERT_TRUE(WaitFor([&] { return count() == 2; }));
+    monitor.Stop();
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(events[0], std::make_pair(HidEvent::Arrival, std::string("/dev/hidraw1")));
+    EXPECT_EQ(events[1], std::make_pair(HidEvent::Removal, std::string("/dev/hidraw0")));
 }
