@@ -161,7 +161,7 @@ TEST_F(ProtocolTest, ConnectTimeOutOfAConnectedDeviceStopsTheFunction)
     ASSERT_EQ(ran.size(), 1u);
     EXPECT_EQ(ran[0].cmdId, CMD_STOP_FUNCTION);
     EXPECT_EQ(ran[0].command.restoreFirst, 1);
-    ControllerSet::Instance().GetFunctionMgr().SetCommandRunner(nullptr);
+    ControllerSet::Destroy();  // joins the worker while the runner still exists
 }
 
 } // namespace
