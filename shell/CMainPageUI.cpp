@@ -1,5 +1,6 @@
 #include "CMainPageUI.h"
 
+#include "CAboutPageUI.h"
 #include "ConfigManager.h"
 #include "ControllerSet.h"
 #include "KVOLog.h"
@@ -45,6 +46,7 @@ CMainPageUI::CMainPageUI(CPaintManagerUI* manager)
       m_lineNotSelect(manager), m_lineSelect(manager), m_demonstration(manager), m_mouseCenter(manager),
       m_statusLine(manager)
 {
+    m_pages[kAboutPage] = std::make_unique<CAboutPageUI>(manager);
 }
 
 CMainPageUI::~CMainPageUI() = default;

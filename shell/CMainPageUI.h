@@ -65,6 +65,7 @@ public:
     // "hideWindows", and the hooks.
     void Init(HWND mainWnd, bool startedHidden, Hooks hooks);
     // Installs the page object of an index (0 to 4); pages without one show their skin only.
+    // The about page (3) is built in.
     void SetPage(int index, std::unique_ptr<IPageUI> page);
     IPageUI* GetPage(int index) const;
 
