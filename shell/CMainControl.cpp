@@ -1,0 +1,234 @@
+// The settings window and the program's start-up and shutdown order.
+
+#include "CMainControl.h"
+
+#include "CAboutPageUI.h"
+#include "ConfigManager.h"
+#include "CrashReporter.h"
+#include "IFunctionToolTip.h"
+#include "KVOControler.h"
+#include "KVOLog.h"
+#include "KVOPhysicalDeviceTracker.h"
+#include "LanguageConfig.h"
+#include "LocaleLcid.h"
+#include "SetupVersion.h"
+
+#include <QCoreApplication>
+#include <QWidget>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+
+namespace {
+
+std::atomic<HWND> g_hMainWnd{nullptr};
+
+// The device link's worker threads reach the window only through posted messages.
+void PostToMainWindow(uint32_t message)
+{
+    if (HWND hwnd = g_hMainWnd.load())
+        ::PostMessageW(hwnd, message, 0, 0);
+}
+
+int CursorSpeed()
+{
+    return CConfigManager::GetInstance().GetSensitivity();
+}
+
+} // namespace
+
+CMainControl::CMainControl(ProgramContext context)
+    : WindowImplBase(kSkinFile)
+    , m_context(std::move(context))
+    , m_mainPage(std::make_unique<CMainPageUI>(&m_PaintManager))
+{
+    m_mainPage->SetPage(CMainPageUI::kAboutPage, std::make_unique<CAboutPageUI>(&m_PaintManager));
+}
+
+CMainControl::~CMainControl()
+{
+    Shutdown();
+}
+
+HWND CMainControl::GetMainWindowHandle()
+{
+    return g_hMainWnd.load();
+}
+
+void CMainControl::InitWindow()
+{
+    CenterOnFirstMonitor();
+    g_hMainWnd = GetHWND();
+    InitMainPage();
+    m_mainPage->StyleAndShow(true);
+    // No task-bar button: the window is created as a tool window (see main).
+}
+
+void CMainControl::CenterOnFirstMonitor()
+{
+    QWidget* widget = GetWidget();
+    const auto monitors = m_screens.Monitors();
+    if (widget == nullptr || monitors.empty())
+        return;
+    const platform::ScreenRect& m = monitors.front();
+    const int w = widget->width();
+    const int h = widget->height();
+    // Inside the monitor on both axes, the top-left corner winning when the window is larger.
+    const int x = std::max(m.x, std::min(m.x + m.width / 2 - w / 2, m.x + m.width - w));
+    const int y = std::max(m.y, std::min(m.y + m.height / 2 - h / 2, m.y + m.height - h));
+    widget->move(x, y);
+}
+
+void CMainControl::InitMainPage()
+{
+    CConfigManager& config = CConfigManager::GetInstance();
+    config.SetInstallFolder(m_context.installFolder);
+    config.SetScreens(&m_screens);
+    config.FirstRunDefaults();
+
+    CLanguageConfig& language = CLanguageConfig::GetInstance();
+    language.SetBaseFolder(m_context.installFolder);
+    language.Init();
+
+    config.LoadAll();
+    InstallCrashReporter();
+
+    SetTimer(CMainPageUI::kStatusTimerId, CMainPageUI::kStatusTimerMs);
+    SetTimer(CMainPageUI::kHousekeepingTimerId, CMainPageUI::kHousekeepingTimerMs);
+
+    CMainPageUI::Hooks hooks;
+    hooks.shutdown = [this] { Shutdown(); };
+    m_mainPage->Init(GetHWND(), m_context.startedHidden, std::move(hooks));
+
+    SetCursorSpeedSource(&CursorSpeed);
+    SetMainWindowPoster(&PostToMainWindow);
+    if (m_context.link.start) {
+        m_context.link.start(&m_logFile);
+        m_bLinkStarted = true;
+    }
+
+    m_toolTip = std::make_unique<ToolTip_Fun>(m_screens);
+    if (m_toolTip->Create(GetHWND()))
+        SetFunctionToolTip(m_toolTip.get());
+    else
+        WriteLog(KVO_LOG_ERROR, "CMainPageUI::Init tooltip window cannot be built");
+
+    WriteLog(KVO_LOG_INFO, "CLanguageConfig::Init language:%d", LcidFromLocaleName(UserMessageLocale()));
+    StartKeyboardHook();
+    InitLog();
+    StartBlankScreenThread();
+    CreateMessageBox();
+    m_mainPage->LoadStatusTexts();
+    CreateFloatingLayer();
+    CreateMagnifier();
+}
+
+void CMainControl::InstallCrashReporter()
+{
+    platform::CrashReporterSetup setup;
+    setup.appName = kCrashAppName;
+    setup.version = ReadSetupVersion(m_context.installFolder);
+    setup.reportFolder = m_context.installFolder + "/log";
+    setup.executable = m_context.executable;
+    setup.restartArgs = {kRestartArg};
+    setup.startedByRestart = m_context.startedByRestart;
+    std::string error;
+    if (platform::CrashReporter::Install(setup, &error) != 0)
+        std::printf("%s\n", error.substr(0, 512).c_str());
+}
+
+void CMainControl::StartKeyboardHook()
+{
+    // The Fun-key keyboard hook plug-in comes with custom key functions.
+}
+
+void CMainControl::InitLog()
+{
+    const CConfigManager& config = CConfigManager::GetInstance();
+    const int deleteDays = config.GetInt(ConfigInt::LogDeleteDay);
+    const int level = config.GetInt(ConfigInt::LogLevel);
+    if (!m_logFile.Open(m_context.installFolder, deleteDays))
+        std::fprintf(stderr, "Orvelle: cannot open the log file in %s/log\n", m_context.installFolder.c_str());
+    SetLogLevelFilter(level);
+    platform::CrashReporter::SetLogFilePath(m_logFile.GetPath());
+    WriteLog(KVO_LOG_INFO, "CMainPageUI::InitLog LogFilename:%s DeleteDay:%d LogLevel:%d language:%d",
+             m_logFile.GetPath().c_str(), deleteDays, level, CLanguageConfig::GetInstance().GetSelLanguage());
+}
+
+void CMainControl::StartBlankScreenThread()
+{
+    // The blank-screen effect's thread comes with the effects.
+}
+
+void CMainControl::CreateMessageBox()
+{
+    m_messageBox = std::make_unique<CMessageBoxUI>(m_screens);
+    if (m_messageBox->Build())
+        SetKVOMultiDeviceTooltip(m_messageBox.get());
+    else
+        WriteLog(KVO_LOG_ERROR, "CMainPageUI::Init message box cannot be built");
+}
+
+void CMainControl::CreateFloatingLayer()
+{
+    // The function setting page's floating layer comes with that page.
+}
+
+void CMainControl::CreateMagnifier()
+{
+    // The magnifier window ("ZoomUI.xml") comes with the effects.
+}
+
+void CMainControl::Notify(TNotifyUI& msg)
+{
+    if (!m_bShutDown)
+        m_mainPage->Notify(msg);
+}
+
+LRESULT CMainControl::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled)
+{
+    LRESULT result = 0;
+    if (!m_bShutDown && m_mainPage->HandleMessage(uMsg, wParam, lParam, result)) {
+        bHandled = true;
+        return result;
+    }
+    return WindowImplBase::HandleCustomMessage(uMsg, wParam, lParam, bHandled);
+}
+
+void CMainControl::Shutdown()
+{
+    if (m_bShutDown)
+        return;
+    m_bShutDown = true;
+    KillTimer(CMainPageUI::kStatusTimerId);
+    KillTimer(CMainPageUI::kHousekeepingTimerId);
+
+    if (m_context.instanceLock)
+        m_context.instanceLock->Release();
+    platform::CrashReporter::Uninstall();
+    // Blank-screen window, floating layer, keyboard hook and the system cursors belong to the
+    // effects and pages that create them; they are released here, in this order, once they exist.
+    if (CTrayIcon* tray = m_mainPage->GetTray())
+        tray->Delete();
+    SetFunctionToolTip(nullptr);
+    if (m_toolTip)
+        m_toolTip->Destroy();
+    if (m_context.link.freeService)
+        m_context.link.freeService();
+    for (int page = 0; page < kMainPageCount; ++page)
+        m_mainPage->SetPage(page, nullptr);
+    SetKVOMultiDeviceTooltip(nullptr);
+    if (m_messageBox)
+        m_messageBox->Destroy();
+    // The magnifier window closes here once it exists.
+    SetMainWindowPoster(nullptr);
+    g_hMainWnd = nullptr;
+    if (m_bLinkStarted && m_context.link.stop) {
+        m_context.link.stop();
+        m_bLinkStarted = false;
+    }
+    // The blank-screen thread is joined here once it exists.
+    if (QCoreApplication::instance() != nullptr)
+        QCoreApplication::exit(0);
+}

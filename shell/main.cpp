@@ -1,0 +1,195 @@
+// Orvelle: the settings program of the presentation remote. It lives in the tray, keeps the
+// device link running and shows its settings window on request.
+
+// The link's headers come before Qt's, whose "slots" macro would rewrite a member name there.
+#include "KVODataQueueMgr.h"
+#include "KVOLog.h"
+#include "KVOMemPool.h"
+#include "KVOReportDecoder.h"
+
+#include "CMainControl.h"
+#include "HiddenStartFlag.h"
+#include "ImgResUnpacker.h"
+#include "SingleInstanceLock.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kInstanceLockName = "Global\\Tarn12_ProcessCtrlMutex_QuillonExe";
+constexpr const char* kWindowTitle = "Orvelle";
+// WS_POPUP|WS_VISIBLE|WS_CLIPSIBLINGS|WS_CLIPCHILDREN|WS_CAPTION|WS_SYSMENU, without WS_VISIBLE:
+// the window is shown or kept hidden right after, so a hidden start never flashes it.
+constexpr DWORD kMainStyle = 0x96C80000u & ~WS_VISIBLE;
+// WS_EX_WINDOWEDGE and, for no task-bar button, WS_EX_TOOLWINDOW.
+constexpr DWORD kMainExStyle = 0x100u | WS_EX_TOOLWINDOW;
+
+// Without a display Qt aborts with a message about plug-ins; say what is wrong instead.
+bool HasDisplay()
+{
+    const auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v != nullptr && v[0] != '\0';
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+std::string ExecutablePath(const char* argv0)
+{
+    std::error_code ec;
+    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        path = std::filesystem::absolute(argv0, ec);
+    return path.string();
+}
+
+// The device link's foundation until its controller is wired: pool, data queues and the log
+// writer on the application log. Stopping joins the writer thread.
+LinkHooks FoundationLinkHooks()
+{
+    LinkHooks hooks;
+    hooks.start = [](ILogSink* sink) {
+        if (Mem_CreatePool() != 0 || CreateDataQueueMgr() != 0) {
+            std::fprintf(stderr, "Orvelle: the memory pool or the data queues cannot be created\n");
+            return;
+        }
+        StartLogWriter(sink);
+    };
+    hooks.stop = [] {
+        CloseLogWriter();
+        DestroyDataQueueMgr();
+        Mem_DestroyPool();
+    };
+    return hooks;
+}
+
+// SIGTERM and SIGINT end the program the way the tray's close item does. The handler only
+// writes a byte; the UI thread reads it and posts the close message.
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminateSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &byte, 1);
+}
+
+void InstallTerminateHandler(QObject* parent)
+{
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
+        std::perror("Orvelle: socketpair");
+        return;
+    }
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, parent);
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &byte, 1);
+        if (HWND hwnd = CMainControl::GetMainWindowHandle())
+            ::PostMessageW(hwnd, WM_SOFT_KILL, 0, 0);
+        else
+            QCoreApplication::exit(0);
+    });
+    struct sigaction sa {};
+    sa.sa_handler = OnTerminateSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+}
+
+// For the crash tests: ORVELLE_TEST_CRASH_SIGNAL=<n> raises signal n once the program runs. The
+// variable is removed first, so the restarted program does not crash again.
+void ScheduleTestCrash()
+{
+    const char* value = std::getenv("ORVELLE_TEST_CRASH_SIGNAL");
+    if (value == nullptr)
+        return;
+    const int sig = std::atoi(value);
+    unsetenv("ORVELLE_TEST_CRASH_SIGNAL");
+    if (sig > 0)
+        QTimer::singleShot(200, [sig] { raise(sig); });
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const auto started = std::chrono::steady_clock::now();
+    if (!HasDisplay()) {
+        std::fprintf(stderr, "Orvelle: no display. Start it in an X11 session (DISPLAY is not set), "
+                             "or set QT_QPA_PLATFORM (for example offscreen).\n");
+        return 1;
+    }
+
+    platform::SingleInstanceLock instanceLock;
+    switch (instanceLock.Acquire(kInstanceLockName)) {
+    case platform::SingleInstanceLock::Result::HeldElsewhere:
+        return 0;  // another instance runs; it is left alone
+    case platform::SingleInstanceLock::Result::Error:
+        // Better two instances than none: say why and go on.
+        std::fprintf(stderr, "Orvelle: single-instance lock unavailable: %s\n", instanceLock.GetError().c_str());
+        break;
+    case platform::SingleInstanceLock::Result::Acquired:
+        break;
+    }
+
+    ProgramContext context;
+    context.startedHidden = IsHiddenStartCommandLine(argc, argv);
+    context.startedByRestart = argc == 2 && std::strcmp(argv[1], CMainControl::kRestartArg) == 0;
+    context.executable = ExecutablePath(argv[0]);
+    context.installFolder = std::filesystem::path(context.executable).parent_path().string();
+    context.instanceLock = &instanceLock;
+    context.link = FoundationLinkHooks();
+
+    const auto unpacked = CImgResUnpacker::Unpack(context.installFolder + "/ImgRes.zip", context.installFolder);
+    if (!unpacked.ok)
+        std::fprintf(stderr, "Orvelle: ImgRes.zip not unpacked, using the skin on disk\n");
+
+    QApplication app(argc, argv);
+    // Closing the settings window leaves the program in the tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+    InstallTerminateHandler(&app);
+
+    CPaintManagerUI::SetInstance(&app);
+    CPaintManagerUI::SetCurrentPath(CPaintManagerUI::GetInstancePath());
+    CPaintManagerUI::SetResourcePath("ImgRes");
+
+    auto window = std::make_unique<CMainControl>(context);
+    if (window->Create(nullptr, "", kMainStyle, kMainExStyle) == nullptr) {
+        std::fprintf(stderr, "Orvelle: the settings window cannot be built from ImgRes/%s\n", CMainControl::kSkinFile);
+        window.reset();
+        return 1;
+    }
+    g_bIsInitComplete = true;
+    if (window->GetWidget() != nullptr)
+        window->GetWidget()->setWindowTitle(kWindowTitle);
+    if (context.startedHidden)
+        ShowWindow(window->GetHWND(), SW_HIDE);
+    else
+        window->ShowWindow(true, true);
+
+    if (unpacked.skipped > 0)
+        WriteLog(KVO_LOG_WARN, "UnZipFile() %d unsafe entries of ImgRes.zip were skipped", unpacked.skipped);
+    ScheduleTestCrash();
+    QTimer::singleShot(0, [started] {
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
+        WriteLog(KVO_LOG_INFO, "Orvelle started in %lld ms", static_cast<long long>(ms));
+    });
+
+    const int code = app.exec();
+    window->Shutdown();
+    g_bIsInitComplete = false;
+    window.reset();
+    return code;
+}
