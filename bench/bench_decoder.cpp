@@ -29,13 +29,13 @@ std::atomic<long> g_allocations{0};
 
 } // namespace
 
+// The other forms of new and delete forward to these three by default.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size)
 {
-    if (g_counting.load(std::memory_order_relaxed))
-        g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
+    g_allocations += g_counting.load(std::memory_order_relaxed) ? 1 : 0;
+    void* p = std::malloc(size == 0 ? 1 : size);
+    return p != nullptr ? p : throw std::bad_alloc();
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
