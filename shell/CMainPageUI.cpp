@@ -183,10 +183,14 @@ void CMainPageUI::Notify(TNotifyUI& msg)
         page->Notify(msg);
 }
 
-bool CMainPageUI::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM, LRESULT& result)
+bool CMainPageUI::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     result = 0;
     switch (uMsg) {
+    case WM_LBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+        return HandleDrag(uMsg, wParam, lParam);
     case WM_TIMER:
         if (wParam == kStatusTimerId)
             OnStatusTimer();
@@ -226,6 +230,38 @@ bool CMainPageUI::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM, LRESULT& resul
     default:
         return false;
     }
+}
+
+bool CMainPageUI::HandleDrag(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    QWidget* window = WidgetFromHWND(m_hMainWnd);
+    if (window == nullptr)
+        return false;
+    const QPoint client(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    const QPoint cursor = window->mapToGlobal(client);
+    if (uMsg == WM_LBUTTONDOWN) {
+        if (!m_drag.Press(client.y(), {cursor.x(), cursor.y()}, {window->x(), window->y()}))
+            return false;
+        WriteLog(KVO_LOG_DEBUG, "OnLButtonDown");
+        return true;
+    }
+    if (uMsg == WM_LBUTTONUP) {
+        if (!m_drag.Release())
+            return false;
+        WriteLog(KVO_LOG_DEBUG, "OnLButtonUp");
+        return true;
+    }
+    // A move without the button held means the release went elsewhere: the drag is over.
+    if (!(wParam & MK_LBUTTON)) {
+        m_drag.Release();
+        return false;
+    }
+    const std::optional<DragPoint> moved = m_drag.Move({cursor.x(), cursor.y()});
+    if (!moved)
+        return false;
+    window->move(moved->x, moved->y);
+    PostToMain(WM_FLOATING_LAYER_PLACE);
+    return true;
 }
 
 void CMainPageUI::OnStatusTimer()
@@ -293,8 +329,8 @@ void CMainPageUI::OnTrayLeftClick()
         m_hooks.endCurrentMode();
     // The effect's own windows go first; the settings window comes up after them.
     const HWND wnd = m_hMainWnd;
-    QTimer::singleShot(kRestoreDelayMs, [this, wnd] {
-        if (IsWindow(wnd) && wnd == m_hMainWnd)
+    QTimer::singleShot(kRestoreDelayMs, &m_timerContext, [this, wnd] {
+        if (IsWindow(wnd))
             RestoreMainWindow();
     });
 }
@@ -315,8 +351,8 @@ void CMainPageUI::OnTrayMenuOpening()
 void CMainPageUI::OnTraySettings()
 {
     const HWND wnd = m_hMainWnd;
-    QTimer::singleShot(kRestoreDelayMs, [this, wnd] {
-        if (!IsWindow(wnd) || wnd != m_hMainWnd)
+    QTimer::singleShot(kRestoreDelayMs, &m_timerContext, [this, wnd] {
+        if (!IsWindow(wnd))
             return;
         RestoreMainWindow();
         SelectPage(GetCurrentPage());

@@ -7,12 +7,15 @@
 // (HandleMessage does that routing for WM_TIMER as well). UI thread only.
 
 #include "CTrayIcon.h"
+#include "CaptionDrag.h"
 #include "DuilibButton.h"
 #include "HiddenStartHousekeeping.h"
 #include "IFloatingLayer.h"
 #include "IPageUI.h"
 #include "MainPageStatus.h"
 #include "TabUnderline.h"
+
+#include <QObject>
 
 #include <array>
 #include <functional>
@@ -79,8 +82,9 @@ public:
     int GetCurrentPage() const;
 
     void Notify(TNotifyUI& msg);
-    // The window's timers, WM_USER+1009..1015 and WM_CLOSE (which hides the window: the program
-    // lives on in the tray). True when the message was handled here.
+    // The window's timers, WM_USER+1009..1015, WM_CLOSE (which hides the window: the program
+    // lives on in the tray) and the mouse messages of dragging the window by its top 50 rows.
+    // True when the message was handled here.
     bool HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     void OnStatusTimer();
@@ -106,6 +110,7 @@ private:
     void StyleTabButtons();
     void PostToMain(UINT msg);
     void ClearFloatingLayer();
+    bool HandleDrag(UINT uMsg, WPARAM wParam, LPARAM lParam);
 
     CPaintManagerUI* m_pManager;
     HWND m_hMainWnd = nullptr;
@@ -130,4 +135,7 @@ private:
     std::string m_appName;
     CHiddenStartHousekeeping m_housekeeping;
     std::unique_ptr<CTrayIcon> m_tray;
+    CCaptionDrag m_drag;
+    // Delayed tray actions run in this object's context, so they die with the page.
+    QObject m_timerContext;
 };

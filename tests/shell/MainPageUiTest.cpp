@@ -259,6 +259,32 @@ TEST_F(ShellWindows, ClosingOnlyHidesAndTheProgramsMessagesReachTheirHandlers)
     EXPECT_EQ(shutdowns, 1);
 }
 
+TEST_F(ShellWindows, DraggingByTheTopBandMovesTheWindow)
+{
+    CreateMain();
+    window.ShowWindow(true);
+    QWidget* w = window.GetWidget();
+    w->move(100, 100);
+    const auto at = [w](int x, int y) {
+        const QPoint client = w->mapFromGlobal(QPoint(x, y));
+        return MAKELPARAM(client.x(), client.y());
+    };
+    layer.placed = 0;
+    window.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at(400, 120)); // row 20
+    window.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, at(430, 160));
+    EXPECT_EQ(w->pos(), QPoint(130, 140));
+    window.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, at(420, 150));
+    EXPECT_EQ(w->pos(), QPoint(120, 130));
+    EXPECT_TRUE(WaitFor([&] { return layer.placed > 0; })) << "the floating layer follows the window";
+    window.SendMessage(WM_LBUTTONUP, 0, at(420, 150));
+    window.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, at(600, 600));
+    EXPECT_EQ(w->pos(), QPoint(120, 130)) << "released: no more dragging";
+
+    window.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at(400, 130 + 50)); // row 50
+    window.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, at(450, 250));
+    EXPECT_EQ(w->pos(), QPoint(120, 130)) << "below the top band nothing drags";
+}
+
 TEST_F(ShellWindows, HiddenStartIsTidiedOnceByTheHousekeepingTimer)
 {
     CreateMain(true);
