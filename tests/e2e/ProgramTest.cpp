@@ -1,0 +1,378 @@
+// The Orvelle program end to end under Xvfb with a tray host: hidden start, single instance,
+// shutdown from the tray menu and on SIGTERM, and the crash report with restart. Each test runs
+// its own copy of the install folder with its own lock folder.
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string Which(const std::string& tool)
+{
+    for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
+        const fs::path p = fs::path(dir) / tool;
+        if (access(p.c_str(), X_OK) == 0)
+            return p.string();
+    }
+    return {};
+}
+
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, int stdoutFd = -1)
+{
+    std::vector<char*> argv;
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const auto& e : env)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (stdoutFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// The wait status once the child ends within `timeout`.
+std::optional<int> WaitExit(pid_t pid, std::chrono::milliseconds timeout)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    do {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return status;
+        std::this_thread::sleep_for(20ms);
+    } while (std::chrono::steady_clock::now() < end);
+    return std::nullopt;
+}
+
+void Stop(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    if (!WaitExit(pid, 3s)) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+// One X server with a tray host for the whole suite.
+class XServer {
+public:
+    bool Start()
+    {
+        const std::string xvfb = Which("Xvfb");
+        if (xvfb.empty())
+            return false;
+        int fds[2];
+        if (pipe(fds) != 0)
+            return false;
+        m_xvfb = Spawn({xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x800x24", "-nolisten", "tcp"},
+                       BaseEnv());
+        close(fds[1]);
+        char buf[16] = {};
+        const ssize_t n = read(fds[0], buf, sizeof buf - 1);
+        close(fds[0]);
+        if (m_xvfb <= 0 || n <= 0)
+            return false;
+        m_display = ":" + std::to_string(std::atoi(buf));
+        const std::string trayer = Which("trayer");
+        if (!trayer.empty()) {
+            m_trayer = Spawn({trayer}, Env({}));
+            std::this_thread::sleep_for(500ms);
+        }
+        return true;
+    }
+    ~XServer()
+    {
+        Stop(m_trayer);
+        Stop(m_xvfb);
+    }
+
+    // The test's environment without the offscreen platform, plus the display and `extra`.
+    std::vector<std::string> Env(const std::vector<std::string>& extra) const
+    {
+        std::vector<std::string> env = BaseEnv();
+        env.push_back("DISPLAY=" + m_display);
+        env.insert(env.end(), extra.begin(), extra.end());
+        return env;
+    }
+    const std::string& Display() const { return m_display; }
+
+    // Output of a shell command run against this display.
+    std::string Run(const std::string& command) const
+    {
+        std::string out;
+        FILE* p = popen(("DISPLAY=" + m_display + " " + command + " 2>/dev/null").c_str(), "r");
+        if (!p)
+            return out;
+        char buf[512];
+        while (fgets(buf, sizeof buf, p))
+            out += buf;
+        pclose(p);
+        return out;
+    }
+
+private:
+    static std::vector<std::string> BaseEnv()
+    {
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e) {
+            const std::string s = *e;
+            if (s.rfind("QT_QPA_PLATFORM=", 0) != 0 && s.rfind("DISPLAY=", 0) != 0 &&
+                s.rfind("XDG_RUNTIME_DIR=", 0) != 0 && s.rfind("ORVELLE_", 0) != 0)
+                env.push_back(s);
+        }
+        return env;
+    }
+
+    pid_t m_xvfb = -1;
+    pid_t m_trayer = -1;
+    std::string m_display;
+};
+
+XServer* g_x = nullptr;
+
+class ProgramTest : public ::testing::Test {
+public:
+    static void SetUpTestSuite()
+    {
+        auto x = std::make_unique<XServer>();
+        if (x->Start())
+            g_x = x.release();
+    }
+    static void TearDownTestSuite()
+    {
+        delete g_x;
+        g_x = nullptr;
+    }
+
+protected:
+    void SetUp() override
+    {
+        if (g_x == nullptr)
+            GTEST_SKIP() << "Xvfb is not installed (apt-get install xvfb): the program tests need an X server";
+        // A copy of the install folder: the program writes config.ini and log/ beside itself.
+        const fs::path bin = ORVELLE_BIN_DIR;
+        for (const char* file : {"Orvelle", "ImgRes.zip", "InitConfig.ini", "SetupVersion.txt"})
+            fs::copy_file(bin / file, m_install.path() / file);
+        fs::create_directories(m_runtime.path() / "rt");
+        fs::permissions(m_runtime.path() / "rt", fs::perms::owner_all);
+    }
+    void TearDown() override
+    {
+        for (pid_t pid : m_started)
+            Stop(pid);
+    }
+
+    pid_t Start(std::vector<std::string> args, std::vector<std::string> extraEnv = {})
+    {
+        args.insert(args.begin(), (m_install.path() / "Orvelle").string());
+        extraEnv.push_back("XDG_RUNTIME_DIR=" + (m_runtime.path() / "rt").string());
+        const pid_t pid = Spawn(args, g_x->Env(extraEnv));
+        if (pid > 0)
+            m_started.push_back(pid);
+        return pid;
+    }
+    void Forget(pid_t pid) { std::erase(m_started, pid); }
+
+    std::string LogText() const
+    {
+        std::string text;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(m_install.path() / "log", ec)) {
+            if (e.path().extension() == ".log")
+                text += ReadWholeFile(e.path().string());
+        }
+        return text;
+    }
+    // Waits until the log holds `count` start-up lines (one per start).
+    bool WaitStarted(int count = 1, std::chrono::milliseconds timeout = 15s) const
+    {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < end) {
+            const std::string log = LogText();
+            int found = 0;
+            for (size_t at = log.find("Orvelle started in"); at != std::string::npos;
+                 at = log.find("Orvelle started in", at + 1))
+                ++found;
+            if (found >= count)
+                return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    }
+    // Viewable top-level windows of the program that are larger than a tray icon.
+    int VisibleMainWindows() const
+    {
+        std::istringstream ids(g_x->Run("xdotool search --onlyvisible --classname '^Orvelle$'"));
+        int count = 0;
+        for (std::string id; ids >> id;) {
+            const std::string geometry = g_x->Run("xdotool getwindowgeometry " + id);
+            const size_t at = geometry.find("Geometry: ");
+            if (at != std::string::npos && std::atoi(geometry.c_str() + at + 10) > 100)
+                ++count;
+        }
+        return count;
+    }
+    std::string CommandLine(pid_t pid) const
+    {
+        std::string cmd = ReadWholeFile("/proc/" + std::to_string(pid) + "/cmdline");
+        std::replace(cmd.begin(), cmd.end(), '\0', ' ');
+        return cmd;
+    }
+
+    TempDir m_install;
+    TempDir m_runtime;
+    std::vector<pid_t> m_started;
+};
+
+TEST_F(ProgramTest, HiddenStartStaysHiddenAndASecondStartLeavesAtOnce)
+{
+    const pid_t first = Start({"hideWindows"});
+    ASSERT_GT(first, 0);
+    ASSERT_TRUE(WaitStarted()) << LogText();
+    EXPECT_NE(LogText().find("CMainPageUI::InitLog LogFilename:"), std::string::npos);
+    EXPECT_TRUE(fs::exists(m_install.path() / "ImgRes" / "MainUI.xml"));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(VisibleMainWindows(), 0);
+
+    const pid_t second = Start({"hideWindows"});
+    const auto status = WaitExit(second, 5s);
+    ASSERT_TRUE(status.has_value()) << "the second instance kept running";
+    Forget(second);
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+    EXPECT_EQ(waitpid(first, nullptr, WNOHANG), 0) << "the first instance ended";
+
+    // Only the exact word hides: with a trailing blank the window shows (after the first is gone).
+    kill(first, SIGTERM);
+    ASSERT_TRUE(WaitExit(first, 3s).has_value());
+    Forget(first);
+    ASSERT_GT(Start({"hideWindows "}), 0);
+    ASSERT_TRUE(WaitStarted(2));
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(VisibleMainWindows(), 1);
+}
+
+TEST_F(ProgramTest, SigtermEndsCleanlyWithExitCodeZero)
+{
+    const pid_t pid = Start({"hideWindows"});
+    ASSERT_TRUE(WaitStarted()) << LogText();
+    const std::string status = ReadWholeFile("/proc/" + std::to_string(pid) + "/status");
+    const size_t rss = status.find("VmRSS:");
+    if (rss != std::string::npos)
+        RecordProperty("VmRSS_kB", std::atoi(status.c_str() + rss + 6));
+
+    kill(pid, SIGTERM);
+    const auto exit = WaitExit(pid, 3s);
+    ASSERT_TRUE(exit.has_value()) << "still running 3 s after SIGTERM";
+    Forget(pid);
+    EXPECT_TRUE(WIFEXITED(*exit)) << *exit;
+    EXPECT_EQ(WEXITSTATUS(*exit), 0);
+    EXPECT_NE(LogText().find("CMainPageUI::Soft kill by presenterTool"), std::string::npos);
+}
+
+TEST_F(ProgramTest, TrayMenuCloseItemEndsTheProgram)
+{
+    if (Which("trayer").empty() || Which("xdotool").empty())
+        GTEST_SKIP() << "trayer and xdotool are needed to reach the tray menu";
+    const pid_t pid = Start({"hideWindows"});
+    ASSERT_TRUE(WaitStarted()) << LogText();
+
+    // The tray icon is the program's small viewable window in the panel.
+    std::string icon;
+    const auto end = std::chrono::steady_clock::now() + 5s;
+    while (icon.empty() && std::chrono::steady_clock::now() < end) {
+        std::istringstream ids(g_x->Run("xdotool search --classname '^Orvelle$'"));
+        for (std::string id; ids >> id;) {
+            const std::string info = g_x->Run("xwininfo -id " + id);
+            if (info.find("IsViewable") != std::string::npos && info.find("Width: 22") != std::string::npos)
+                icon = id;
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    ASSERT_FALSE(icon.empty()) << "no tray icon";
+    g_x->Run("xdotool mousemove --window " + icon + " 8 8 click 3");
+    // The menu is the program's viewable window that is neither the icon nor the settings
+    // window; it holds "settings" above "close".
+    int x = -1, y = -1, w = 0, h = 0;
+    const auto menuEnd = std::chrono::steady_clock::now() + 3s;
+    while (x < 0 && std::chrono::steady_clock::now() < menuEnd) {
+        std::istringstream ids(g_x->Run("xdotool search --onlyvisible --classname '^Orvelle$'"));
+        for (std::string id; ids >> id;) {
+            const std::string info = g_x->Run("xwininfo -id " + id);
+            const auto field = [&](const char* name) {
+                const size_t at = info.find(name);
+                return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + std::strlen(name));
+            };
+            if (id != icon && field("Width: ") > 30 && field("Width: ") < 400 && field("Height: ") > 20) {
+                x = field("Absolute upper-left X: ");
+                y = field("Absolute upper-left Y: ");
+                w = field("Width: ");
+                h = field("Height: ");
+            }
+        }
+        std::this_thread::sleep_for(100ms);
+    }
+    ASSERT_GE(x, 0) << "no tray menu";
+    g_x->Run("xdotool mousemove " + std::to_string(x + w / 2) + " " + std::to_string(y + h * 3 / 4) + " click 1");
+
+    const auto exit = WaitExit(pid, 3s);
+    ASSERT_TRUE(exit.has_value()) << "the close item did not end the program";
+    Forget(pid);
+    EXPECT_TRUE(WIFEXITED(*exit) && WEXITSTATUS(*exit) == 0) << *exit;
+}
+
+TEST_F(ProgramTest, CrashLeavesAReportAndRestartsWithRestart)
+{
+    const pid_t pid = Start({"hideWindows"}, {"ORVELLE_TEST_CRASH_SIGNAL=11"});
+    ASSERT_TRUE(WaitStarted()) << LogText();
+    // The same process comes back with "/restart", shows its window and logs a second start.
+    ASSERT_TRUE(WaitStarted(2)) << LogText();
+    EXPECT_NE(CommandLine(pid).find("/restart"), std::string::npos) << CommandLine(pid);
+
+    std::string report;
+    for (const auto& e : fs::directory_iterator(m_install.path() / "log")) {
+        if (e.path().filename().string().rfind("crash-", 0) == 0)
+            report = ReadWholeFile(e.path().string());
+    }
+    EXPECT_NE(report.find("Signal: SIGSEGV (11)"), std::string::npos) << report;
+    std::string version;
+    std::ifstream(std::string(ORVELLE_BIN_DIR) + "/SetupVersion.txt") >> version;
+    EXPECT_NE(report.find("Version: " + version + "\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Log file: " + (m_install.path() / "log").string()), std::string::npos) << report;
+
+    kill(pid, SIGTERM);
+    const auto exit = WaitExit(pid, 3s);
+    ASSERT_TRUE(exit.has_value());
+    Forget(pid);
+    EXPECT_TRUE(WIFEXITED(*exit) && WEXITSTATUS(*exit) == 0) << *exit;
+}
+
+} // namespace
