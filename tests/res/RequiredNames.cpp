@@ -229,7 +229,7 @@ const std::vector<LanguageKey>& RequiredLanguageKeys()
                            "main_closebtn", "main_Bnt_SelectFunction", "main_Bnt_SetFunction", "main_Bnt_AboutUs_Brisan",
                            "main_Bnt_Help_Brisan", "main_Line_NotSelect", "main_Line_Select",
                            "main_ElectricQuantity_TipText", "main_CaptionICON_mouse", "main_CaptionICON_presenter",
-                           "app_name", "app_name_mouse"});
+                           "app_name", "app_name_mouse", "main_Bnt_Timer", "main_tab_selected"});
         add("funsel_style", Numbered("funsel_style_", {"bk", "Number", "Text", "ToolTip", "Up", "Down", "Select"}, 1, 6));
         add("funsel_style", {"funsel_style_HotKey_Combox"});
         add("funset_searchlight_style", {"funset_searchlight_style_demonstration",
