@@ -22,7 +22,6 @@
 #include <memory>
 #include <string>
 
-inline constexpr UINT WM_TRAY_NOTIFY = WM_USER + 100;
 inline constexpr UINT WM_SELECT_SET_PAGE = WM_USER + 1010;
 inline constexpr UINT WM_DEVICE_PRESENT = WM_USER + 1011; // 2035, posted by the device link
 inline constexpr UINT WM_FLOATING_LAYER_EMPTY = WM_USER + 1012;

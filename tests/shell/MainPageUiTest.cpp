@@ -4,6 +4,7 @@
 #include "CMainPageUI.h"
 #include "CMessageBoxUI.h"
 #include "ConfigManager.h"
+#include "ControllerSet.h"
 #include "LanguageConfig.h"
 #include "ToolTip_Fun.h"
 
@@ -106,14 +107,16 @@ protected:
     }
 
     // Builds the main window with hooks that record what the page asks of the program.
-    void CreateMain(bool startedHidden = false)
+    void CreateMain(bool startedHidden = false, bool realDevice = false)
     {
         window.startedHidden = startedHidden;
         window.hooks.endCurrentMode = [this] { ++modeEnded; };
         window.hooks.shutdown = [this] { ++shutdowns; };
         window.hooks.floatingLayer = &layer;
-        window.hooks.deviceStatus = [this] { return device; };
-        window.hooks.deviceType = [this] { return deviceType; };
+        if (!realDevice) {
+            window.hooks.deviceStatus = [this] { return device; };
+            window.hooks.deviceType = [this] { return deviceType; };
+        }
         window.hooks.trayProbe = [] { return CTrayIcon::HostState::Ready; };
         ASSERT_NE(window.Create(nullptr, "", WS_POPUP, 0), nullptr);
     }
@@ -203,6 +206,28 @@ TEST_F(ShellWindows, StatusLineFollowsTheDeviceEverySecond)
     window.SendMessage(WM_TIMER, CMainPageUI::kStatusTimerId);
     EXPECT_EQ(TextOf("ElectricQuantity_TipText"), "Charging");
     device = {true, 0, 0};
+    window.SendMessage(WM_TIMER, CMainPageUI::kStatusTimerId);
+    EXPECT_EQ(TextOf("ElectricQuantity_TipText"), "Not connected");
+}
+
+TEST_F(ShellWindows, StatusLineAndCaptionReadTheDeviceManagerOnceItExists)
+{
+    CreateMain(false, true);
+    ASSERT_EQ(ExistingDeviceMgr(), nullptr);
+    window.SendMessage(WM_TIMER, CMainPageUI::kStatusTimerId);
+    EXPECT_EQ(TextOf("ElectricQuantity_TipText"), "Not connected") << "no device manager yet";
+
+    DeviceMgr& mgr = ControllerSet::Instance().GetDeviceMgr();
+    mgr.SetStatus(DEVICE_STATUS_CONNECTED);
+    mgr.SetDevType(2);
+    window.SendMessage(WM_TIMER, CMainPageUI::kStatusTimerId);
+    EXPECT_EQ(TextOf("ElectricQuantity_TipText"), "Connected");
+    ::PostMessageW(window.GetHWND(), WM_DEVICE_PRESENT, 0, 0); // as the device link posts it
+    EXPECT_TRUE(WaitFor([&] { return TextOf("CaptionName") == "Orvelle Mouse"; }));
+    mgr.SetCharging(1);
+    window.SendMessage(WM_TIMER, CMainPageUI::kStatusTimerId);
+    EXPECT_EQ(TextOf("ElectricQuantity_TipText"), "Charging");
+    ControllerSet::Destroy();
     window.SendMessage(WM_TIMER, CMainPageUI::kStatusTimerId);
     EXPECT_EQ(TextOf("ElectricQuantity_TipText"), "Not connected");
 }
@@ -387,6 +412,7 @@ TEST_F(ShellWindows, MessageBoxCentresOnTheCursorsMonitorAlignsBy351PixelsAndHid
     clock.clock.Advance(900);
     box.ShowMessage(longText, 1000);
     EXPECT_TRUE(label->GetTextAlign() & Qt::AlignLeft) << "351 pixels or more start at the left";
+    EXPECT_FALSE(label->GetTextAlign() & Qt::AlignHCenter);
 
     clock.clock.Advance(900);
     box.SendMessage(WM_TIMER, CMessageBoxUI::kHideTimerId);
