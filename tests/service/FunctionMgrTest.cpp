@@ -42,13 +42,6 @@ TEST(FunctionMgrTest, CreatesEffectsAnnotationFirst)
                                                  "laser.Create", "screenshot.Create"}));
 }
 
-TEST(FunctionMgrTest, MissingEffectsAreSkipped)
-{
-    FunctionMgr manager(EffectSet{}, EffectRect{}, EffectPoint{});
-    manager.CreateEffects();
-    EXPECT_EQ(manager.Effect(FUNCTION_SPOTLIGHT), nullptr);
-}
-
 TEST(FunctionMgrTest, PlayOrStopCommandsReachTheRunnerInOrderAndEmptyOnesAreSkipped)
 {
     std::vector<std::string> journal;

@@ -79,18 +79,6 @@ TEST(ObjectManagerTest, FailedOffersGiveTheRecordBack)
     EXPECT_EQ(manager.createdCount(), 2);
 }
 
-TEST(ObjectManagerTest, PollAndTakeDeliverInOrder)
-{
-    ObjectManager manager(4);
-    EXPECT_EQ(manager.pollObj(0), nullptr);
-    cmdInfo* first = manager.getObj();
-    cmdInfo* second = manager.getObj();
-    manager.offerObj(first);
-    manager.offerObj(second, 0);
-    EXPECT_EQ(manager.takeObj(), first);
-    EXPECT_EQ(manager.pollObj(100), second);
-}
-
 TEST(ObjectManagerTest, ProducerDropsCommandWhenEveryRecordIsOut)
 {
     DeviceMgr deviceMgr;  // no worker: nothing drains its queue
