@@ -4,9 +4,21 @@
 #include "KVOFrameHeader.h"
 #include "KVOHidThreadManager.h"
 #include "KVOLog.h"
+#include "KVOCursorMotion.h"
+#include "KVOCursorSpeedKeeper.h"
+#include "KVODataQueueMgr.h"
+#include "KVOMemPool.h"
 #include "KVOOperationsManager.h"
+#include "KVOPhysicalDeviceTracker.h"
+#include "KVOReportDecoder.h"
+#include "KVOSDKConfig.h"
+#include "CPresenterService.h"
+#include "Clock.h"
 
 #include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -112,4 +124,172 @@ void SynchDeviceParamters(int devType)
     SendTimeOutCmdFunc(KVO_CONNECTED_TIMEOUT_MS, KVO_UNCONNECTED_TIMEOUT_MS);
     SendSensitivityCmdFunc(value, 100);
     WriteLog(KVO_LOG_INFO, "SynchDeviceParamters() presenter speed:%d", value);
+}
+
+namespace {
+
+// Everything a running link owns. Threads are joined at exit, so nothing outlives the queues.
+struct RunningLink {
+    std::unique_ptr<KVOPhysicalDeviceTracker> tracker;
+    std::unique_ptr<KVODeviceWatch> watch;
+    std::thread findDevice;
+    std::thread heartbeat;
+    std::thread decoder;
+    std::thread motion;
+};
+
+std::mutex g_controlLock;
+KVOControlerEnvironment g_environment;
+std::unique_ptr<RunningLink> g_link;
+
+void JoinIfRunning(std::thread& thread)
+{
+    if (thread.joinable())
+        thread.join();
+}
+
+// Wakes every reader of the data queues with a stop node. The log queue is left to
+// CloseLogWriter, which writes the lines still queued instead of discarding them.
+void PutStopNodes()
+{
+    for (int i = 0; i < DATA_QUEUE_COUNT; ++i) {
+        if (i == KVO_LOG_QUEUE)
+            continue;
+        RingQueue* queue = GetDataQueue(i);
+        if (queue == nullptr)
+            continue;
+        pMemNode stop = nullptr;
+        if (Mem_Alloc(&stop, 128, __FILE__) != 0) {
+            WriteLog(KVO_LOG_ERROR, "ExitKVOControler() no node for the stop of queue %d", i);
+            continue;
+        }
+        stop->stop_tag = 1;
+        stop->data_len = 0;
+        pMemNode node = nullptr;
+        int count = 0;
+        while (DeRingQ(queue, &node, 1, &count) == 0 && count == 1) {
+            if (node == nullptr)
+                WriteLog(KVO_LOG_ERROR, "ExitKVOControler() pMemNodeT = Null !");
+            else
+                Mem_Free(node, __FILE__, __func__, __LINE__);
+        }
+        if (EnRingQ(queue, stop) != 0)
+            Mem_Free(stop, __FILE__, __func__, __LINE__);
+    }
+}
+
+void DrainMotionQueue()
+{
+    ObjectManager& queue = MovePosQueue();
+    while (cmdInfo* record = queue.pollObj(0))
+        queue.releaseObj(record);
+}
+
+} // namespace
+
+void SetKVOControlerEnvironment(KVOControlerEnvironment environment)
+{
+    std::lock_guard guard(g_controlLock);
+    g_environment = std::move(environment);
+}
+
+bool IsKVOControlerRunning()
+{
+    std::lock_guard guard(g_controlLock);
+    return g_link != nullptr;
+}
+
+void InitKVOControler()
+{
+    std::lock_guard guard(g_controlLock);
+    if (g_link) {
+        WriteLog(KVO_LOG_WARN, "InitKVOControler() the link already runs");
+        return;
+    }
+    // Every later step needs the pool and the queues: without them the link stays down.
+    if (Mem_CreatePool() != 0) {
+        std::fprintf(stderr, "Orvelle: InitKVOControler() the memory pool cannot be created\n");
+        return;
+    }
+    if (CreateDataQueueMgr() != 0) {
+        std::fprintf(stderr, "Orvelle: InitKVOControler() the data queues cannot be created\n");
+        Mem_DestroyPool();
+        return;
+    }
+    ControllerSet& set = ControllerSet::Instance();
+    set.GetDeviceMgr().StartThread();
+    CPresenterService::GetInstance().SetManagers(&set.GetFunctionMgr(), &set.GetDeviceMgr());
+    ConnectDeviceMgrToLink(&set.GetDeviceMgr());
+    SetKVOKeyHandler(g_environment.keyHandler);
+
+    g_bLinkRunning = true;
+    RingQueue* sendQueue = GetDataQueue(KVO_SEND_QUEUE);
+    RingQueue* recvQueue = GetDataQueue(KVO_RECV_QUEUE);
+    if (g_environment.logSink != nullptr)
+        StartLogWriter(g_environment.logSink);
+    platform::Sleep(KVO_INIT_SETTLE_MS);
+
+    auto link = std::make_unique<RunningLink>();
+    ApplySDKConfigDiagnostics(KVOSDKConfig::GetInstance());
+    KVOCursorSpeedKeeper::SetScreens(g_environment.screens);
+    KVOCursorSpeedKeeper::GetInstance();
+    platform::IHidApi& api = platform::HidApi();
+    link->tracker = std::make_unique<KVOPhysicalDeviceTracker>(api, platform::CreateHidMonitor(api, KVO_VENDOR_ID),
+                                                               g_environment.bleLink);
+    SetKVOPhysicalDeviceTracker(link->tracker.get());
+    link->tracker->Start();
+
+    link->watch = std::make_unique<KVODeviceWatch>(g_environment.screens, g_environment.watch);
+    link->findDevice = std::thread(ThreadFindDevice, link->watch.get());
+    InitHidManager();
+    if (g_environment.reloadFunctionSelection)
+        g_environment.reloadFunctionSelection();
+    platform::Sleep(100);
+    WriteLog(KVO_LOG_INFO, "InitKVOControler() call InitHidManager() begin");
+
+    StartHidThreads(sendQueue, recvQueue);
+    link->heartbeat = std::thread(ThreadSendCmdFunc, sendQueue);
+    link->decoder = std::thread(ThreadRecvCmdFunc, recvQueue);
+    link->motion = std::thread(ThreadMoveThread);
+    g_link = std::move(link);
+    WriteLog(KVO_LOG_INFO, "InitKVOControler() call InitHidManager() End");
+}
+
+void ExitKVOControler()
+{
+    // The remote leaves the on-screen mode even when the link is already down.
+    SendHeartCommand(0, 0);
+    platform::Sleep(KVO_EXIT_HEARTBEAT_MS);
+
+    std::lock_guard guard(g_controlLock);
+    if (!g_link)
+        return;
+    std::unique_ptr<RunningLink> link = std::move(g_link);
+    g_bLinkRunning = false;
+    WriteLog(KVO_LOG_INFO, "ExitKVOControler() Statr");
+    PutStopNodes();
+    MovePosQueue().offerExitObj();
+    WakeFindDevice();
+    g_commandhid.Wake();
+
+    // Joined before anything they use goes away, so no fixed sleeps are needed.
+    StopHidThreads();
+    JoinIfRunning(link->heartbeat);
+    JoinIfRunning(link->decoder);
+    JoinIfRunning(link->motion);
+    JoinIfRunning(link->findDevice);
+    DrainMotionQueue();
+    g_commandhid.Clear();
+
+    if (link->tracker) {
+        link->tracker->StopBLELink();
+        link->tracker->StopMonitor();
+    }
+    SetKVOPhysicalDeviceTracker(nullptr);
+    link.reset();
+    KVOCursorSpeedKeeper::DestroyInstance();
+
+    CloseLogWriter();
+    DestroyDataQueueMgr();
+    Mem_DestroyPool();
 }

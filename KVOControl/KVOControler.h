@@ -1,10 +1,18 @@
 #pragma once
-// The device link's reactions to a remote that went silent or just announced itself. Both run
-// on the device manager's worker.
+// The single entry and exit point of the device link: InitKVOControler builds the pool, queues,
+// log writer, receiver transport, heartbeat, decoder, motion consumer and device watch;
+// ExitKVOControler takes them down again and joins every link thread. Also the link's reactions
+// to a remote that went silent or just announced itself, which run on the device manager's worker.
+
+#include "KVODeviceWatch.h"
 
 #include <cstdint>
+#include <functional>
 
 class DeviceMgr;
+class IKVOBLELink;
+class IKVOKeyHandler;
+class ILogSink;
 
 // Refreshes the settings pages for the device now present.
 constexpr uint32_t KVO_MSG_DEVICE_PRESENT = 2035;
@@ -29,3 +37,29 @@ void SetMainWindowPoster(void (*post)(uint32_t message));
 // SynchDeviceParamters, and the transport reads the link kind from it and stores the receiver's
 // device type in it. Null undoes both.
 void ConnectDeviceMgrToLink(DeviceMgr* deviceMgr);
+
+// What the program hands the link before InitKVOControler; every member may be empty.
+struct KVOControlerEnvironment {
+    // Where the log writer puts the lines; no sink, no writer.
+    ILogSink* logSink = nullptr;
+    // The monitor layout, callable from any thread (the device watch and the speed keeper read it).
+    const platform::IScreens* screens = nullptr;
+    KVODeviceWatchHooks watch;
+    // Reloads the function-selection flags of the configuration store.
+    std::function<void()> reloadFunctionSelection;
+    // Receives the key-and-motion events (the presenter service in the program).
+    IKVOKeyHandler* keyHandler = nullptr;
+    IKVOBLELink* bleLink = nullptr;
+};
+void SetKVOControlerEnvironment(KVOControlerEnvironment environment);
+
+constexpr int KVO_INIT_SETTLE_MS = 2000;
+constexpr int KVO_EXIT_HEARTBEAT_MS = 100;
+
+// Builds and starts the link. On the UI thread, once; after ExitKVOControler it may run again.
+void InitKVOControler();
+// Sends a last heartbeat with mode 0, then (once per InitKVOControler) stops and joins every link
+// thread and frees the queues and the pool. A further call only sends the heartbeat.
+void ExitKVOControler();
+// True between InitKVOControler and ExitKVOControler.
+bool IsKVOControlerRunning();
