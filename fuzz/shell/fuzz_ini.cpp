@@ -22,10 +22,24 @@ bool HeadersOverlap(const std::string& a, const std::string& b)
     return ha.starts_with(hb) || hb.starts_with(ha);
 }
 
+// libFuzzer may end the process without running exit handlers, so each run also clears the
+// folders that earlier, finished runs left behind.
+void RemoveFoldersOfEndedRuns(const std::filesystem::path& temp)
+{
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(temp, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("fuzz_ini.") && !std::filesystem::exists("/proc/" + name.substr(9)))
+            std::filesystem::remove_all(entry.path(), ec);
+    }
+}
+
 const std::filesystem::path& WorkFolder()
 {
     static const std::filesystem::path folder = [] {
-        auto path = std::filesystem::temp_directory_path() / ("fuzz_ini." + std::to_string(::getpid()));
+        const auto temp = std::filesystem::temp_directory_path();
+        RemoveFoldersOfEndedRuns(temp);
+        auto path = temp / ("fuzz_ini." + std::to_string(::getpid()));
         std::filesystem::create_directories(path / "ImgRes/language");
         std::atexit([] { std::filesystem::remove_all(WorkFolder()); });
         return path;
