@@ -4,7 +4,7 @@
 #include "ICursorSpeedScale.h"
 #include "IFunctionToolTip.h"
 #include "IPresenterActions.h"
-#include "KVOOperationsManager.h"
+#include "KVOLog.h"
 
 CConfigManager& PresenterEnvironment::Config() const
 {
@@ -36,5 +36,5 @@ void PresenterEnvironment::SendHeart(int mouseMode, int heartBan) const
     if (HeartSender sender = m_heartSender.load())
         sender(mouseMode, heartBan);
     else
-        SendHeartCommand(mouseMode, heartBan);
+        WriteLog(KVO_LOG_WARN, "SendHeart(%d, %d): no device link to send the heartbeat", mouseMode, heartBan);
 }

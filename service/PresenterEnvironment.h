@@ -39,7 +39,8 @@ public:
     // Null: the tooltip the program registered with SetFunctionToolTip, if any.
     void SetToolTip(IFunctionToolTip* toolTip) { m_toolTip = toolTip; }
     IFunctionToolTip* ToolTip() const;
-    // Null: the heartbeat frame of the device link (SendHeartCommand).
+    // The heartbeat frame of the device link (SendHeartCommand): the link sits above this
+    // library, so it plugs the sender in when it starts. Until then the frame is logged and dropped.
     void SetHeartSender(HeartSender sender) { m_heartSender = sender; }
     void SendHeart(int mouseMode, int heartBan) const;
 

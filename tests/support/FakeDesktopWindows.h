@@ -1,0 +1,33 @@
+#pragma once
+// The settings window and the foreground window as seen by the key handling: each call counted.
+
+#include "IForegroundWindow.h"
+#include "IPresentationScreen.h"
+#include "ISettingsWindow.h"
+
+#include <atomic>
+
+class FakeSettingsWindow final : public platform::ISettingsWindow {
+public:
+    void HideSettingsWindow() override { ++hides; }
+    void ShowSettingsWindow() override { ++shows; }
+    std::atomic<int> hides{0};
+    std::atomic<int> shows{0};
+};
+
+class FakeForegroundWindow final : public platform::IForegroundWindow {
+public:
+    bool GiveFocusBack() override { return ++focusCalls, hasWindow; }
+    std::atomic<int> focusCalls{0};
+    bool hasWindow = true;
+};
+
+class FakePresentationScreen final : public platform::IPresentationScreen {
+public:
+    explicit FakePresentationScreen(platform::ScreenRect rect = {}) : m_rect(rect) {}
+    platform::ScreenRect Rect() const override { return m_rect; }
+    void Set(platform::ScreenRect rect) { m_rect = rect; }
+
+private:
+    platform::ScreenRect m_rect;
+};
