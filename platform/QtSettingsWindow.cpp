@@ -1,0 +1,32 @@
+#include "QtSettingsWindow.h"
+
+#include <QMetaObject>
+
+namespace platform {
+
+void QtSettingsWindow::HideSettingsWindow()
+{
+    QPointer<QWidget> window = m_window;
+    if (window.isNull())
+        return;
+    QMetaObject::invokeMethod(window, [window] {
+        if (!window.isNull())
+            window->hide();
+    }, Qt::QueuedConnection);
+}
+
+void QtSettingsWindow::ShowSettingsWindow()
+{
+    QPointer<QWidget> window = m_window;
+    if (window.isNull())
+        return;
+    QMetaObject::invokeMethod(window, [window] {
+        if (window.isNull())
+            return;
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }, Qt::QueuedConnection);
+}
+
+} // namespace platform

@@ -1,0 +1,30 @@
+#include "X11Connection.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdio>
+
+namespace platform {
+
+X11Connection::~X11Connection()
+{
+    if (m_display != nullptr)
+        XCloseDisplay(m_display);
+}
+
+_XDisplay* X11Connection::OpenLocked()
+{
+    if (!m_tried) {
+        m_tried = true;
+        m_display = XOpenDisplay(nullptr);
+        if (m_display == nullptr)
+            std::fprintf(stderr, "Orvelle: no X server for cursor and focus control\n");
+    }
+    return m_display;
+}
+
+X11Connection::Lock::Lock(X11Connection& connection) : m_guard(connection.m_mutex), m_display(connection.OpenLocked())
+{
+}
+
+} // namespace platform
