@@ -10,6 +10,7 @@
 #include "KVOMemPool.h"
 #include "KVOOperationsManager.h"
 #include "KVOPhysicalDeviceTracker.h"
+#include "KVOPresenterKeyHandler.h"
 #include "KVOReportDecoder.h"
 #include "KVOSDKConfig.h"
 #include "CPresenterService.h"
@@ -140,6 +141,7 @@ struct RunningLink {
 
 std::mutex g_controlLock;
 KVOControlerEnvironment g_environment;
+KVOPresenterKeyHandler g_presenterKeys;
 std::unique_ptr<RunningLink> g_link;
 
 void JoinIfRunning(std::thread& thread)
@@ -220,7 +222,9 @@ void InitKVOControler()
     set.GetDeviceMgr().StartThread();
     CPresenterService::GetInstance().SetManagers(&set.GetFunctionMgr(), &set.GetDeviceMgr());
     ConnectDeviceMgrToLink(&set.GetDeviceMgr());
-    SetKVOKeyHandler(g_environment.keyHandler);
+    SetKVOKeyHandler(g_environment.keyHandler != nullptr ? g_environment.keyHandler : &g_presenterKeys);
+    PresenterEnvironment& service = CPresenterService::GetInstance().Environment();
+    service.SetHeartSender(&SendHeartCommand);
 
     g_bLinkRunning = true;
     RingQueue* sendQueue = GetDataQueue(KVO_SEND_QUEUE);
@@ -232,7 +236,10 @@ void InitKVOControler()
     auto link = std::make_unique<RunningLink>();
     ApplySDKConfigDiagnostics(KVOSDKConfig::GetInstance());
     KVOCursorSpeedKeeper::SetScreens(g_environment.screens);
-    KVOCursorSpeedKeeper::GetInstance();
+    KVOCursorSpeedKeeper& speedKeeper = KVOCursorSpeedKeeper::GetInstance();
+    speedKeeper.CheckScreenSize();
+    speedKeeper.StartWatcher();
+    service.SetSpeedScale(&speedKeeper);
     platform::IHidApi& api = platform::HidApi();
     link->tracker = std::make_unique<KVOPhysicalDeviceTracker>(api, platform::CreateHidMonitor(api, KVO_VENDOR_ID),
                                                                g_environment.bleLink);
@@ -287,7 +294,8 @@ void ExitKVOControler()
     }
     SetKVOPhysicalDeviceTracker(nullptr);
     link.reset();
-    KVOCursorSpeedKeeper::DestroyInstance();
+    // The keeper stays (the presenter service may hold it); only its watcher ends with the link.
+    KVOCursorSpeedKeeper::GetInstance().StopWatcher();
 
     CloseLogWriter();
     DestroyDataQueueMgr();

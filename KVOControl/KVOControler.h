@@ -47,7 +47,7 @@ struct KVOControlerEnvironment {
     KVODeviceWatchHooks watch;
     // Reloads the function-selection flags of the configuration store.
     std::function<void()> reloadFunctionSelection;
-    // Receives the key-and-motion events (the presenter service in the program).
+    // Receives the key-and-motion events; null means the presenter service.
     IKVOKeyHandler* keyHandler = nullptr;
     IKVOBLELink* bleLink = nullptr;
 };

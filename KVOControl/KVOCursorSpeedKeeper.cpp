@@ -44,29 +44,39 @@ KVOCursorSpeedKeeper::KVOCursorSpeedKeeper(const platform::IScreens& screens, bo
     m_width = primary.width;
     m_height = primary.height;
     m_scale = SpeedScaleForHeight(m_height);
-    if (watch) {
-        m_running = true;
-        m_watcher = std::thread(&KVOCursorSpeedKeeper::Watch, this);
-    }
+    if (watch)
+        StartWatcher();
 }
 
-KVOCursorSpeedKeeper::~KVOCursorSpeedKeeper()
+KVOCursorSpeedKeeper::~KVOCursorSpeedKeeper() { StopWatcher(); }
+
+void KVOCursorSpeedKeeper::StartWatcher()
 {
+    std::lock_guard guard(m_stopLock);
+    if (m_watcher.joinable())
+        return;
+    m_running = true;
+    m_watcher = std::thread(&KVOCursorSpeedKeeper::Watch, this);
+}
+
+void KVOCursorSpeedKeeper::StopWatcher()
+{
+    std::thread watcher;
     {
         std::lock_guard guard(m_stopLock);
         m_running = false;
+        watcher = std::move(m_watcher);
     }
     m_stopSignal.notify_all();
-    if (m_watcher.joinable())
-        m_watcher.join();
+    if (watcher.joinable())
+        watcher.join();
 }
 
 KVOCursorSpeedKeeper& KVOCursorSpeedKeeper::GetInstance()
 {
     std::lock_guard guard(g_instanceLock);
     if (!g_instance) {
-        const bool haveScreens = g_screens != nullptr;
-        g_instance = std::make_unique<KVOCursorSpeedKeeper>(haveScreens ? *g_screens : g_noScreens, haveScreens);
+        g_instance = std::make_unique<KVOCursorSpeedKeeper>(g_screens != nullptr ? *g_screens : g_noScreens, false);
     }
     return *g_instance;
 }
@@ -84,6 +94,8 @@ void KVOCursorSpeedKeeper::SetScreens(const platform::IScreens* screens)
 {
     std::lock_guard guard(g_instanceLock);
     g_screens = screens;
+    if (g_instance)
+        g_instance->m_screens = screens != nullptr ? screens : &g_noScreens;
 }
 
 float KVOCursorSpeedKeeper::GetSpeedScale() const
@@ -100,7 +112,7 @@ int KVOCursorSpeedKeeper::GetBaseValue() const
 
 bool KVOCursorSpeedKeeper::CheckScreenSize()
 {
-    const platform::ScreenRect primary = PrimaryScreen(*m_screens);
+    const platform::ScreenRect primary = PrimaryScreen(*m_screens.load());
     std::unique_lock guard(m_lock);
     if (primary.width == m_width && primary.height == m_height)
         return false;

@@ -3,8 +3,10 @@
 // on-screen effect follows the remote, from the height of the primary screen, and keeps it up to
 // date when the screen size changes.
 
+#include "ICursorSpeedScale.h"
 #include "IScreens.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -17,24 +19,29 @@ constexpr int KVO_SCREEN_WATCH_MS = 1000;
 // 1.0 up to 720 rows, then tenths of height / 720, and 3.0 from 2160 rows on.
 float SpeedScaleForHeight(int height);
 
-class KVOCursorSpeedKeeper {
+class KVOCursorSpeedKeeper final : public ICursorSpeedScale {
 public:
     // Reads the primary screen of `screens` (which must be callable from any thread and outlive
     // the keeper) and starts the watcher when `watch` is set.
     explicit KVOCursorSpeedKeeper(const platform::IScreens& screens, bool watch = true);
-    ~KVOCursorSpeedKeeper();
+    ~KVOCursorSpeedKeeper() override;
     KVOCursorSpeedKeeper(const KVOCursorSpeedKeeper&) = delete;
     KVOCursorSpeedKeeper& operator=(const KVOCursorSpeedKeeper&) = delete;
 
     // The process-wide keeper, created on first call from the screens set by SetScreens (no
     // screens: scale 1.0 and no watcher).
     static KVOCursorSpeedKeeper& GetInstance();
-    // Ends the process-wide keeper and its watcher; the next GetInstance creates a new one.
+    // Ends the process-wide keeper and its watcher; the next GetInstance creates a new one. Only
+    // for tests: the presenter service may hold the keeper.
     static void DestroyInstance();
-    // Where the next process-wide keeper reads the screen size.
+    // Where the process-wide keeper reads the screen size, from now on; null: no monitor known.
     static void SetScreens(const platform::IScreens* screens);
 
-    float GetSpeedScale() const;
+    // The watcher runs while the link runs; both are safe to repeat.
+    void StartWatcher();
+    void StopWatcher();
+
+    float GetSpeedScale() const override;
     int GetBaseValue() const;
     // One pass of the watcher: re-reads the screen size; true when the scale changed.
     bool CheckScreenSize();
@@ -42,7 +49,7 @@ public:
 private:
     void Watch();
 
-    const platform::IScreens* m_screens;
+    std::atomic<const platform::IScreens*> m_screens;
     mutable std::shared_mutex m_lock;
     int m_baseValue = KVO_CURSOR_BASE_SPEED;
     float m_scale = 1.0f;

@@ -104,6 +104,7 @@ protected:
         SetKVOControlerEnvironment({});
         CPresenterService::DestroyInstance();
         ControllerSet::Destroy();
+        KVOCursorSpeedKeeper::DestroyInstance();
     }
     TempDir dataHome;
     LockedScreens screens{{{0, 0, 1920, 1080}}};
