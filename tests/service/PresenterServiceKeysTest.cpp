@@ -23,11 +23,15 @@ struct Pushed {
 };
 
 // Records what reaches the two workers. Drain() sends a marker through each queue, so everything
-// pushed before it has been seen when it returns.
+// pushed before it has been seen when it returns: the play/stop commands first, then the service
+// commands (the two workers run independently, so only the order within a queue is fixed).
 class QueueRecorder final : public IFunctionCommandRunner {
 public:
-    void RunPlayOrStop(int cmdId, int devType, FunctionCommand& command) override { Add(cmdId, devType, command); }
-    void RunServiceCommand(int cmdId, int devType) override { Add(cmdId, devType, FunctionCommand{}); }
+    void RunPlayOrStop(int cmdId, int devType, FunctionCommand& command) override
+    {
+        Add(m_playOrStop, cmdId, devType, command);
+    }
+    void RunServiceCommand(int cmdId, int devType) override { Add(m_service, cmdId, devType, FunctionCommand{}); }
 
     std::vector<Pushed> Drain(FunctionMgr& manager)
     {
@@ -36,30 +40,34 @@ public:
         std::unique_lock lock(m_mutex);
         m_changed.wait_for(lock, std::chrono::seconds(10), [&] { return m_markers == 2; });
         m_markers = 0;
-        return std::exchange(m_pushed, {});
+        std::vector<Pushed> pushed = std::exchange(m_playOrStop, {});
+        pushed.insert(pushed.end(), m_service.begin(), m_service.end());
+        m_service.clear();
+        return pushed;
     }
     size_t Count()
     {
         std::lock_guard lock(m_mutex);
-        return m_pushed.size();
+        return m_playOrStop.size() + m_service.size();
     }
 
 private:
-    void Add(int cmdId, int devType, const FunctionCommand& command)
+    void Add(std::vector<Pushed>& into, int cmdId, int devType, const FunctionCommand& command)
     {
         {
             std::lock_guard lock(m_mutex);
             if (devType == kMarker)
                 ++m_markers;
             else
-                m_pushed.push_back({cmdId, command});
+                into.push_back({cmdId, command});
         }
         m_changed.notify_all();
     }
 
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::vector<Pushed> m_pushed;
+    std::vector<Pushed> m_playOrStop;
+    std::vector<Pushed> m_service;
     int m_markers = 0;
 };
 
