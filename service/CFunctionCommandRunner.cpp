@@ -291,11 +291,19 @@ EffectPoint CFunctionCommandRunner::ParkingPoint() const
     return {screen.left + width, screen.top + static_cast<int>(height * 0.5)};
 }
 
+platform::ICursor* CFunctionCommandRunner::ParkableCursor(int functionId) const
+{
+    // The mouse function is the cursor itself; the screenshot has its own capture cursor.
+    if (functionId == FUNCTION_MOUSE || functionId == FUNCTION_SCREENSHOT)
+        return nullptr;
+    return m_environment.Cursor();
+}
+
 void CFunctionCommandRunner::HideCursor(int functionId)
 {
     std::lock_guard lock(m_functionMgr.LastCursorLock());
-    platform::ICursor* cursor = m_environment.Cursor();
-    if (functionId == FUNCTION_MOUSE || functionId == FUNCTION_SCREENSHOT || cursor == nullptr)
+    platform::ICursor* cursor = ParkableCursor(functionId);
+    if (cursor == nullptr)
         return;
     const EffectPoint park = ParkingPoint();
     const platform::CursorPoint point = cursor->GetPos();
@@ -313,8 +321,8 @@ void CFunctionCommandRunner::HideCursor(int functionId)
 void CFunctionCommandRunner::RestoreCursor(int functionId)
 {
     std::lock_guard lock(m_functionMgr.LastCursorLock());
-    platform::ICursor* cursor = m_environment.Cursor();
-    if (functionId == FUNCTION_MOUSE || functionId == FUNCTION_SCREENSHOT || cursor == nullptr)
+    platform::ICursor* cursor = ParkableCursor(functionId);
+    if (cursor == nullptr)
         return;
     const EffectPoint park = ParkingPoint();
     const platform::CursorPoint point = cursor->GetPos();

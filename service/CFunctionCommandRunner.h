@@ -37,6 +37,8 @@ private:
     bool IsScreenShotShown() const;
     void UpdateMouseModeAndHeartBan(int cmdId, int devType, const FunctionCommand& command);
     bool SetMouseMode(int requested, int devType, int functionId);
+    // The cursor to park or restore for a function, or null when that function leaves it alone.
+    platform::ICursor* ParkableCursor(int functionId) const;
     void HideSettingsWindow();
     void HideToolTip();
 
