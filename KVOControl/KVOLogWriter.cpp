@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -150,6 +151,10 @@ int StartWriter(std::unique_ptr<LogWriterContext> ctx)
     RingQueue* queue = g_logQueue.load(std::memory_order_seq_cst);
     if (!queue || g_ctx)
         return -1;
+    // A program that returns from main with the writer still running would otherwise destroy a
+    // joinable thread; closing at exit also writes the last lines.
+    static std::once_flag closeAtExit;
+    std::call_once(closeAtExit, [] { std::atexit(CloseLogWriter); });
     ctx->queue = queue;
     ctx->running.store(true);
     SetLogVariant(ctx->variant);

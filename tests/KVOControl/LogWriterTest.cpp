@@ -160,3 +160,16 @@ TEST_F(LogWriter, ClosingWithoutAWriterReturnsTheQueuedNodes)
     EXPECT_EQ(RingQCount(GetDataQueue(KVO_LOG_QUEUE)), 0);
     EXPECT_EQ(Mem_FreeCount(4), Mem_CreatedCount(4));
 }
+
+TEST(LogWriterExit, ProgramEndingWithTheWriterRunningWritesItsLinesAndExitsCleanly)
+{
+    const auto runAndReturn = [] {
+        Mem_CreatePool();
+        CreateDataQueueMgr();
+        static MemorySink sink;
+        StartLogWriter(&sink);
+        WriteLog(KVO_LOG_INFO, "last words");
+        std::exit(0);
+    };
+    EXPECT_EXIT(runAndReturn(), ::testing::ExitedWithCode(0), "");
+}
