@@ -9,46 +9,24 @@ class FakeCursor final : public platform::ICursor {
 public:
     explicit FakeCursor(platform::CursorPoint at = {}) : m_pos(at) {}
 
-    platform::CursorPoint GetPos() const override
-    {
-        std::lock_guard lock(m_mutex);
-        return m_pos;
-    }
-    void SetPos(platform::CursorPoint point) override
-    {
-        std::lock_guard lock(m_mutex);
-        m_pos = point;
-        ++m_setCount;
-    }
-    void Hide() override
-    {
-        std::lock_guard lock(m_mutex);
-        ++m_hidden;
-    }
-    void Show() override
-    {
-        std::lock_guard lock(m_mutex);
-        --m_hidden;
-    }
+    platform::CursorPoint GetPos() const override { return Locked([&] { return m_pos; }); }
+    void SetPos(platform::CursorPoint point) override { Locked([&] { m_pos = point, ++m_setCount; }); }
+    void Hide() override { Locked([&] { ++m_hidden; }); }
+    void Show() override { Locked([&] { --m_hidden; }); }
 
     // Places the cursor as the user would, without counting a move.
-    void Place(platform::CursorPoint point)
-    {
-        std::lock_guard lock(m_mutex);
-        m_pos = point;
-    }
-    int SetCount() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_setCount;
-    }
-    int HiddenDepth() const
-    {
-        std::lock_guard lock(m_mutex);
-        return m_hidden;
-    }
+    void Place(platform::CursorPoint point) { Locked([&] { m_pos = point; }); }
+    int SetCount() const { return Locked([&] { return m_setCount; }); }
+    int HiddenDepth() const { return Locked([&] { return m_hidden; }); }
 
 private:
+    template <class F>
+    auto Locked(F f) const -> decltype(f())
+    {
+        std::lock_guard lock(m_mutex);
+        return f();
+    }
+
     mutable std::mutex m_mutex;
     platform::CursorPoint m_pos;
     int m_setCount = 0;

@@ -2,7 +2,6 @@
 // The settings window and the foreground window as seen by the key handling: each call counted.
 
 #include "IForegroundWindow.h"
-#include "IPresentationScreen.h"
 #include "ISettingsWindow.h"
 
 #include <atomic>
@@ -20,14 +19,4 @@ public:
     bool GiveFocusBack() override { return ++focusCalls, hasWindow; }
     std::atomic<int> focusCalls{0};
     bool hasWindow = true;
-};
-
-class FakePresentationScreen final : public platform::IPresentationScreen {
-public:
-    explicit FakePresentationScreen(platform::ScreenRect rect = {}) : m_rect(rect) {}
-    platform::ScreenRect Rect() const override { return m_rect; }
-    void Set(platform::ScreenRect rect) { m_rect = rect; }
-
-private:
-    platform::ScreenRect m_rect;
 };
