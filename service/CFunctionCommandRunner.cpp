@@ -3,6 +3,7 @@
 #include "ConfigManager.h"
 #include "DeviceMgr.h"
 #include "ICursor.h"
+#include "IPresentationScreen.h"
 #include "IFunctionToolTip.h"
 #include "IPresenterActions.h"
 #include "ISettingsWindow.h"
@@ -95,8 +96,25 @@ void CFunctionCommandRunner::DealWithStop(const FunctionCommand& command)
         RestoreCursor(current);
 }
 
+void CFunctionCommandRunner::RefreshScreenRect()
+{
+    const platform::IPresentationScreen* screen = m_environment.PresentationScreen();
+    if (screen == nullptr)
+        return;
+    const platform::ScreenRect rect = screen->Rect();
+    if (rect.width <= 0 || rect.height <= 0)
+        return;  // no monitor known right now: keep the last good rectangle
+    const EffectRect next{rect.x, rect.y, rect.x + rect.width, rect.y + rect.height};
+    const EffectRect now = m_functionMgr.GetScreenRect();
+    if (next.left == now.left && next.top == now.top && next.right == now.right && next.bottom == now.bottom)
+        return;
+    m_functionMgr.SetScreenRect(next);
+    m_functionMgr.CenterVirtualPoint();
+}
+
 void CFunctionCommandRunner::Prepare(const FunctionCommand& command)
 {
+    RefreshScreenRect();
     int current = m_functionMgr.GetCurrentFunction();
     if (command.hideBlankScreen)
         m_environment.Actions().HideBlankScreen();

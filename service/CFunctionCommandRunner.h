@@ -31,6 +31,8 @@ private:
     void DealWithPlay(FunctionCommand& command);
     void DealWithStop(const FunctionCommand& command);
     void Prepare(const FunctionCommand& command);
+    // Follows the presentation screen into a new monitor layout before an effect starts.
+    void RefreshScreenRect();
     bool StartFunction(int functionId);
     bool StopFunction(int functionId, bool force);
     bool IsFunctionShown(int functionId) const;

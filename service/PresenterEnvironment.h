@@ -14,6 +14,7 @@ class IPresenterActions;
 namespace platform {
 class ICursor;
 class IForegroundWindow;
+class IPresentationScreen;
 class ISettingsWindow;
 } // namespace platform
 
@@ -26,6 +27,9 @@ public:
     CConfigManager& Config() const;
     void SetCursor(platform::ICursor* cursor) { m_cursor = cursor; }
     platform::ICursor* Cursor() const { return m_cursor.load(); }
+    // Null: the function manager keeps the screen rectangle it was made with.
+    void SetPresentationScreen(platform::IPresentationScreen* screen) { m_presentationScreen = screen; }
+    platform::IPresentationScreen* PresentationScreen() const { return m_presentationScreen.load(); }
     void SetSettingsWindow(platform::ISettingsWindow* window) { m_settingsWindow = window; }
     platform::ISettingsWindow* SettingsWindow() const { return m_settingsWindow.load(); }
     void SetForegroundWindow(platform::IForegroundWindow* window) { m_foregroundWindow = window; }
@@ -47,6 +51,7 @@ public:
 private:
     std::atomic<CConfigManager*> m_config{nullptr};
     std::atomic<platform::ICursor*> m_cursor{nullptr};
+    std::atomic<platform::IPresentationScreen*> m_presentationScreen{nullptr};
     std::atomic<platform::ISettingsWindow*> m_settingsWindow{nullptr};
     std::atomic<platform::IForegroundWindow*> m_foregroundWindow{nullptr};
     std::atomic<ICursorSpeedScale*> m_speedScale{nullptr};

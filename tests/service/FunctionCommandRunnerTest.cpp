@@ -183,6 +183,20 @@ TEST_F(FunctionCommandRunnerTest, MoveScalesForPointerEffectsAndStaysOnThePresen
     EXPECT_EQ(effects.Entries(), (Entries{"annotation.Move(2010,510)", "annotation.MovePencil(2011,511)"}));
 }
 
+TEST_F(FunctionCommandRunnerTest, EffectsStartOnTheCurrentPresentationScreen)
+{
+    FakePresentationScreen screen;
+    environment.SetPresentationScreen(&screen);
+    manager.SetCurrentFunction(FUNCTION_SPOTLIGHT);
+    Run(CMD_PLAY_FUNCTION, 0, Command(4, 0, 0, 1));  // no monitor known: the old rectangle stays
+    Run(CMD_STOP_FUNCTION, 0, Command(0, 0, 0));
+    screen.rect = {0, 0, 1280, 720};
+    Run(CMD_PLAY_FUNCTION, 0, Command(4, 0, 0, 1));
+    runner.Move(4, {-5000, 5000});
+    EXPECT_EQ(effects.Entries(), (Entries{"spotlight.Show(2880,540)", "spotlight.Hide", "spotlight.Show(640,360)",
+                                          "spotlight.Move(0,720)"}));
+}
+
 TEST_F(FunctionCommandRunnerTest, SizeStepsGoToTheCurrentEffectAtThePointer)
 {
     manager.SetCurrentFunction(FUNCTION_DIGITAL_LASER);

@@ -1,7 +1,9 @@
 #pragma once
-// The settings window and the foreground window as seen by the key handling: each call counted.
+// The settings window, the foreground window and the presentation screen as the key handling sees
+// them: calls counted, the screen set by the test.
 
 #include "IForegroundWindow.h"
+#include "IPresentationScreen.h"
 #include "ISettingsWindow.h"
 
 #include <atomic>
@@ -19,4 +21,10 @@ public:
     bool GiveFocusBack() override { return ++focusCalls, hasWindow; }
     std::atomic<int> focusCalls{0};
     bool hasWindow = true;
+};
+
+class FakePresentationScreen final : public platform::IPresentationScreen {
+public:
+    platform::ScreenRect Rect() const override { return rect; }
+    platform::ScreenRect rect;
 };
