@@ -5,6 +5,7 @@
 #include "KVOLog.h"
 
 #include <unzip.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -60,6 +61,23 @@ bool ExtractCurrent(unzFile zip, const fs::path& temp, std::vector<char>& buffer
     if (unzCloseCurrentFile(zip) != UNZ_OK)
         ok = false;
     return ok;
+}
+
+// True when `path` already holds exactly the entry's bytes (same size and CRC-32): rewriting it
+// would cost a write and a rename for nothing, and the start-up waits for this.
+bool SameAsOnDisk(const fs::path& path, uint64_t size, uLong crc, std::vector<char>& buffer)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) != size || ec)
+        return false;
+    std::unique_ptr<FILE, FileCloser> in(std::fopen(path.c_str(), "rb"));
+    if (!in)
+        return false;
+    uLong sum = crc32(0L, Z_NULL, 0);
+    size_t n = 0;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0)
+        sum = crc32(sum, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(n));
+    return std::ferror(in.get()) == 0 && sum == crc;
 }
 
 } // namespace
@@ -129,6 +147,11 @@ ImgResUnpackResult CImgResUnpacker::Unpack(const std::string& zipPath, const std
             ++result.folders;
         } else {
             const fs::path final = dest / entryName;
+            if (SameAsOnDisk(final, entry.uncompressed_size, entry.crc, buffer)) {
+                ++result.unchanged;
+                status = unzGoToNextFile(zip.get());
+                continue;
+            }
             fs::create_directories(final.parent_path(), ec);
             fs::path temp = final;
             temp += ".unpacking";

@@ -2,6 +2,7 @@
 // Unpacks the skin archive into the install folder at every start, so the skin on disk always
 // matches the one shipped (a file edited by hand is replaced).
 //
+// Files already holding the archive's bytes are left alone; the others are replaced.
 // All or nothing: every file is first written beside its destination under a temporary name and
 // only when the whole archive read back without error are they renamed into place. A damaged
 // archive therefore leaves the existing skin untouched. Entries whose names are absolute or step
@@ -12,6 +13,7 @@
 struct ImgResUnpackResult {
     bool ok = false;  // the archive opened and every entry read back intact
     int files = 0;    // files put in place
+    int unchanged = 0; // files already on disk with the archive's content, left as they are
     int folders = 0;  // folder entries
     int skipped = 0;  // unsafe names
 };

@@ -159,9 +159,13 @@ TEST(ImgResUnpacker, UnpacksTheTreeAndReplacesEditedFiles)
     EXPECT_TRUE(fs::is_regular_file(dest + "/ImgRes/empty.txt"));
 
     WriteWholeFile(dest + "/ImgRes/MainUI.xml", "edited by hand, much longer than before");
+    WriteWholeFile(dest + "/ImgRes/pic/big.bin", std::string(big.size(), 'r'));  // same size
     WriteWholeFile(dest + "/ImgRes/mine.txt", "user file");
     r = CImgResUnpacker::Unpack(zip, dest);
     EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.files, 2);
+    EXPECT_EQ(r.unchanged, 1);
+    EXPECT_EQ(ReadWholeFile(dest + "/ImgRes/pic/big.bin"), big);
     EXPECT_EQ(ReadWholeFile(dest + "/ImgRes/MainUI.xml"), "<Window/>");
     EXPECT_EQ(ReadWholeFile(dest + "/ImgRes/mine.txt"), "user file");
     for (const auto& e : fs::recursive_directory_iterator(dest))
