@@ -2,15 +2,22 @@
 // device link running and shows its settings window on request.
 
 // The link's headers come before Qt's, whose "slots" macro would rewrite a member name there.
-#include "KVODataQueueMgr.h"
+#include "CPresenterService.h"
+#include "ControllerSet.h"
+#include "KVOControler.h"
 #include "KVOLog.h"
-#include "KVOMemPool.h"
 #include "KVOReportDecoder.h"
+#include "PresenterEnvironment.h"
 
 #include "CMainControl.h"
 #include "HiddenStartFlag.h"
 #include "ImgResUnpacker.h"
+#include "EwmhForegroundWindow.h"
+#include "PresentationScreen.h"
+#include "QtScreenCache.h"
+#include "QtSettingsWindow.h"
 #include "SingleInstanceLock.h"
+#include "X11Cursor.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -54,22 +61,21 @@ std::string ExecutablePath(const char* argv0)
     return path.string();
 }
 
-// The device link's foundation until its controller is wired: pool, data queues and the log
-// writer on the application log. Stopping joins the writer thread.
-LinkHooks FoundationLinkHooks()
+// The device link on the application log. Stopping joins every link thread, then ends the
+// presenter service, which the link's motion thread feeds until then.
+LinkHooks DeviceLinkHooks(const platform::IScreens* screens)
 {
     LinkHooks hooks;
-    hooks.start = [](ILogSink* sink) {
-        if (Mem_CreatePool() != 0 || CreateDataQueueMgr() != 0) {
-            std::fprintf(stderr, "Orvelle: the memory pool or the data queues cannot be created\n");
-            return;
-        }
-        StartLogWriter(sink);
+    hooks.start = [screens](ILogSink* sink) {
+        KVOControlerEnvironment environment;
+        environment.logSink = sink;
+        environment.screens = screens;
+        SetKVOControlerEnvironment(environment);
+        InitKVOControler();
     };
     hooks.stop = [] {
-        CloseLogWriter();
-        DestroyDataQueueMgr();
-        Mem_DestroyPool();
+        ExitKVOControler();
+        CPresenterService::DestroyInstance();
     };
     return hooks;
 }
@@ -149,7 +155,6 @@ int main(int argc, char** argv)
     context.executable = ExecutablePath(argv[0]);
     context.installFolder = std::filesystem::path(context.executable).parent_path().string();
     context.instanceLock = &instanceLock;
-    context.link = FoundationLinkHooks();
 
     const auto unpacked = CImgResUnpacker::Unpack(context.installFolder + "/ImgRes.zip", context.installFolder);
     if (!unpacked.ok)
@@ -159,6 +164,25 @@ int main(int argc, char** argv)
     // Closing the settings window leaves the program in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallTerminateHandler(&app);
+
+    // The OS services of the link and the key handling; they outlive the window.
+    platform::QtScreenCache screens;
+    platform::PresentationScreen presentationScreen(screens);
+    platform::X11Cursor cursor;
+    platform::EwmhForegroundWindow foregroundWindow;
+    ControllerSet::SetEnvironment({nullptr,
+                                   [&presentationScreen] {
+                                       const platform::ScreenRect r = presentationScreen.Rect();
+                                       return EffectRect{r.x, r.y, r.x + r.width, r.y + r.height};
+                                   },
+                                   [&cursor] {
+                                       const platform::CursorPoint p = cursor.GetPos();
+                                       return EffectPoint{p.x, p.y};
+                                   }});
+    PresenterEnvironment& service = CPresenterService::GetInstance().Environment();
+    service.SetCursor(&cursor);
+    service.SetForegroundWindow(&foregroundWindow);
+    context.link = DeviceLinkHooks(&screens);
 
     CPaintManagerUI::SetInstance(&app);
     CPaintManagerUI::SetCurrentPath(CPaintManagerUI::GetInstancePath());
@@ -171,6 +195,8 @@ int main(int argc, char** argv)
         return 1;
     }
     g_bIsInitComplete = true;
+    platform::QtSettingsWindow settingsWindow(window->GetWidget());
+    service.SetSettingsWindow(&settingsWindow);
     if (window->GetWidget() != nullptr)
         window->GetWidget()->setWindowTitle(kWindowTitle);
     if (context.startedHidden)
