@@ -1,0 +1,107 @@
+// The whole device link, started and stopped as the program does, against the virtual remote
+// over a real socket: the remote connects, its motion reaches the key handler, the heartbeat
+// carries the mouse mode, and unplugging stops the function after the silence time-out.
+
+#include "CPresenterService.h"
+#include "ControllerSet.h"
+#include "KVOControler.h"
+#include "KVOCursorSpeedKeeper.h"
+#include "KVOHidThreadManager.h"
+#include "KVOReportDecoder.h"
+#include "LockedScreens.h"
+#include "PoolFixture.h"
+#include "PresenterEnvironment.h"
+#include "RecordingKeyHandler.h"
+#include "RemoteProcess.h"
+#include "SystemHidApi.h"
+#include "TempDir.h"
+
+#include <algorithm>
+
+class LinkVirtualRemote : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+        platform::SetHidApi(&api);
+        KVOControlerEnvironment environment;
+        environment.logSink = &sink;
+        environment.screens = &screens;
+        environment.keyHandler = &keys;
+        SetKVOControlerEnvironment(environment);
+        SetLogLevelFilter(KVO_LOG_DEBUG);
+        g_bIsInitComplete = true;
+    }
+    void TearDown() override
+    {
+        ExitKVOControler();
+        g_bIsInitComplete = false;
+        SetKVOControlerEnvironment({});
+        platform::SetHidApi(nullptr);
+        CPresenterService::DestroyInstance();
+        ControllerSet::Destroy();
+        KVOCursorSpeedKeeper::DestroyInstance();
+        SetLogLevelFilter(KVO_LOG_INFO);
+    }
+    bool LogHas(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(10))
+    {
+        return WaitUntil([&] { return sink.Text().find(text) != std::string::npos; }, limit);
+    }
+
+    TempDir dir;
+    std::string socketPath = dir.file("remote.sock");
+    platform::SystemHidApi api{std::make_unique<platform::VirtualReceiver>(socketPath, 0x0178)};
+    LockedScreens screens{{{0, 0, 1920, 1080}}};
+    RecordingKeyHandler keys;
+    MemorySink sink;
+};
+
+TEST_F(LinkVirtualRemote, ConnectMoveHeartbeatAndUnplug)
+{
+    WriteWholeFile(dir.file("script.txt"),
+                   "report 0x03 0\n"
+                   "wait 300\n"
+                   "repeat 20 {\n"
+                   "  report 0x03 4 5 -3\n"
+                   "  wait 10\n"
+                   "}\n"
+                   "report 0x03 0\n"
+                   "wait 2500\n"
+                   "unplug\n"
+                   "wait 8000\n");
+    const std::string record = dir.file("record.txt");
+    RemoteProcess remote({"--socket", socketPath, "--script", dir.file("script.txt"), "--rate", "100", "--record",
+                          record, "--quiet"});
+    ASSERT_TRUE(remote.Running());
+    ASSERT_TRUE(WaitUntil([] { return KVOCountHidReceivers() == 1; }));
+
+    InitKVOControler();
+    ASSERT_TRUE(IsKVOControlerRunning());
+    DeviceMgr& device = ControllerSet::Instance().GetDeviceMgr();
+    // The key handling multiplies effect motion by the keeper's scale: 1080 rows give 1.5.
+    EXPECT_FLOAT_EQ(CPresenterService::GetInstance().Environment().SpeedScale(), 1.5f);
+
+    // The do key held with motion reaches the key handler with the signed deltas.
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto calls = keys.Calls();
+        return std::count(calls.begin(), calls.end(), KeyCall{false, 4, 0, 5, -3}) >= 5;
+    }, std::chrono::seconds(10)));
+    EXPECT_EQ(device.GetStatus(), DEVICE_STATUS_CONNECTED);
+    EXPECT_EQ(device.GetDevType(), KVO_PRESENTER);
+
+    // The heartbeat carries the device manager's mouse mode.
+    device.SetMouseMode(1);
+    EXPECT_TRUE(WaitUntil([&] {
+        return ReadWholeFile(record).find(" 0A B2 01 50 01 00 ") != std::string::npos;
+    }, std::chrono::seconds(5))) << ReadWholeFile(record);
+
+    // Unplugged: after five silent seconds the remote is offline and the function stopped.
+    EXPECT_TRUE(LogHas("ConnectTimeOut() DevType:0 StopFunction()", std::chrono::seconds(15)));
+    EXPECT_TRUE(LogHas("FunctionMgr::StopFunction() Stop"));
+    EXPECT_EQ(device.GetStatus(), DEVICE_STATUS_DISCONNECTED);
+    EXPECT_EQ(device.GetMouseMode(), 0);
+
+    ExitKVOControler();
+    EXPECT_FALSE(IsKVOControlerRunning());
+    EXPECT_NE(sink.Text().find("ExitKVOControler() Statr"), std::string::npos);
+}
