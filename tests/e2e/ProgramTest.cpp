@@ -352,6 +352,33 @@ TEST_F(ProgramTest, TrayMenuCloseItemEndsTheProgram)
     EXPECT_TRUE(WIFEXITED(*exit) && WEXITSTATUS(*exit) == 0) << *exit;
 }
 
+TEST_F(ProgramTest, VirtualRemoteConnectsAndGetsItsParameters)
+{
+    const std::string socket = (m_runtime.path() / "remote.sock").string();
+    const std::string script = (m_runtime.path() / "remote.txt").string();
+    WriteWholeFile(script, "report 0x03 0\nwait 4000\n");
+    const pid_t remote = Spawn({std::string(ORVELLE_BIN_DIR) + "/orvelle-virtual-remote", "--socket", socket, "--script",
+                                script, "--rate", "50", "--duration", "20000", "--quiet", "--record",
+                                (m_runtime.path() / "frames.txt").string()},
+                               g_x->Env({}));
+    ASSERT_GT(remote, 0);
+    m_started.push_back(remote);
+    const pid_t pid = Start({"hideWindows"}, {"ORVELLE_VIRTUAL_RECEIVER=" + socket});
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(WaitStarted()) << LogText();
+
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (LogText().find("SynchDeviceParamters() presenter speed:") == std::string::npos &&
+           std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(50ms);
+    const std::string log = LogText();
+    EXPECT_NE(log.find("InitHidManager Successful Presenter"), std::string::npos) << log;
+    EXPECT_NE(log.find("SynchDeviceParamters() DevType:0 speed:"), std::string::npos) << log;
+    EXPECT_NE(log.find("SynchDeviceParamters() presenter speed:"), std::string::npos) << log;
+    // The remote received the sensitivity and power time-out frames.
+    EXPECT_FALSE(ReadWholeFile((m_runtime.path() / "frames.txt").string()).empty());
+}
+
 TEST_F(ProgramTest, CrashLeavesAReportAndRestartsWithRestart)
 {
     const pid_t pid = Start({"hideWindows"}, {"ORVELLE_TEST_CRASH_SIGNAL=11"});
