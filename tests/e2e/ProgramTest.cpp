@@ -9,6 +9,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -37,7 +38,7 @@ std::string Which(const std::string& tool)
     return {};
 }
 
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, int stdoutFd = -1)
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, int outputFd = -1)
 {
     std::vector<char*> argv;
     for (const auto& a : args)
@@ -49,8 +50,10 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (stdoutFd >= 0)
-        posix_spawn_file_actions_adddup2(&actions, stdoutFd, STDOUT_FILENO);
+    if (outputFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, outputFd, STDERR_FILENO);
+    }
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
         pid = -1;
@@ -281,6 +284,23 @@ TEST_F(ProgramTest, HiddenStartStaysHiddenAndASecondStartLeavesAtOnce)
     ASSERT_TRUE(WaitStarted(2));
     std::this_thread::sleep_for(500ms);
     EXPECT_EQ(VisibleMainWindows(), 1);
+}
+
+TEST_F(ProgramTest, WithoutADisplayItSaysSoAndEnds)
+{
+    std::vector<std::string> env;
+    for (const auto& e : g_x->Env({"XDG_RUNTIME_DIR=" + (m_runtime.path() / "rt").string()})) {
+        if (e.rfind("DISPLAY=", 0) != 0)
+            env.push_back(e);
+    }
+    const std::string output = m_runtime.file("output.txt");
+    const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const pid_t pid = Spawn({(m_install.path() / "Orvelle").string()}, env, fd);
+    close(fd);
+    const auto status = WaitExit(pid, 5s);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1) << *status;
+    EXPECT_NE(ReadWholeFile(output).find("no display"), std::string::npos) << ReadWholeFile(output);
 }
 
 TEST_F(ProgramTest, SigtermEndsCleanlyWithExitCodeZero)
