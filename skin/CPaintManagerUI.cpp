@@ -9,7 +9,7 @@
 #include <unordered_map>
 
 #include "CControlUI.h"
-#include "ImageSpec.h"
+#include "ImageAttr.h"
 #include "KVOLog.h"
 #include "Clock.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "CPaintManagerUI.h"
-#include "ImageSpec.h"
+#include "ImageAttr.h"
 
 namespace skin {
 namespace {
@@ -40,7 +40,7 @@ void PaintNinePatch(QPainter& p, const QPixmap& pixmap, const QRect& src, const 
 
 bool PaintSkinImage(QPainter& painter, const QRect& area, std::string_view imageText)
 {
-    const ImageSpec spec = ParseImageSpec(imageText);
+    const ImageAttr spec = ParseImageAttr(imageText);
     if (spec.file.empty())
         return false;
     const QPixmap* pixmap = CPaintManagerUI::GetImage(spec.file);

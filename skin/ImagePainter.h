@@ -1,5 +1,5 @@
 #pragma once
-// Draws an image attribute text (see ImageSpec.h) into a rectangle: the source part of the
+// Draws an image attribute text (see ImageAttr.h) into a rectangle: the source part of the
 // picture, stretched to the destination, with the corners kept unscaled when given.
 
 #include <QRect>

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "AttributeList.h"
-#include "ImageSpec.h"
+#include "ImageAttr.h"
 #include "LayoutShare.h"
 #include "SkinValues.h"
 #include "SkinXmlParser.h"
@@ -25,7 +25,7 @@ void ReadValues(const std::string& value)
     skin::ParseSize(value, size);
     skin::ParseInt(value, number);
     skin::ParseBool(value, flag);
-    skin::ParseImageSpec(value);
+    skin::ParseImageAttr(value);
 }
 
 int Walk(const skin::SkinNode& node)

@@ -5,7 +5,7 @@
 
 #include "AttributeList.h"
 #include "CDuiString.h"
-#include "ImageSpec.h"
+#include "ImageAttr.h"
 #include "LayoutShare.h"
 #include "SkinValues.h"
 #include "SkinXmlParser.h"
@@ -93,13 +93,13 @@ TEST(SkinValuesTest, RectsSizesNumbersAndFlags)
     EXPECT_FALSE(ParseBool("yes", flag));
 }
 
-TEST(ImageSpecTest, BarePathsAndSubValues)
+TEST(ImageAttrTest, BarePathsAndSubValues)
 {
-    ImageSpec spec = ParseImageSpec("button\\FunctionSet\\on.png");
+    ImageAttr spec = ParseImageAttr("button\\FunctionSet\\on.png");
     EXPECT_EQ(spec.file, "button/FunctionSet/on.png");
     EXPECT_FALSE(spec.hasSource);
 
-    spec = ParseImageSpec("file='Setting\\\\bk2.png' source='0,0,20,10' corner='2,2,2,2' dest='1,1,5,5' fade='300'");
+    spec = ParseImageAttr("file='Setting\\\\bk2.png' source='0,0,20,10' corner='2,2,2,2' dest='1,1,5,5' fade='300'");
     EXPECT_EQ(spec.file, "Setting/bk2.png");
     EXPECT_TRUE(spec.hasSource);
     EXPECT_EQ(spec.source, (RECT{0, 0, 20, 10}));
@@ -107,8 +107,8 @@ TEST(ImageSpecTest, BarePathsAndSubValues)
     EXPECT_TRUE(spec.hasDest);
     EXPECT_EQ(spec.fade, 255);
 
-    EXPECT_TRUE(ParseImageSpec("").file.empty());
-    EXPECT_TRUE(ParseImageSpec("source='0,0,1,1'").file.empty());
+    EXPECT_TRUE(ParseImageAttr("").file.empty());
+    EXPECT_TRUE(ParseImageAttr("source='0,0,1,1'").file.empty());
     EXPECT_EQ(NormaliseSkinPath(".\\a\\\\b/c.png"), "a/b/c.png");
 }
 

@@ -1,4 +1,4 @@
-#include "ImageSpec.h"
+#include "ImageAttr.h"
 
 #include <algorithm>
 
@@ -23,9 +23,9 @@ std::string NormaliseSkinPath(std::string_view path)
     return out;
 }
 
-ImageSpec ParseImageSpec(std::string_view text)
+ImageAttr ParseImageAttr(std::string_view text)
 {
-    ImageSpec spec;
+    ImageAttr spec;
     // Trim blanks; a text without '=' is a bare file name.
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
         text.remove_prefix(1);

@@ -12,7 +12,7 @@
 
 namespace skin {
 
-struct ImageSpec {
+struct ImageAttr {
     std::string file;     // with '/' separators; empty = no image
     RECT source{};        // part of the picture to use; all 0 = whole picture
     RECT corner{};        // nine-patch border widths kept unscaled
@@ -23,7 +23,7 @@ struct ImageSpec {
     bool hole = false;    // nine-patch without its middle
 };
 
-ImageSpec ParseImageSpec(std::string_view text);
+ImageAttr ParseImageAttr(std::string_view text);
 // Backslashes to '/', leading "./" and repeated separators removed.
 std::string NormaliseSkinPath(std::string_view path);
 
