@@ -10,6 +10,7 @@
 #include "PresenterEnvironment.h"
 
 #include "CMainControl.h"
+#include "ConfigManager.h"
 #include "HiddenStartFlag.h"
 #include "ImgResUnpacker.h"
 #include "EwmhForegroundWindow.h"
@@ -70,6 +71,9 @@ LinkHooks DeviceLinkHooks(const platform::IScreens* screens)
         KVOControlerEnvironment environment;
         environment.logSink = sink;
         environment.screens = screens;
+        environment.watch.setHookSuppression = [](int value) {
+            CConfigManager::GetInstance().SetRuntime(CConfigManager::Runtime::HookSuppression, value);
+        };
         SetKVOControlerEnvironment(environment);
         InitKVOControler();
     };
