@@ -17,6 +17,60 @@
 #include "TempDir.h"
 
 #include <algorithm>
+#include <mutex>
+
+namespace {
+
+// An effect that records what the key handling asks of it, with the points.
+struct EffectCall {
+    std::string call;
+    EffectPoint point;
+};
+
+class PointJournal {
+public:
+    void Add(std::string call, EffectPoint point)
+    {
+        std::lock_guard lock(m_mutex);
+        m_calls.push_back({std::move(call), point});
+    }
+    std::vector<EffectCall> Calls()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_calls;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<EffectCall> m_calls;
+};
+
+class PointEffect final : public IPresenterFunction {
+public:
+    explicit PointEffect(PointJournal& journal) : m_journal(journal) {}
+    void Release() override {}
+    void Create() override {}
+    bool Show(EffectPoint point) override { return m_journal.Add("Show", point), m_shown = true; }
+    void Move(EffectPoint point) override { m_journal.Add("Move", point); }
+    bool Hide(bool) override
+    {
+        m_journal.Add("Hide", {});
+        m_shown = false;
+        return true;
+    }
+    bool IsShown() override { return m_shown; }
+    void SetDoAndUp(EffectPoint) override {}
+    void SetDoAndDown(EffectPoint) override {}
+    void MovePencil(EffectPoint point) override { m_journal.Add("MovePencil", point); }
+    bool IsScreenShotSaving() override { return false; }
+    void ClearPostil() override {}
+
+private:
+    PointJournal& m_journal;
+    std::atomic<bool> m_shown{false};
+};
+
+} // namespace
 
 class LinkVirtualRemote : public ::testing::Test {
 protected:
@@ -27,8 +81,15 @@ protected:
         KVOControlerEnvironment environment;
         environment.logSink = &sink;
         environment.screens = &screens;
-        environment.keyHandler = &keys;
+        environment.keyHandler = UseRealService() ? nullptr : &keys;
         SetKVOControlerEnvironment(environment);
+        ControllerSet::SetEnvironment({[this] {
+                                           EffectSet effects;
+                                           for (auto& effect : effects)
+                                               effect = std::make_unique<PointEffect>(journal);
+                                           return effects;
+                                       },
+                                       [] { return EffectRect{0, 0, 1920, 1080}; }, [] { return EffectPoint{}; }});
         SetLogLevelFilter(KVO_LOG_DEBUG);
         g_bIsInitComplete = true;
     }
@@ -37,6 +98,7 @@ protected:
         ExitKVOControler();
         g_bIsInitComplete = false;
         SetKVOControlerEnvironment({});
+        ControllerSet::SetEnvironment({});
         platform::SetHidApi(nullptr);
         CPresenterService::DestroyInstance();
         ControllerSet::Destroy();
@@ -48,7 +110,10 @@ protected:
         return WaitUntil([&] { return sink.Text().find(text) != std::string::npos; }, limit);
     }
 
+    virtual bool UseRealService() const { return false; }
+
     TempDir dir;
+    PointJournal journal;
     std::string socketPath = dir.file("remote.sock");
     platform::SystemHidApi api{std::make_unique<platform::VirtualReceiver>(socketPath, 0x0178)};
     LockedScreens screens{{{0, 0, 1920, 1080}}};
@@ -104,4 +169,55 @@ TEST_F(LinkVirtualRemote, ConnectMoveHeartbeatAndUnplug)
     ExitKVOControler();
     EXPECT_FALSE(IsKVOControlerRunning());
     EXPECT_NE(sink.Text().find("ExitKVOControler() Statr"), std::string::npos);
+}
+
+// The same link feeding the real key handling, with effect doubles: the do key shows the
+// current effect, motion moves it by the deltas times the speed scale, release hides it.
+class LinkVirtualRemoteService : public LinkVirtualRemote {
+protected:
+    bool UseRealService() const override { return true; }
+};
+
+TEST_F(LinkVirtualRemoteService, DoKeyHoldShowsMovesScaledAndHides)
+{
+    WriteWholeFile(dir.file("script.txt"),
+                   "report 0x03 0\n"
+                   "wait 300\n"
+                   "report 0x03 8\n"  // the function key moves from the mouse to the next function
+                   "wait 50\n"
+                   "report 0x03 0\n"
+                   "wait 300\n"
+                   "report 0x03 4\n"
+                   "wait 200\n"
+                   "repeat 10 {\n"
+                   "  report 0x03 4 5 -3\n"
+                   "  wait 10\n"
+                   "}\n"
+                   "report 0x03 0\n"
+                   "wait 3000\n");
+    RemoteProcess remote({"--socket", socketPath, "--script", dir.file("script.txt"), "--record",
+                          dir.file("record.txt"), "--quiet"});
+    ASSERT_TRUE(remote.Running());
+    ASSERT_TRUE(WaitUntil([] { return KVOCountHidReceivers() == 1; }));
+    InitKVOControler();
+    ASSERT_TRUE(IsKVOControlerRunning());
+
+    ASSERT_TRUE(WaitUntil([&] {
+        const auto calls = journal.Calls();
+        return std::any_of(calls.begin(), calls.end(), [](const EffectCall& c) { return c.call == "Hide"; });
+    }, std::chrono::seconds(10))) << sink.Text();
+    const auto calls = journal.Calls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front().call, "Show");
+    std::vector<EffectPoint> moves;
+    for (const EffectCall& c : calls)
+        if (c.call == "Move")
+            moves.push_back(c.point);
+    ASSERT_GE(moves.size(), 5u);
+    // 1080 rows: scale 1.5, so (5, -3) moves the effect by (7, -4) per report.
+    for (size_t i = 1; i < moves.size(); ++i) {
+        EXPECT_EQ(moves[i].x - moves[i - 1].x, 7) << i;
+        EXPECT_EQ(moves[i].y - moves[i - 1].y, -4) << i;
+    }
+    EXPECT_EQ(calls.back().call, "Hide");
 }
