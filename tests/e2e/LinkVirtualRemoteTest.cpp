@@ -195,7 +195,7 @@ TEST_F(LinkVirtualRemoteService, DoKeyHoldShowsMovesScaledAndHides)
                    "}\n"
                    "report 0x03 0\n"
                    "wait 3000\n");
-    RemoteProcess remote({"--socket", socketPath, "--script", dir.file("script.txt"), "--record",
+    RemoteProcess remote({"--socket", socketPath, "--script", dir.file("script.txt"), "--rate", "100", "--record",
                           dir.file("record.txt"), "--quiet"});
     ASSERT_TRUE(remote.Running());
     ASSERT_TRUE(WaitUntil([] { return KVOCountHidReceivers() == 1; }));
