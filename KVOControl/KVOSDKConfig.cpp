@@ -137,6 +137,12 @@ KVOSDKConfigValues KVOSDKConfig::Load(const std::string& path)
         WriteLog(KVO_LOG_WARN, "SDKConfig.ini cannot be read: %s", path.c_str());
         return config;
     }
+    return Parse(in);
+}
+
+KVOSDKConfigValues KVOSDKConfig::Parse(std::istream& in)
+{
+    KVOSDKConfigValues config;
     const IniValues values = ReadIni(in);
     config.debugRenderTime = ReadInt(values, "Debug/DebugRenderTime", 0) != 0;
     config.dataLatencyAlertEnabled = ReadInt(values, "Debug/DebugDataLatencyAlertEnabled", 0) != 0;

@@ -2,6 +2,7 @@
 // SDKConfig.ini: diagnostic switches and tuning values, read once at first use. A missing file is
 // written with every default so that it can be edited by hand.
 
+#include <iosfwd>
 #include <string>
 
 struct KVOSDKConfigValues {
@@ -26,6 +27,8 @@ public:
     // Reads `path`, or writes it with the defaults when it does not exist. Anything unreadable
     // keeps its default.
     static KVOSDKConfigValues Load(const std::string& path);
+    // The values of INI text; missing or unreadable keys keep their defaults.
+    static KVOSDKConfigValues Parse(std::istream& in);
 };
 
 // Switches the reader's gap alert and the decoder's delay log as the values say.
