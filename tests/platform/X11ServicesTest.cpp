@@ -25,29 +25,35 @@ class XvfbServer {
 public:
     XvfbServer()
     {
-        for (int number = 140; number < 180 && m_pid <= 0; ++number) {
-            if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
-                std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
-                continue;
-            const std::string display = ":" + std::to_string(number);
-            const pid_t pid = fork();
-            if (pid == 0) {
-                execlp("Xvfb", "Xvfb", display.c_str(), "-screen", "0", "1280x800x24", "-nolisten", "tcp",
-                       static_cast<char*>(nullptr));
-                _exit(127);
-            }
-            for (int i = 0; i < 100 && pid > 0; ++i) {
-                if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number))) {
-                    m_pid = pid;
-                    setenv("DISPLAY", display.c_str(), 1);
-                    break;
-                }
-                int status = 0;
-                if (waitpid(pid, &status, WNOHANG) == pid)
-                    break;  // could not start on this number
-                std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            }
+        // Xvfb picks a free display itself and writes its number to the pipe, so tests running
+        // side by side never race for the same one.
+        int fds[2];
+        if (pipe(fds) != 0)
+            return;
+        const pid_t pid = fork();
+        if (pid == 0) {
+            close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x800x24", "-nolisten", "tcp",
+                   static_cast<char*>(nullptr));
+            _exit(127);
         }
+        close(fds[1]);
+        if (pid < 0) {
+            close(fds[0]);
+            return;
+        }
+        std::string number;
+        char c = 0;
+        while (read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        if (number.empty()) {
+            waitpid(pid, nullptr, 0);  // Xvfb missing or failed
+            return;
+        }
+        m_pid = pid;
+        setenv("DISPLAY", (":" + number).c_str(), 1);
     }
     ~XvfbServer()
     {
