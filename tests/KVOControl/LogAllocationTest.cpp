@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <new>
 #include <thread>
+#include <vector>
 
 namespace {
 std::atomic<bool> g_counting{false};
@@ -76,7 +77,15 @@ TEST(LogAllocation, WarmPoolCarriesLinesWithoutHeapAllocation)
     CountingSink sink;
     ASSERT_EQ(StartLogWriter(&sink), 0);
 
-    // Warm up: the burst fills the queue, so the pool creates every node the steady phase needs.
+    // Warm up: more log nodes than can ever be in use at once (a full queue, one batch in the
+    // writer, one per caller), then a burst that fills the queue and the time caches.
+    {
+        std::vector<pMemNode> nodes(LOG_BATCH + 128 + 40);
+        for (auto& node : nodes)
+            ASSERT_EQ(Mem_Alloc(&node, LOG_NODE_SIZE, __FILE__), MEM_OK);
+        for (auto node : nodes)
+            Mem_Free(node, __FILE__, __func__, __LINE__);
+    }
     for (int i = 0; i < 1000; ++i)
         WriteLog(KVO_LOG_INFO, "warm-up line %d of %s", i, "the pool");
     WaitForLines(sink, 1000);

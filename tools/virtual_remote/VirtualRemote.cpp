@@ -164,8 +164,11 @@ private:
         }
     }
 
+    // Without a rate nothing repeats; the period is then only a placeholder and must not divide by 0.
     Clock::duration RepeatPeriod() const
     {
+        if (m_o.rate <= 0)
+            return std::chrono::hours(1);
         return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / m_o.rate));
     }
 
