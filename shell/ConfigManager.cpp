@@ -119,12 +119,7 @@ void CConfigManager::LoadAll()
         const auto& info = KeyInfo(key);
         SetReal(key, CIniFile::ReadFloat(info.section, info.key, file, info.def), false);
     };
-    auto loadText = [&](ConfigText key) {
-        const auto& info = KeyInfo(key);
-        std::string value;
-        CIniFile::ReadString(info.section, info.key, info.def, value, file);
-        SetText(key, value, false);
-    };
+    auto loadText = [&](ConfigText key) { ReloadText(key, file); };
     auto loadSlot = [&](int slot, auto... keys) {
         auto loadOne = [&](auto key) {
             const auto& info = KeyInfo(key);
@@ -365,6 +360,18 @@ int CConfigManager::GetLaserScale() const { return Read(m_laserScale); }
 bool CConfigManager::IsLargeScreen() const { return Read(m_largeScreen); }
 
 int CConfigManager::GetMonitorCount() const { return Read(m_monitorCount); }
+
+void CConfigManager::SetMonitorCount(int count) { Write(m_monitorCount, count); }
+
+void CConfigManager::ReloadText(ConfigText key) { ReloadText(key, GetConfigPath()); }
+
+void CConfigManager::ReloadText(ConfigText key, const std::string& file)
+{
+    const auto& info = KeyInfo(key);
+    std::string value;
+    CIniFile::ReadString(info.section, info.key, info.def, value, file);
+    SetText(key, value, false);
+}
 
 int CConfigManager::GetRuntime(Runtime what) const { return Read(m_runtime[Index(what)]); }
 

@@ -74,6 +74,10 @@ public:
     // The first monitor, or the last of two or more, is wider than 2700 pixels.
     bool IsLargeScreen() const;
     int GetMonitorCount() const;
+    // The device watch keeps the count it last saw here.
+    void SetMonitorCount(int count);
+    // Reads one text key from config.ini again (the link reloads IsUsed when it starts).
+    void ReloadText(ConfigText key);
 
     enum class Runtime {
         CurrentPage,        // index of the settings page shown
@@ -94,6 +98,7 @@ private:
     int Persist(const char* section, const std::string& key, const std::string& value) const;
     static void ReportFileState(const std::string& file);
     void LoadMonitorLayout();
+    void ReloadText(ConfigText key, const std::string& file);
     // Spotlight and magnifier lens start alike: 1280 x 540 on a large screen, else half the first
     // monitor's height by 0.65 of that.
     Size StartingLensSize() const;

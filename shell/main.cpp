@@ -74,6 +74,9 @@ LinkHooks DeviceLinkHooks(const platform::IScreens* screens)
         environment.watch.setHookSuppression = [](int value) {
             CConfigManager::GetInstance().SetRuntime(CConfigManager::Runtime::HookSuppression, value);
         };
+        environment.watch.getMonitorCount = [] { return CConfigManager::GetInstance().GetMonitorCount(); };
+        environment.watch.setMonitorCount = [](int count) { CConfigManager::GetInstance().SetMonitorCount(count); };
+        environment.reloadFunctionSelection = [] { CConfigManager::GetInstance().ReloadText(ConfigText::IsUsed); };
         SetKVOControlerEnvironment(environment);
         InitKVOControler();
     };

@@ -227,3 +227,22 @@ TEST(ConfigManager, OneProcessWideInstance)
     EXPECT_EQ(&CConfigManager::GetInstance(), &CConfigManager::GetInstance());
     EXPECT_EQ(fs::path(CConfigManager::GetInstance().GetInstallFolder()), fs::path(fs::read_symlink("/proc/self/exe")).parent_path());
 }
+
+TEST_F(ConfigStore, ReloadingOneTextKeyPicksUpTheFileAndLeavesTheRestInMemory)
+{
+    WriteWholeFile(Config(), "[FunSelect]\nNewVersion = 1\nSelValue = 654321\nIsUsed = 100001\n"
+                             "Mouse_SelValue = 123456\n");
+    settings.FirstRunDefaults();
+    settings.LoadAll();
+    EXPECT_EQ(settings.GetFunctionUsedAt(1), 0);
+
+    settings.SetText(ConfigText::SelValue, "123456", false);  // in memory only
+    WriteWholeFile(Config(), "[FunSelect]\nNewVersion = 1\nSelValue = 654321\nIsUsed = 111110\n"
+                             "Mouse_SelValue = 123456\n");
+    settings.ReloadText(ConfigText::IsUsed);
+    EXPECT_EQ(settings.GetFunctionUsedAt(1), 1);
+    EXPECT_EQ(settings.GetFunctionAt(0), 1) << "other keys keep their in-memory value";
+
+    settings.SetMonitorCount(3);
+    EXPECT_EQ(settings.GetMonitorCount(), 3);
+}
