@@ -3,6 +3,7 @@
 // thread does), through the running receive thread, at a steady report rate. Also counts heap
 // allocations per report once the link is connected and warmed up; the target is none.
 
+#include "PacedLatency.h"
 #include "ControllerSet.h"
 #include "KVODataQueueMgr.h"
 #include "KVOFrameHeader.h"
@@ -97,15 +98,11 @@ void BM_ReceiveQueueToMotionQueue(benchmark::State& state)
 
     std::vector<double> latencyUs;
     latencyUs.reserve(static_cast<size_t>(reports));
-    const auto period = std::chrono::nanoseconds(1'000'000'000LL / rate);
     long allocations = 0;
     long counted = 0;
     for (auto _ : state) {
         latencyUs.clear();
-        auto next = Clock::now();
-        for (int i = 0; i < reports; ++i) {
-            std::this_thread::sleep_until(next);
-            next += period;
+        const bool allArrived = RunPaced(reports, rate, latencyUs, [&](int i) {
             pMemNode node = ReportNode(static_cast<int8_t>(i));
             const auto sent = Clock::now();
             g_allocations = 0;
@@ -113,15 +110,16 @@ void BM_ReceiveQueueToMotionQueue(benchmark::State& state)
             EnRingQWait(recvQ, node);
             cmdInfo* record = motion.pollObj(1000);
             g_counting = false;
-            if (record == nullptr) {
-                state.SkipWithError("report lost");
-                break;
-            }
-            latencyUs.push_back(std::chrono::duration<double, std::micro>(Clock::now() - sent).count());
+            if (record == nullptr)
+                return -1.0;
+            const double us = std::chrono::duration<double, std::micro>(Clock::now() - sent).count();
             allocations += g_allocations.load();
             ++counted;
             motion.releaseObj(record);
-        }
+            return us;
+        });
+        if (!allArrived)
+            state.SkipWithError("report lost");
     }
 
     pMemNode stop = nullptr;
@@ -135,14 +133,8 @@ void BM_ReceiveQueueToMotionQueue(benchmark::State& state)
     DestroyDataQueueMgr();
     Mem_DestroyPool();
 
-    if (!latencyUs.empty()) {
-        std::sort(latencyUs.begin(), latencyUs.end());
-        const auto at = [&](double q) { return latencyUs[static_cast<size_t>(q * (latencyUs.size() - 1))]; };
-        state.counters["p50_us"] = at(0.50);
-        state.counters["p99_us"] = at(0.99);
-        state.counters["max_us"] = latencyUs.back();
-        state.counters["allocs_per_report"] = counted > 0 ? static_cast<double>(allocations) / counted : 0.0;
-    }
+    ReportLatency(state, latencyUs);
+    state.counters["allocs_per_report"] = counted > 0 ? static_cast<double>(allocations) / counted : 0.0;
 }
 
 BENCHMARK(BM_ReceiveQueueToMotionQueue)->Arg(125)->Arg(500)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -2,6 +2,7 @@
 // the remote's side to its node being taken from the receive queue (reader thread, frame header,
 // queue hand-over and the consumer's wake-up included), at a steady report rate.
 
+#include "PacedLatency.h"
 #include "KVODataQueueMgr.h"
 #include "KVOFrameHeader.h"
 #include "KVOHidThreadManager.h"
@@ -47,38 +48,28 @@ void BM_HidReportToReceiveQueue(benchmark::State& state)
         std::vector<double> latencyUs;
         latencyUs.reserve(static_cast<size_t>(reports));
         uint8_t report[17] = {0x0A, 0x03};
-        const auto period = std::chrono::nanoseconds(1'000'000'000LL / rate);
 
         for (auto _ : state) {
             latencyUs.clear();
-            auto next = Clock::now();
-            for (int i = 0; i < reports; ++i) {
-                std::this_thread::sleep_until(next);
-                next += period;
+            const bool allArrived = RunPaced(reports, rate, latencyUs, [&](int i) {
                 const auto sent = Clock::now();
                 report[6] = static_cast<uint8_t>(i);
                 server.SendReport(report, sizeof report);
                 pMemNode node = nullptr;
                 int count = 0;
                 DeRingQTimed(recvQ, &node, 1, &count, 1000);
-                if (count != 1) {
-                    state.SkipWithError("report lost");
-                    break;
-                }
-                latencyUs.push_back(std::chrono::duration<double, std::micro>(Clock::now() - sent).count());
+                if (count != 1)
+                    return -1.0;
+                const double us = std::chrono::duration<double, std::micro>(Clock::now() - sent).count();
                 Mem_Free(node, __FILE__, __func__, __LINE__);
-            }
+                return us;
+            });
+            if (!allArrived)
+                state.SkipWithError("report lost");
         }
         StopHidThreads();
         g_bLinkRunning = false;
-        if (!latencyUs.empty()) {
-            std::sort(latencyUs.begin(), latencyUs.end());
-            const auto at = [&](double q) { return latencyUs[static_cast<size_t>(q * (latencyUs.size() - 1))]; };
-            state.counters["p50_us"] = at(0.50);
-            state.counters["p99_us"] = at(0.99);
-            state.counters["max_us"] = latencyUs.back();
-            state.counters["reports"] = static_cast<double>(latencyUs.size());
-        }
+        ReportLatency(state, latencyUs);
     }
     g_commandhid.Clear();
     platform::SetHidApi(nullptr);
@@ -101,17 +92,12 @@ void BM_HidIdleCpu(benchmark::State& state)
         SetKVOPhysicalDeviceTracker(&tracker);
         g_bLinkRunning = true;
         StartHidThreads(GetDataQueue(KVO_SEND_QUEUE), GetDataQueue(KVO_RECV_QUEUE));
-        const auto cpuSeconds = [] {
-            timespec t{};
-            ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-            return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-        };
         const double seconds = static_cast<double>(state.range(0));
         double used = 0;
         for (auto _ : state) {
-            const double before = cpuSeconds();
+            const double before = ProcessCpuSeconds();
             std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-            used = cpuSeconds() - before;
+            used = ProcessCpuSeconds() - before;
         }
         state.counters["cpu_percent_of_one_core"] = 100.0 * used / seconds;
         StopHidThreads();

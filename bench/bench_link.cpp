@@ -3,6 +3,7 @@
 // call (HID reader, receive queue, decoder, motion queue and motion thread included), at a steady
 // report rate. Idle CPU: the running link with a connected remote that reports once a second.
 
+#include "PacedLatency.h"
 #include "ControllerSet.h"
 #include "CPresenterService.h"
 #include "KVOControler.h"
@@ -136,32 +137,21 @@ void BM_LinkReportToKeyHandler(benchmark::State& state)
     std::vector<double> latencyUs;
     latencyUs.reserve(static_cast<size_t>(reports));
     uint8_t report[17] = {0x0A, 0x03, 0, 0, 4, 0, 3, 0xFD};
-    const auto period = std::chrono::nanoseconds(1'000'000'000LL / rate);
     for (auto _ : state) {
         latencyUs.clear();
-        auto next = Clock::now();
-        for (int i = 0; i < reports; ++i) {
-            std::this_thread::sleep_until(next);
-            next += period;
+        const bool allArrived = RunPaced(reports, rate, latencyUs, [&](int) {
             const uint64_t seen = link.keys.Calls();
             const auto sent = Clock::now();
             link.server.SendReport(report, sizeof report);
             Clock::time_point arrived;
-            if (!link.keys.WaitNext(seen, &arrived)) {
-                state.SkipWithError("report lost");
-                break;
-            }
-            latencyUs.push_back(std::chrono::duration<double, std::micro>(arrived - sent).count());
-        }
+            if (!link.keys.WaitNext(seen, &arrived))
+                return -1.0;
+            return std::chrono::duration<double, std::micro>(arrived - sent).count();
+        });
+        if (!allArrived)
+            state.SkipWithError("report lost");
     }
-    if (!latencyUs.empty()) {
-        std::sort(latencyUs.begin(), latencyUs.end());
-        const auto at = [&](double q) { return latencyUs[static_cast<size_t>(q * (latencyUs.size() - 1))]; };
-        state.counters["p50_us"] = at(0.50);
-        state.counters["p99_us"] = at(0.99);
-        state.counters["max_us"] = latencyUs.back();
-        state.counters["reports"] = static_cast<double>(latencyUs.size());
-    }
+    ReportLatency(state, latencyUs);
 }
 BENCHMARK(BM_LinkReportToKeyHandler)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -172,18 +162,13 @@ void BM_LinkIdleCpu(benchmark::State& state)
         state.SkipWithError("the link did not connect to the virtual receiver");
         return;
     }
-    const auto cpuSeconds = [] {
-        timespec t{};
-        ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-    };
     const int seconds = static_cast<int>(state.range(0));
     const uint8_t online[17] = {0x0A, 0x03};
     uint8_t frame[64];
     size_t length = 0;
     double used = 0;
     for (auto _ : state) {
-        const double before = cpuSeconds();
+        const double before = ProcessCpuSeconds();
         for (int i = 0; i < seconds; ++i) {
             link.server.SendReport(online, sizeof online);
             // Reads the heartbeat frames as a receiver would, so they never back up.
@@ -191,7 +176,7 @@ void BM_LinkIdleCpu(benchmark::State& state)
             while (Clock::now() < end)
                 link.server.ReceiveReport(frame, sizeof frame, &length, 100);
         }
-        used = cpuSeconds() - before;
+        used = ProcessCpuSeconds() - before;
     }
     state.counters["cpu_percent_of_one_core"] = 100.0 * used / seconds;
 }
