@@ -3,6 +3,7 @@
 // thread does), through the running receive thread, at a steady report rate. Also counts heap
 // allocations per report once the link is connected and warmed up; the target is none.
 
+#include "AllocationCounter.h"
 #include "PacedLatency.h"
 #include "ControllerSet.h"
 #include "KVODataQueueMgr.h"
@@ -22,24 +23,6 @@
 #include <new>
 #include <thread>
 #include <vector>
-
-namespace {
-
-std::atomic<bool> g_counting{false};
-std::atomic<long> g_allocations{0};
-
-} // namespace
-
-// The other forms of new and delete forward to these three by default.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size)
-{
-    g_allocations += g_counting.load(std::memory_order_relaxed) ? 1 : 0;
-    void* p = std::malloc(size == 0 ? 1 : size);
-    return p != nullptr ? p : throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
