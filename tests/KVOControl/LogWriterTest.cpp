@@ -3,7 +3,11 @@
 #include "DebugOutput.h"
 #include "KVORingQueue.h"
 
+#include <gmock/gmock.h>
+
+#include <cstdio>
 #include <regex>
+#include <sstream>
 
 using LogWriter = PoolFixture;
 
@@ -166,10 +170,81 @@ TEST(LogWriterExit, ProgramEndingWithTheWriterRunningWritesItsLinesAndExitsClean
     const auto runAndReturn = [] {
         Mem_CreatePool();
         CreateDataQueueMgr();
-        static MemorySink sink;
+        // The child's lines go to its standard error, where the death test reads them.
+        class StderrSink final : public ILogSink {
+        public:
+            void SetSource(const char*, int) override {}
+            void Append(const char* data, size_t len) override { std::fwrite(data, 1, len, stderr); }
+            void Flush() override { std::fflush(stderr); }
+        };
+        static StderrSink sink;
         StartLogWriter(&sink);
         WriteLog(KVO_LOG_INFO, "last words");
         std::exit(0);
     };
-    EXPECT_EXIT(runAndReturn(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(runAndReturn(), ::testing::ExitedWithCode(0), R"(\[INFO\][-0-9 :.]+: last words)");
+}
+
+namespace {
+
+// For writers in a child process: its standard error is what the death test reads.
+class StderrSink final : public ILogSink {
+public:
+    void SetSource(const char*, int) override {}
+    void Append(const char* data, size_t len) override { std::fwrite(data, 1, len, stderr); }
+    void Flush() override { std::fflush(stderr); }
+};
+
+// Reads the "hh:mm:ss.mmm" of a line as milliseconds of the day.
+long TimeOfDayMs(const std::string& line)
+{
+    std::smatch m;
+    if (!std::regex_search(line, m, std::regex(R"((\d\d):(\d\d):(\d\d)\.(\d{3}): )")))
+        return -1;
+    return ((std::stol(m[1]) * 60 + std::stol(m[2])) * 60 + std::stol(m[3])) * 1000 + std::stol(m[4]);
+}
+
+bool StartUpLinesCameFirst(const std::string& output)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(output);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    // The kept lines in order, then the note, then what the running writer was given.
+    if (lines.size() != LOG_HELD_LINES_MAX + 2u || lines[0].find("config.ini cannot be read") == std::string::npos)
+        return false;
+    for (int i = 1; i < LOG_HELD_LINES_MAX; ++i) {
+        if (lines[static_cast<size_t>(i)].find("early " + std::to_string(i - 1) + "\r") == std::string::npos)
+            return false;
+    }
+    const std::string& note = lines[LOG_HELD_LINES_MAX];
+    const std::string& running = lines[LOG_HELD_LINES_MAX + 1];
+    return note.rfind("[WARN]", 0) == 0 &&
+           note.find("WriteLog() 10 lines dropped before the log started, the first 256 kept") != std::string::npos &&
+           running.find("writer running") != std::string::npos &&
+           TimeOfDayMs(running) - TimeOfDayMs(lines[0]) >= 20;
+}
+
+} // namespace
+
+TEST(LogWriterStartUp, LinesBeforeTheFirstQueueAreWrittenFirstWithTheirTimeAndBounded)
+{
+    // A fresh process: only lines from before the first queue of a process are held.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto startUp = [] {
+        // As in the program: configuration and language tables are read before the link starts.
+        WriteLog(KVO_LOG_ERROR, "config.ini cannot be read");
+        WriteLog(KVO_LOG_DEBUG, "below the level filter");
+        for (int i = 0; i < LOG_HELD_LINES_MAX + 9; ++i)
+            WriteLog(KVO_LOG_INFO, "early %d", i);
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        Mem_CreatePool();
+        CreateDataQueueMgr();
+        static StderrSink sink;
+        StartLogWriter(&sink);
+        WriteLog(KVO_LOG_INFO, "writer running");
+        CloseLogWriter();
+        std::exit(0);
+    };
+    EXPECT_EXIT(startUp(), ::testing::ExitedWithCode(0), ::testing::Truly(StartUpLinesCameFirst));
 }
