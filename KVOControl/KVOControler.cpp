@@ -187,6 +187,17 @@ void DrainMotionQueue()
         queue.releaseObj(record);
 }
 
+// Motion still queued is stale once the program closes, so it goes first; the exit record then
+// gets in even if the decoder has refilled the queue meanwhile.
+void StopMotionThread(RunningLink& link)
+{
+    if (!link.motion.joinable())
+        return;
+    DrainMotionQueue();
+    MovePosQueue().offerExitObj();
+    link.motion.join();
+}
+
 } // namespace
 
 void SetKVOControlerEnvironment(KVOControlerEnvironment environment)
@@ -219,7 +230,7 @@ void InitKVOControler()
         return;
     }
     ControllerSet& set = ControllerSet::Instance();
-    set.GetDeviceMgr().StartThread();
+    set.StartWorkers();
     CPresenterService::GetInstance().SetManagers(&set.GetFunctionMgr(), &set.GetDeviceMgr());
     ConnectDeviceMgrToLink(&set.GetDeviceMgr());
     SetKVOKeyHandler(g_environment.keyHandler != nullptr ? g_environment.keyHandler : &g_presenterKeys);
@@ -231,7 +242,7 @@ void InitKVOControler()
     RingQueue* recvQueue = GetDataQueue(KVO_RECV_QUEUE);
     if (g_environment.logSink != nullptr)
         StartLogWriter(g_environment.logSink);
-    platform::Sleep(KVO_INIT_SETTLE_MS);
+    g_environment.pause ? g_environment.pause(KVO_INIT_SETTLE_MS) : platform::Sleep(KVO_INIT_SETTLE_MS);
 
     auto link = std::make_unique<RunningLink>();
     ApplySDKConfigDiagnostics(KVOSDKConfig::GetInstance());
@@ -262,8 +273,26 @@ void InitKVOControler()
     WriteLog(KVO_LOG_INFO, "InitKVOControler() call InitHidManager() End");
 }
 
+void StopKVOControlerConsumers()
+{
+    std::lock_guard guard(g_controlLock);
+    if (g_link)
+        StopMotionThread(*g_link);
+    if (ControllerSet* set = ControllerSet::Existing())
+        set->StopWorkers();
+}
+
 void ExitKVOControler()
 {
+    // Once the remote has been told to leave its on-screen mode, nothing may ask for another:
+    // the key handling and the managers' workers end first (their queued frames go out before
+    // the exit heartbeat), and the periodic heartbeat, which repeats the device manager's mode,
+    // repeats 0 from here on.
+    StopKVOControlerConsumers();
+    if (DeviceMgr* deviceMgr = ExistingDeviceMgr()) {
+        deviceMgr->SetMouseMode(0);
+        deviceMgr->SetHeartBan(0);
+    }
     // The remote leaves the on-screen mode even when the link is already down.
     SendHeartCommand(0, 0);
     platform::Sleep(KVO_EXIT_HEARTBEAT_MS);
@@ -275,7 +304,6 @@ void ExitKVOControler()
     g_bLinkRunning = false;
     WriteLog(KVO_LOG_INFO, "ExitKVOControler() Statr");
     PutStopNodes();
-    MovePosQueue().offerExitObj();
     WakeFindDevice();
     g_commandhid.Wake();
 
@@ -283,7 +311,7 @@ void ExitKVOControler()
     StopHidThreads();
     JoinIfRunning(link->heartbeat);
     JoinIfRunning(link->decoder);
-    JoinIfRunning(link->motion);
+    StopMotionThread(*link);
     JoinIfRunning(link->findDevice);
     DrainMotionQueue();
     g_commandhid.Clear();

@@ -50,6 +50,10 @@ struct KVOControlerEnvironment {
     // Receives the key-and-motion events; null means the presenter service.
     IKVOKeyHandler* keyHandler = nullptr;
     IKVOBLELink* bleLink = nullptr;
+    // Waits out the link's settle time on the calling (UI) thread; empty means a plain sleep. A
+    // program with an event loop keeps it running here, so the window and the tray stay alive;
+    // nothing it delivers meanwhile may start or stop the link.
+    std::function<void(int ms)> pause;
 };
 void SetKVOControlerEnvironment(KVOControlerEnvironment environment);
 
@@ -58,8 +62,14 @@ constexpr int KVO_EXIT_HEARTBEAT_MS = 100;
 
 // Builds and starts the link. On the UI thread, once; after ExitKVOControler it may run again.
 void InitKVOControler();
-// Sends a last heartbeat with mode 0, then (once per InitKVOControler) stops and joins every link
-// thread and frees the queues and the pool. A further call only sends the heartbeat.
+// Ends what consumes the link's output: the motion thread (after it no key reaches the presenter
+// service) and the controller set's workers (each runs the commands queued before it, then ends).
+// The program calls it when it frees the presenter service, before the link goes; ExitKVOControler
+// calls it itself. InitKVOControler starts them again.
+void StopKVOControlerConsumers();
+// Stops the consumers, sets the device manager's mode and heart ban to 0 and sends a last
+// heartbeat with mode 0, then (once per InitKVOControler) stops and joins every link thread and
+// frees the queues and the pool. A further call only sends the heartbeat.
 void ExitKVOControler();
 // True between InitKVOControler and ExitKVOControler.
 bool IsKVOControlerRunning();

@@ -21,13 +21,27 @@ ControllerSet::ControllerSet()
     const EffectPoint cursor = g_environment.cursorPos ? g_environment.cursorPos() : EffectPoint{};
     m_functionMgr = std::make_unique<FunctionMgr>(std::move(effects), screen, cursor);
     m_deviceMgr = std::make_unique<DeviceMgr>();
+    m_functionMgr->SetDeviceMgr(m_deviceMgr.get());
 }
 
 ControllerSet::~ControllerSet()
 {
-    // The function manager's workers may read the device manager; they go first.
+    StopWorkers();
+    // The function manager reads the device manager; it goes first.
     m_functionMgr.reset();
     m_deviceMgr.reset();
+}
+
+void ControllerSet::StartWorkers()
+{
+    m_functionMgr->StartThreads();
+    m_deviceMgr->StartThread();
+}
+
+void ControllerSet::StopWorkers()
+{
+    m_deviceMgr->StopThread();
+    m_functionMgr->StopThreads();
 }
 
 ControllerSet& ControllerSet::Instance()

@@ -22,9 +22,15 @@ public:
     static ControllerSet& Instance();
     // The set if it exists, else null; never creates it.
     static ControllerSet* Existing();
-    // Destroys the set (its workers end first). For program exit and tests.
+    // Destroys the set (its workers end first). For program exit, once nothing that reaches the
+    // set through Existing() runs any more (the device link is down), and for tests.
     static void Destroy();
     static void SetEnvironment(ControllerSetEnvironment environment);
+
+    // The device manager's worker and the function manager's two. Stopping ends the device
+    // manager's first: its time-out handling queues work for the function manager.
+    void StartWorkers();
+    void StopWorkers();
 
     FunctionMgr& GetFunctionMgr() { return *m_functionMgr; }
     DeviceMgr& GetDeviceMgr() { return *m_deviceMgr; }

@@ -26,7 +26,7 @@ void Write(std::shared_mutex& lock, T& field, T value)
 
 DeviceMgr::DeviceMgr() = default;
 
-DeviceMgr::~DeviceMgr() { StopWorker(m_thread.get(), m_cmdQueue); }
+DeviceMgr::~DeviceMgr() { StopThread(); }
 
 int DeviceMgr::GetStatus() const { return Read(m_lock, m_status); }
 void DeviceMgr::SetStatus(int status) { Write(m_lock, m_status, status); }
@@ -48,6 +48,11 @@ void DeviceMgr::SetLinkKind(int kind) { Write(m_lock, m_linkKind, kind); }
 void DeviceMgr::PushCmd(int cmdId, int devType)
 {
     WriteLog(KVO_LOG_INFO, "DeviceMgr::PushCmd() CmdID:%d DevType:%d begin", cmdId, devType);
+    if (m_stopped.load()) {
+        // With no worker a full queue would block the report decoder for good.
+        WriteLog(KVO_LOG_WARN, "DeviceMgr::PushCmd() CmdID:%d dropped, the worker has stopped", cmdId);
+        return;
+    }
     cmdInfo* cmd = m_cmdQueue.getObj();
     if (cmd == nullptr) {
         WriteLog(KVO_LOG_ERROR, "AirPlayCmdProc::PutASyncCmdToQueue return by: (cmdInfo == NULL)");
@@ -63,8 +68,18 @@ void DeviceMgr::StartThread()
 {
     if (m_thread)
         return;
+    m_stopped = false;
     m_thread = std::make_unique<DeviceConnectThread>(this);
     m_thread->Start();
+}
+
+void DeviceMgr::StopThread()
+{
+    if (!m_thread)
+        return;
+    m_stopped = true;
+    StopWorker(m_thread.get(), m_cmdQueue);
+    m_thread.reset();
 }
 
 bool DeviceMgr::Run()

@@ -49,9 +49,12 @@ public:
     int GetLinkKind() const;
     void SetLinkKind(int kind);
 
-    // Queues a device-status command for the worker; dropped with a log line when no record is free.
+    // Queues a device-status command for the worker; dropped with a log line when no record is
+    // free or the worker has been stopped (nothing would take it).
     void PushCmd(int cmdId, int devType);
     void StartThread();
+    // Runs the commands queued so far, then ends and joins the worker. StartThread starts it again.
+    void StopThread();
     // One step of the worker; false ends it.
     bool Run();
 
@@ -71,6 +74,7 @@ private:
     int32_t m_linkKind = 0;
 
     std::atomic<IDeviceStatusHandler*> m_handler{nullptr};
+    std::atomic<bool> m_stopped{false};
     ObjectManager m_cmdQueue{MANAGER_QUEUE_CAPACITY};
     std::unique_ptr<DeviceConnectThread> m_thread;
 };

@@ -13,18 +13,36 @@ FunctionMgr::FunctionMgr(EffectSet effects, EffectRect screen, EffectPoint curso
       m_cmdQueue(MANAGER_QUEUE_CAPACITY),
       m_screenRect(screen)
 {
-    m_playOrStopThread = std::make_unique<PlayOrStopThread>(this);
-    m_playOrStopThread->Start();
-    m_cmdThread = std::make_unique<RunCmdProcThread>(this);
-    m_cmdThread->Start();
+    StartThreads();
     CenterVirtualPoint();
 }
 
 FunctionMgr::~FunctionMgr()
 {
     // The workers may still be inside an effect; end them before the effects go.
+    StopThreads();
+}
+
+void FunctionMgr::StartThreads()
+{
+    m_stopped = false;
+    if (!m_playOrStopThread) {
+        m_playOrStopThread = std::make_unique<PlayOrStopThread>(this);
+        m_playOrStopThread->Start();
+    }
+    if (!m_cmdThread) {
+        m_cmdThread = std::make_unique<RunCmdProcThread>(this);
+        m_cmdThread->Start();
+    }
+}
+
+void FunctionMgr::StopThreads()
+{
+    m_stopped = true;
     StopWorker(m_playOrStopThread.get(), m_playOrStopQueue);
+    m_playOrStopThread.reset();
     StopWorker(m_cmdThread.get(), m_cmdQueue);
+    m_cmdThread.reset();
 }
 
 void FunctionMgr::CreateEffects()
@@ -61,6 +79,11 @@ void FunctionMgr::StopFunction(int restoreFirst)
 
 void FunctionMgr::PushPlayOrStopCmd(int cmdId, int devType, std::unique_ptr<FunctionCommand> payload)
 {
+    if (m_stopped.load()) {
+        // With no worker a full queue would block the producer (the motion thread) for good.
+        WriteLog(KVO_LOG_WARN, "FunctionMgr::PushPlayOrStopCmd() cmdId=%d dropped, the worker has stopped", cmdId);
+        return;
+    }
     cmdInfo* cmd = m_playOrStopQueue.getObj();
     if (cmd == nullptr) {
         WriteLog(KVO_LOG_ERROR, "CPresenterService::PushPlayOrStopCmd return by: (cmdInfo == NULL)");
@@ -74,6 +97,10 @@ void FunctionMgr::PushPlayOrStopCmd(int cmdId, int devType, std::unique_ptr<Func
 
 void FunctionMgr::PushCmd(int devType, int cmdId, std::unique_ptr<FunctionCommand> payload)
 {
+    if (m_stopped.load()) {
+        WriteLog(KVO_LOG_WARN, "FunctionMgr::PushCmd() cmdId=%d dropped, the worker has stopped", cmdId);
+        return;
+    }
     cmdInfo* cmd = m_cmdQueue.getObj();
     if (cmd == nullptr) {
         WriteLog(KVO_LOG_ERROR, "CPresenterService::PushCmd return by: (cmdInfo == NULL)");

@@ -50,9 +50,15 @@ public:
     // The effect of a function (2 to 6), or null.
     IPresenterFunction* Effect(int functionId) const;
 
+    // The two workers run from construction. StopThreads lets each finish the commands queued so
+    // far, then ends and joins it; later commands are dropped until StartThreads.
+    void StartThreads();
+    void StopThreads();
+
     // Pushes CMD_STOP_FUNCTION for the current device type.
     void StopFunction(int restoreFirst);
-    // Queues a command for the play/stop worker; the payload is freed when no record is free.
+    // Queues a command for the play/stop worker; the payload is freed when no record is free or
+    // the workers have stopped.
     void PushPlayOrStopCmd(int cmdId, int devType, std::unique_ptr<FunctionCommand> payload);
     // Queues a command for the service-command worker (note the argument order).
     void PushCmd(int devType, int cmdId, std::unique_ptr<FunctionCommand> payload);
@@ -83,6 +89,7 @@ private:
     EffectSet m_effects;
     std::atomic<DeviceMgr*> m_pDeviceMgr{nullptr};
     std::atomic<IFunctionCommandRunner*> m_runner{nullptr};
+    std::atomic<bool> m_stopped{false};
 
     ObjectManager m_playOrStopQueue;
     std::unique_ptr<PlayOrStopThread> m_playOrStopThread;

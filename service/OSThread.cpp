@@ -25,10 +25,17 @@ void OSThread::Stop()
         m_thread.join();
 }
 
+void OSThread::Join()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
 void StopWorker(OSThread* thread, ObjectManager& queue)
 {
     if (thread == nullptr || !thread->IsStarted())
         return;
     queue.offerExitObj();
+    thread->Join();
     thread->Stop();
 }

@@ -20,6 +20,8 @@ public:
     virtual void Start();
     virtual void Stop();
     virtual int Run() = 0;
+    // Waits for Run to return without raising the stop flag (after an exit record).
+    void Join();
 
     const std::string& Name() const { return m_name; }
     bool IsStarted() const { return m_thread.joinable(); }
@@ -51,5 +53,6 @@ private:
     Owner* m_owner;
 };
 
-// Ends a worker that consumes `queue`: an exit record, then the join.
+// Ends a worker that consumes `queue`: an exit record behind the commands already queued, which
+// still run, then the join.
 void StopWorker(OSThread* thread, ObjectManager& queue);

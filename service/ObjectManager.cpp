@@ -80,13 +80,26 @@ void ObjectManager::releaseObj(cmdInfo* obj)
 
 void ObjectManager::offerExitObj()
 {
-    cmdInfo* obj = getObj();
-    while (obj == nullptr) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        obj = getObj();
+    // The exit record must get in even when the consumer has stopped taking (a full queue) or
+    // every record is out: the oldest queued command makes way. Commands dropped this way were
+    // meant for a consumer that is ending anyway.
+    cmdInfo* exitObj = getObj();
+    for (;;) {
+        if (exitObj == nullptr) {
+            exitObj = objQueue.poll(0);
+            if (exitObj == nullptr) {
+                // Every record is held by a producer or the consumer; each one comes back soon.
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                exitObj = getObj();
+                continue;
+            }
+            exitObj->Reset(0);
+        }
+        exitObj->exit_tag = 1;
+        if (objQueue.offer(exitObj, 0) == 0)
+            return;
+        releaseObj(objQueue.poll(0));
     }
-    obj->exit_tag = 1;
-    objQueue.offer(obj);
 }
 
 int ObjectManager::createdCount()

@@ -31,8 +31,9 @@ public:
     cmdInfo* pollObj(int milliseconds);
     void releaseObj(cmdInfo* obj);
 
-    // Queues a record with exit_tag 1 for the consumer, waiting for a record to come back if
-    // every one is out (the consumer keeps returning them).
+    // Queues a record with exit_tag 1 without depending on the consumer: on a full queue
+    // the oldest queued record is dropped to make room, and when every record is out the oldest
+    // queued one is reused.
     void offerExitObj();
 
     int queueSize() { return objQueue.size(); }

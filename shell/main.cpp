@@ -11,6 +11,7 @@
 
 #include "CMainControl.h"
 #include "ConfigManager.h"
+#include "EventLoopPause.h"
 #include "HiddenStartFlag.h"
 #include "ImgResUnpacker.h"
 #include "EwmhForegroundWindow.h"
@@ -62,12 +63,21 @@ std::string ExecutablePath(const char* argv0)
     return path.string();
 }
 
-// The device link on the application log. Stopping joins every link thread, then ends the
-// presenter service, which the link's motion thread feeds until then.
+// The device link on the application log. The presenter service goes first: the motion thread
+// that feeds it and the managers' workers that run its commands are joined before it is freed.
+// The link stops last and joins its own threads, so no worker is left when the pool and the
+// queues go; the managers, which those threads reach, are freed after it.
 LinkHooks DeviceLinkHooks(const platform::IScreens* screens)
 {
     LinkHooks hooks;
     hooks.start = [screens](ILogSink* sink) {
+        // The settle pause below delivers events; none of them may start the link again.
+        static bool starting = false;
+        if (starting) {
+            WriteLog(KVO_LOG_WARN, "InitKVOControler() asked again while the link starts, ignored");
+            return;
+        }
+        starting = true;
         KVOControlerEnvironment environment;
         environment.logSink = sink;
         environment.screens = screens;
@@ -77,12 +87,20 @@ LinkHooks DeviceLinkHooks(const platform::IScreens* screens)
         environment.watch.getMonitorCount = [] { return CConfigManager::GetInstance().GetMonitorCount(); };
         environment.watch.setMonitorCount = [](int count) { CConfigManager::GetInstance().SetMonitorCount(count); };
         environment.reloadFunctionSelection = [] { CConfigManager::GetInstance().ReloadText(ConfigText::IsUsed); };
+        // The tray icon, shown just before, gets embedded while the link settles.
+        environment.pause = [](int ms) { EventLoopPause(ms); };
         SetKVOControlerEnvironment(environment);
         InitKVOControler();
+        starting = false;
+    };
+    hooks.freeService = [] {
+        StopKVOControlerConsumers();
+        CPresenterService::DestroyInstance();
     };
     hooks.stop = [] {
         ExitKVOControler();
         CPresenterService::DestroyInstance();
+        ControllerSet::Destroy();
     };
     return hooks;
 }

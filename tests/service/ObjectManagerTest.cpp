@@ -96,4 +96,32 @@ TEST(ObjectManagerTest, ProducerDropsCommandWhenEveryRecordIsOut)
         queue.releaseObj(obj);
 }
 
+// A consumer that stopped taking must not keep its owner from queueing the exit record.
+TEST(ObjectManagerTest, ExitRecordGetsIntoAFullQueueInPlaceOfTheOldest)
+{
+    ObjectManager manager(3);
+    for (int id = 1; id <= 3; ++id) {
+        cmdInfo* obj = manager.getObj();
+        obj->cmdId = id;
+        ASSERT_EQ(manager.offerObjNoWait(obj), 0);
+    }
+    // Every record out as well: the four spare ones are held by producers.
+    std::vector<cmdInfo*> held;
+    while (cmdInfo* obj = manager.getObj())
+        held.push_back(obj);
+    ASSERT_EQ(held.size(), 4u);
+
+    manager.offerExitObj();
+    EXPECT_EQ(manager.queueSize(), 3);
+    std::vector<int> ids;
+    for (int i = 0; i < 3; ++i) {
+        cmdInfo* obj = manager.pollObj(0);
+        ids.push_back(obj->exit_tag == 1 ? -1 : obj->cmdId);
+        manager.releaseObj(obj);
+    }
+    EXPECT_EQ(ids, (std::vector<int>{2, 3, -1}));
+    for (cmdInfo* obj : held)
+        manager.releaseObj(obj);
+}
+
 } // namespace
