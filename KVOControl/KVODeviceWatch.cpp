@@ -3,6 +3,7 @@
 #include "ControllerSet.h"
 #include "KVOHidThreadManager.h"
 #include "KVOLog.h"
+#include "KVOPhysicalDeviceTracker.h"
 #include "KVOReportDecoder.h"
 
 #include <algorithm>
@@ -74,9 +75,19 @@ void KVODeviceWatch::Begin()
     m_ownMonitorCount = layout.count;
 }
 
+int KVODeviceWatch::PresentReceivers()
+{
+    // The tracker follows arrivals and removals, so the watch need not list every HID device
+    // of the system each period; without one, the list is the only source.
+    if (KVOPhysicalDeviceTracker* tracker = GetKVOPhysicalDeviceTracker())
+        return tracker->PhysicalDeviceCount();
+    return KVOCountHidReceivers();
+}
+
 void KVODeviceWatch::FindReceiver()
 {
-    if (KVOCountHidReceivers() <= 0 || g_commandhid.IsOpen())
+    // The open receiver is the common case: it costs no search at all.
+    if (g_commandhid.IsOpen() || PresentReceivers() <= 0)
         return;
     if (InitHidManager() != 0) {
         WriteLog(KVO_LOG_INFO, "ThreadFindDevice() FindNEWZumoDevice InitHidManager Failed");

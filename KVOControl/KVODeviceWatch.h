@@ -36,6 +36,7 @@ private:
     };
     Layout Measure() const;
     void FindReceiver();
+    static int PresentReceivers();
     int StoredMonitorCount() const;
     void StoreMonitorCount(int count);
 

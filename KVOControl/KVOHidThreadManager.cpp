@@ -11,6 +11,7 @@
 #include <cstring>
 #include <set>
 #include <thread>
+#include <utility>
 #include <vector>
 
 const KVOProductEntry g_KVOProducts[KVO_PRODUCT_COUNT] = {
@@ -21,7 +22,28 @@ const KVOProductEntry g_KVOProducts[KVO_PRODUCT_COUNT] = {
 };
 
 KVOHidDeviceSlot g_commandhid;
-std::atomic<bool> g_bLinkRunning{false};
+KVOLinkRunningFlag g_bLinkRunning;
+
+void KVOLinkRunningFlag::store(bool value)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_value.store(value);
+    }
+    if (!value)
+        m_cleared.notify_all();
+}
+
+bool KVOLinkRunningFlag::WaitWhileRunning(int ms)
+{
+    return WaitWhileRunningUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(ms));
+}
+
+bool KVOLinkRunningFlag::WaitWhileRunningUntil(std::chrono::steady_clock::time_point until)
+{
+    std::unique_lock lock(m_mutex);
+    return !m_cleared.wait_until(lock, until, [this] { return !m_value.load(); });
+}
 
 namespace {
 
@@ -32,8 +54,17 @@ std::atomic<double> g_latencyThresholdMs{500.0};
 std::atomic<bool> g_hidThreadsStop{false};
 std::thread g_sendThread;
 std::thread g_recvThread;
+RingQueue* g_sendQueue = nullptr;
+RingQueue* g_recvQueue = nullptr;
 
 bool Running() { return g_bLinkRunning && !g_hidThreadsStop; }
+
+// Ends a read blocked on a record that is no longer the open one.
+void WakeReaderOf(const std::shared_ptr<KVOHidDevice>& dropped, const KVOHidDevice* current)
+{
+    if (dropped && dropped.get() != current && dropped->device)
+        dropped->device->WakeReader();
+}
 
 // Opens the first interface of `productId` with the vendor-defined usage; null when none opens.
 std::shared_ptr<KVOHidDevice> OpenProduct(platform::IHidApi& api, uint16_t productId)
@@ -72,11 +103,14 @@ std::shared_ptr<KVOHidDevice> KVOHidDeviceSlot::Get() const
 
 void KVOHidDeviceSlot::Set(std::shared_ptr<KVOHidDevice> device)
 {
+    std::shared_ptr<KVOHidDevice> previous;
+    const KVOHidDevice* current = device.get();
     {
         std::lock_guard lock(m_mutex);
-        m_device = std::move(device);
+        previous = std::exchange(m_device, std::move(device));
     }
     m_changed.notify_all();
+    WakeReaderOf(previous, current);
 }
 
 void KVOHidDeviceSlot::Clear() { Set(nullptr); }
@@ -84,9 +118,12 @@ void KVOHidDeviceSlot::Clear() { Set(nullptr); }
 void KVOHidDeviceSlot::ClearIf(const KVOHidDevice* expected)
 {
     std::shared_ptr<KVOHidDevice> dropped;
-    std::lock_guard lock(m_mutex);
-    if (m_device.get() == expected)
-        dropped = std::move(m_device);
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_device.get() == expected)
+            dropped = std::move(m_device);
+    }
+    WakeReaderOf(dropped, nullptr);
 }
 
 bool KVOHidDeviceSlot::IsOpen() const
@@ -105,11 +142,15 @@ bool KVOHidDeviceSlot::WaitOpen(int timeoutMs)
 
 void KVOHidDeviceSlot::Wake()
 {
+    std::shared_ptr<KVOHidDevice> current;
     {
         std::lock_guard lock(m_mutex);
         ++m_wakes;
+        current = m_device;
     }
     m_changed.notify_all();
+    if (current && current->device)
+        current->device->WakeReader();
 }
 
 void SetKVODeviceState(IKVODeviceState* state) { g_deviceState.store(state); }
@@ -200,10 +241,12 @@ int RecvFrom(KVOHidDevice* device, uint8_t* buffer, int bufferSize, int* outLeng
             return -1;
         }
         const int capacity = std::min(bufferSize, std::max(device->inputReportLength, 1));
-        const int n = device->device->ReadReport(buffer, static_cast<size_t>(capacity), KVO_READ_SLICE_MS);
+        // No time limit: the read ends with a report, a failure, or a wake when the link stops
+        // or the record is dropped.
+        const int n = device->device->ReadReport(buffer, static_cast<size_t>(capacity), -1);
         if (n == 0) {
-            // No report yet. A record that was dropped or replaced meanwhile is left to its
-            // owner; the caller picks up the current one.
+            // Woken. A record that was dropped or replaced meanwhile is left to its owner; the
+            // caller picks up the current one.
             if (g_commandhid.Get().get() != device)
                 return -1;
             continue;
@@ -252,7 +295,7 @@ void ThreadSendCommandFunc(RingQueue* sendQueue)
     pMemNode batch[KVO_SEND_BATCH];
     while (Running()) {
         int count = 0;
-        DeRingQTimed(sendQueue, batch, KVO_SEND_BATCH, &count, KVO_SEND_WAIT_MS);
+        DeRingQTimedWhile(sendQueue, batch, KVO_SEND_BATCH, &count, KVO_SEND_WAIT_MS, Running);
         for (int i = 0; i < count; ++i) {
             pMemNode node = batch[i];
             if (!node) {
@@ -337,13 +380,8 @@ void ThreadRecvCommandFunc(RingQueue* recvQueue)
         }
         // Wait for room like EnRingQWait, but give the node back if the link stops meanwhile,
         // so that the thread can always be joined.
-        while (EnRingQ(recvQueue, node) != 0) {
-            if (!Running()) {
-                Mem_Free(node, __FILE__, __func__, __LINE__);
-                break;
-            }
-            platform::Sleep(1);
-        }
+        if (EnRingQWaitWhile(recvQueue, node, Running) != 0)
+            Mem_Free(node, __FILE__, __func__, __LINE__);
     }
 }
 
@@ -351,6 +389,8 @@ void StartHidThreads(RingQueue* sendQueue, RingQueue* recvQueue)
 {
     StopHidThreads();
     g_hidThreadsStop = false;
+    g_sendQueue = sendQueue;
+    g_recvQueue = recvQueue;
     g_sendThread = std::thread(ThreadSendCommandFunc, sendQueue);
     g_recvThread = std::thread(ThreadRecvCommandFunc, recvQueue);
 }
@@ -359,8 +399,16 @@ void StopHidThreads()
 {
     g_hidThreadsStop = true;
     g_commandhid.Wake();
-    if (g_sendThread.joinable())
+    if (g_sendThread.joinable()) {
+        if (g_sendQueue)
+            RingQWake(g_sendQueue);
         g_sendThread.join();
-    if (g_recvThread.joinable())
+    }
+    if (g_recvThread.joinable()) {
+        if (g_recvQueue)
+            RingQWake(g_recvQueue);
         g_recvThread.join();
+    }
+    g_sendQueue = nullptr;
+    g_recvQueue = nullptr;
 }

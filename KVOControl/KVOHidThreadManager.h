@@ -7,6 +7,7 @@
 #include "KVORingQueue.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -37,14 +38,13 @@ bool KVOIsListedProduct(uint16_t productId);
 
 constexpr int KVO_RECV_NODE_SIZE = 1024;
 constexpr int KVO_SEND_BATCH = 256;
-// The writer waits this long for frames before it looks at the running flag again.
-constexpr int KVO_SEND_WAIT_MS = 100;
+// The writer waits this long for frames; a stop node or the stop of the threads ends the wait
+// sooner.
+constexpr int KVO_SEND_WAIT_MS = 1000;
 constexpr int KVO_SEND_MAX_FAILURES = 30;
 constexpr int KVO_RETRY_SLEEP_MS = 100;
 // With no receiver open the reader sleeps until one is opened, waking at least this often.
 constexpr int KVO_NO_RECEIVER_WAIT_MS = 1000;
-// A blocked read wakes this often to see whether the link is still running.
-constexpr int KVO_READ_SLICE_MS = 100;
 
 // The open receiver. The reader thread alone reads and the writer thread alone writes.
 struct KVOHidDevice {
@@ -70,6 +70,8 @@ public:
     bool IsOpen() const;
     // Waits until a record is set, `timeoutMs` passed or Wake is called; true when one is set.
     bool WaitOpen(int timeoutMs);
+    // Ends WaitOpen and a read blocked on the open record, so the reader looks at the running
+    // flag. A record that is dropped or replaced has its blocked read ended the same way.
     void Wake();
 
 private:
@@ -82,8 +84,31 @@ private:
 // Null (not open) until InitHidManager finds a receiver; cleared when a read or write fails.
 extern KVOHidDeviceSlot g_commandhid;
 
-// The link running flag: every link thread loops while it is set.
-extern std::atomic<bool> g_bLinkRunning;
+// The link running flag: every link thread loops while it is set. It reads like an atomic bool;
+// clearing it also ends every WaitWhileRunning at once, so that the link's threads pace
+// themselves with whole-period sleeps and still stop at once.
+class KVOLinkRunningFlag {
+public:
+    bool load() const { return m_value.load(); }
+    operator bool() const { return load(); }
+    void store(bool value);
+    KVOLinkRunningFlag& operator=(bool value)
+    {
+        store(value);
+        return *this;
+    }
+    // Sleeps `ms` of real time (a test clock that advances when slept on would make a pacing
+    // loop spin). False when the flag was cleared before or during the sleep.
+    bool WaitWhileRunning(int ms);
+    // The same up to a point in time, for loops that keep a fixed period without drift.
+    bool WaitWhileRunningUntil(std::chrono::steady_clock::time_point until);
+
+private:
+    std::atomic<bool> m_value{false};
+    std::mutex m_mutex;
+    std::condition_variable m_cleared;
+};
+extern KVOLinkRunningFlag g_bLinkRunning;
 
 // What the transport needs of the device manager. The presenter service's DeviceMgr is wired
 // in through this so that the link does not depend on the service.
@@ -107,7 +132,9 @@ int KVOCountHidReceivers();
 
 // Writes `length` bytes as whole output reports, zero-padding the last. Bytes written or -1.
 int hid_SendCommod(KVOHidDevice* device, const uint8_t* data, int length);
-// Reads one report with id 0x0A into `buffer`. 0 with the report, -1 on failure or stop.
+// Reads one report with id 0x0A into `buffer`, blocking until one arrives; the record's
+// WakeReader (see KVOHidDeviceSlot::Wake) ends the wait. 0 with the report, -1 on failure,
+// stop, or when `device` is no longer the open record.
 int RecvFrom(KVOHidDevice* device, uint8_t* buffer, int bufferSize, int* outLength);
 
 // Routes one outgoing frame to the link the remote last spoke on. Always reports success (0):
@@ -119,6 +146,6 @@ void ThreadRecvCommandFunc(RingQueue* recvQueue);
 
 // Starts the writer and the reader on the given queues; the link running flag must be set.
 void StartHidThreads(RingQueue* sendQueue, RingQueue* recvQueue);
-// Ends and joins both threads (within about KVO_READ_SLICE_MS); the link running flag is left
-// as it is. Safe to call when they do not run.
+// Ends and joins both threads, waking them from whatever they wait on; the link running flag is
+// left as it is. Safe to call when they do not run.
 void StopHidThreads();

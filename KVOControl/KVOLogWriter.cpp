@@ -127,8 +127,9 @@ void ThreadWriteLogFunc(LogWriterContext* ctx)
         int count = 0;
         DeRingQTimed(ctx->queue, nodes, LOG_BATCH, &count, 1000);
         WriteBatch(ctx, nodes, count);
-        // Orvelle paces itself so a burst of lines costs one flush per batch, not per line.
-        if (ctx->variant == LogVariant::Orvelle && ctx->running.load(std::memory_order_acquire))
+        // Orvelle paces itself so a burst of lines costs one flush per batch, not per line. After
+        // a pass that found nothing there is no burst to gather, and the wait itself paces.
+        if (ctx->variant == LogVariant::Orvelle && count > 0 && ctx->running.load(std::memory_order_acquire))
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     // Closing: nothing new enters the queue, but lines already queued and calls already on

@@ -8,13 +8,13 @@
 #include "KVOLog.h"
 #include "KVOMemPool.h"
 
+#include <chrono>
 #include <cstring>
 
 namespace {
 
 constexpr uint32_t kAllocRetryMs = 100;
-constexpr uint32_t kNoManagerPollMs = 5;
-constexpr uint32_t kSleepSliceMs = 50;
+constexpr int kNoManagerPollMs = 5;
 
 uint8_t TargetByte()
 {
@@ -75,16 +75,6 @@ bool QueueHeartbeat(RingQueue* queue, int mode, int ban, const char* caller)
     frame[4] = static_cast<uint8_t>(mode);
     frame[5] = static_cast<uint8_t>(ban);
     return QueueFrame(queue, node, caller);
-}
-
-// Sleeps `ms` in short slices so that a cleared running flag ends the thread quickly.
-void SleepWhileRunning(uint32_t ms)
-{
-    while (ms > 0 && g_bLinkRunning.load()) {
-        const uint32_t slice = ms < kSleepSliceMs ? ms : kSleepSliceMs;
-        platform::Sleep(slice);
-        ms -= slice;
-    }
 }
 
 } // namespace
@@ -162,16 +152,26 @@ bool SendTimeOutCmdFunc(int connectTimeOut, int unConnectTimeOut)
 
 void ThreadSendCmdFunc(RingQueue* heartQueue)
 {
+    const auto period = std::chrono::milliseconds(KVO_HEARTBEAT_PERIOD_MS);
+    auto next = std::chrono::steady_clock::now();
     while (g_bLinkRunning.load()) {
         DeviceMgr* deviceMgr = ExistingDeviceMgr();
         if (deviceMgr == nullptr) {
-            platform::Sleep(kNoManagerPollMs);
+            g_bLinkRunning.WaitWhileRunning(kNoManagerPollMs);
             continue;
         }
-        if (QueueHeartbeat(heartQueue, deviceMgr->GetMouseMode(), 0, "ThreadSendCmdFunc"))
-            SleepWhileRunning(KVO_HEARTBEAT_PERIOD_MS);
-        else
-            SleepWhileRunning(kAllocRetryMs);
+        // One wake-up a period; clearing the running flag ends the sleep at once. The period is
+        // kept on a fixed schedule: a heartbeat that drifted later each time would now and then
+        // let the writer's one-second wait run out first and wake it once more.
+        if (QueueHeartbeat(heartQueue, deviceMgr->GetMouseMode(), 0, "ThreadSendCmdFunc")) {
+            const auto now = std::chrono::steady_clock::now();
+            next += period;
+            if (next <= now || next > now + period)
+                next = now + period;
+            g_bLinkRunning.WaitWhileRunningUntil(next);
+        } else {
+            g_bLinkRunning.WaitWhileRunning(static_cast<int>(kAllocRetryMs));
+        }
     }
     WriteLog(KVO_LOG_ERROR, "ThreadSendCmdFunc() Exit!");
 }

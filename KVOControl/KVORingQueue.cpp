@@ -116,10 +116,28 @@ void DeRingQWait(RingQueue* queue, pMemNode* out, int max, int* count)
         queue->notEmpty.notify_one();  // let another consumer take the rest
 }
 
-void DeRingQTimed(RingQueue* queue, pMemNode* out, int max, int* count, int timeoutMs)
+int EnRingQWaitWhile(RingQueue* queue, pMemNode node, const std::function<bool()>& keepWaiting)
 {
     std::unique_lock lock(queue->lock);
-    const auto hasNode = [queue] { return queue->state != RINGQ_EMPTY; };
+    queue->notFull.wait(lock, [&] { return queue->state != RINGQ_FULL || !keepWaiting(); });
+    if (queue->state == RINGQ_FULL)
+        return 1;
+    PutLocked(queue, node);
+    lock.unlock();
+    queue->notEmpty.notify_one();
+    return 0;
+}
+
+void DeRingQTimed(RingQueue* queue, pMemNode* out, int max, int* count, int timeoutMs)
+{
+    DeRingQTimedWhile(queue, out, max, count, timeoutMs, [] { return true; });
+}
+
+void DeRingQTimedWhile(RingQueue* queue, pMemNode* out, int max, int* count, int timeoutMs,
+                       const std::function<bool()>& keepWaiting)
+{
+    std::unique_lock lock(queue->lock);
+    const auto hasNode = [&] { return queue->state != RINGQ_EMPTY || !keepWaiting(); };
     if (timeoutMs <= 0)
         queue->notEmpty.wait(lock, hasNode);
     else
@@ -130,6 +148,16 @@ void DeRingQTimed(RingQueue* queue, pMemNode* out, int max, int* count, int time
     queue->notFull.notify_all();
     if (more)
         queue->notEmpty.notify_one();
+}
+
+void RingQWake(RingQueue* queue)
+{
+    {
+        // Taken so that a waiter is either before its predicate test or inside its wait.
+        std::lock_guard lock(queue->lock);
+    }
+    queue->notFull.notify_all();
+    queue->notEmpty.notify_all();
 }
 
 int RingQCount(RingQueue* queue)

@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -31,6 +32,10 @@ void DestroyRingQ(RingQueue* queue);
 int EnRingQ(RingQueue* queue, pMemNode node);
 // Waits while the queue is full, then stores the node and wakes a waiting consumer.
 void EnRingQWait(RingQueue* queue, pMemNode node);
+// Like EnRingQWait, but gives up once `keepWaiting` returns false: 0 stored, 1 not stored.
+// The predicate is tested under the queue's lock whenever the wait wakes, and RingQWake wakes
+// it, so a thread that clears a flag and then calls RingQWake is never missed.
+int EnRingQWaitWhile(RingQueue* queue, pMemNode node, const std::function<bool()>& keepWaiting);
 
 // Takes up to `max` nodes in FIFO order. 0 when at least one was taken, 1 when empty. Never waits.
 int DeRingQ(RingQueue* queue, pMemNode* out, int max, int* count);
@@ -38,6 +43,12 @@ int DeRingQ(RingQueue* queue, pMemNode* out, int max, int* count);
 void DeRingQWait(RingQueue* queue, pMemNode* out, int max, int* count);
 // Like DeRingQWait, but waits at most `timeoutMs` (0 means no limit); `count` may be 0.
 void DeRingQTimed(RingQueue* queue, pMemNode* out, int max, int* count, int timeoutMs);
+// Like DeRingQTimed, but also stops waiting once `keepWaiting` returns false (tested as in
+// EnRingQWaitWhile); nodes already there are still taken.
+void DeRingQTimedWhile(RingQueue* queue, pMemNode* out, int max, int* count, int timeoutMs,
+                       const std::function<bool()>& keepWaiting);
+// Makes the waits of the ...While operations on `queue` test their predicates again.
+void RingQWake(RingQueue* queue);
 
 int RingQCount(RingQueue* queue);
 bool RingQIsEmpty(RingQueue* queue);

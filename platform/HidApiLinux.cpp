@@ -1,9 +1,12 @@
 #include "HidApiLinux.h"
 
 #include "HidReportDescriptor.h"
+#include "WakeFd.h"
 
+#include <fcntl.h>
 #include <hidapi.h>
 #include <libudev.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -35,17 +38,18 @@ std::string ToUtf8(const wchar_t* text)
     return out;
 }
 
-// Two hidapi handles on one node: hidapi keeps per-handle error text that a concurrent read and
-// write would both touch, so the reader and the writer each get their own handle.
+// The reader has a descriptor of its own on the hidraw node, because hidapi hides its
+// descriptor and so cannot wait on the device and a wake together; a hidraw read returns one
+// whole report, report id first, exactly as hidapi's would. Writes go through hidapi.
 class HidrawDevice final : public IHidDevice {
 public:
-    HidrawDevice(hid_device* reader, hid_device* writer, HidReportLengths lengths)
-        : m_reader(reader), m_writer(writer), m_lengths(lengths)
+    HidrawDevice(int readFd, hid_device* writer, HidReportLengths lengths)
+        : m_readFd(readFd), m_writer(writer), m_lengths(lengths)
     {
     }
     ~HidrawDevice() override
     {
-        hid_close(m_reader);
+        ::close(m_readFd);
         hid_close(m_writer);
     }
     HidrawDevice(const HidrawDevice&) = delete;
@@ -53,11 +57,26 @@ public:
 
     int ReadReport(uint8_t* buffer, size_t capacity, int timeoutMs) override
     {
-        const int n = hid_read_timeout(m_reader, buffer, capacity, timeoutMs);
-        if (n < 0)
-            m_lastError = errno ? errno : EIO;
-        return n;
+        for (;;) {
+            const int ready = WaitReadableOrWoken(m_readFd, m_wake, timeoutMs);
+            if (ready == 0)
+                return 0;
+            if (ready < 0) {
+                m_lastError = errno ? errno : EIO;
+                return -1;
+            }
+            const ssize_t n = ::read(m_readFd, buffer, capacity);
+            if (n > 0)
+                return static_cast<int>(n);
+            if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                continue;
+            // A read of nothing from a readable node means the device is gone.
+            m_lastError = n < 0 ? errno : EIO;
+            return -1;
+        }
     }
+
+    void WakeReader() override { m_wake.Signal(); }
 
     int WriteReport(const uint8_t* data, size_t length) override
     {
@@ -82,7 +101,8 @@ public:
 private:
     static constexpr size_t kMaxReport = 4096;
 
-    hid_device* m_reader;
+    const int m_readFd;
+    WakeFd m_wake;
     hid_device* m_writer;
     const HidReportLengths m_lengths;
     std::atomic<int> m_lastError{0};
@@ -151,12 +171,12 @@ std::unique_ptr<IHidDevice> HidApiLinux::Open(const std::string& path)
             m_initialised = true;
         }
     }
-    hid_device* reader = hid_open_path(path.c_str());
-    if (!reader)
+    const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (reader < 0)
         return nullptr;
     hid_device* writer = hid_open_path(path.c_str());
     if (!writer) {
-        hid_close(reader);
+        ::close(reader);
         return nullptr;
     }
     return std::make_unique<HidrawDevice>(reader, writer, ReceiverReportLengths(path));

@@ -36,8 +36,12 @@ class IHidDevice {
 public:
     virtual ~IHidDevice() = default;
     // Reads one input report (report id first) into `buffer`. Returns the byte count (> 0),
-    // 0 when `timeoutMs` passed without a report, -1 when the device failed or went away.
+    // 0 when `timeoutMs` passed without a report (negative: no limit) or the read was woken,
+    // -1 when the device failed or went away.
     virtual int ReadReport(uint8_t* buffer, size_t capacity, int timeoutMs) = 0;
+    // Makes the ReadReport in progress, or else the next one, return 0 at once, so that a reader
+    // with no time limit can be stopped. Callable from any thread.
+    virtual void WakeReader() = 0;
     // Writes one output report (report id first). A report shorter than OutputReportLength is
     // zero-padded. Returns the bytes accepted, 0 when nothing was accepted, -1 when refused.
     virtual int WriteReport(const uint8_t* data, size_t length) = 0;
@@ -61,6 +65,10 @@ public:
         (void)vendorId;
         return {};
     }
+    // A descriptor that turns readable when what EnumerateUnnotified lists may have changed, so
+    // that a monitor can block instead of polling; EnumerateUnnotified clears it. -1 when there
+    // is nothing to watch. Owned by the API.
+    virtual int UnnotifiedChangeFd() { return -1; }
     // Identifies the physical device that owns the interface, so that several interfaces of one
     // receiver count once. Empty when unknown (for example after the device left).
     virtual std::string ContainerId(const std::string& path) = 0;

@@ -11,18 +11,21 @@ SystemHidApi::SystemHidApi(std::unique_ptr<VirtualReceiver> virtualReceiver) : m
 std::vector<HidInterfaceInfo> SystemHidApi::Enumerate(uint16_t vendorId)
 {
     std::vector<HidInterfaceInfo> list = m_hidraw.Enumerate(vendorId);
-    for (HidInterfaceInfo& info : EnumerateUnnotified(vendorId))
-        list.push_back(std::move(info));
+    // Leaves the change descriptor alone: it tells the monitor, not this caller, what changed.
+    if (ListsVirtual(vendorId) && m_virtual->IsListening())
+        list.push_back(m_virtual->Info());
     return list;
 }
 
 std::vector<HidInterfaceInfo> SystemHidApi::EnumerateUnnotified(uint16_t vendorId)
 {
     std::vector<HidInterfaceInfo> list;
-    if (m_virtual && (vendorId == 0 || vendorId == kVirtualReceiverVendorId) && m_virtual->IsListening())
+    if (ListsVirtual(vendorId) && m_virtual->TakeChangeAndCheck())
         list.push_back(m_virtual->Info());
     return list;
 }
+
+int SystemHidApi::UnnotifiedChangeFd() { return m_virtual ? m_virtual->ChangeFd() : -1; }
 
 std::unique_ptr<IHidDevice> SystemHidApi::Open(const std::string& path)
 {

@@ -12,12 +12,18 @@ public:
     explicit SystemHidApi(std::unique_ptr<VirtualReceiver> virtualReceiver);
 
     std::vector<HidInterfaceInfo> Enumerate(uint16_t vendorId) override;
+    // The monitor's view: also clears UnnotifiedChangeFd.
     std::vector<HidInterfaceInfo> EnumerateUnnotified(uint16_t vendorId) override;
+    int UnnotifiedChangeFd() override;
     std::unique_ptr<IHidDevice> Open(const std::string& path) override;
     std::string ContainerId(const std::string& path) override;
 
 private:
     bool IsVirtual(const std::string& path) const { return m_virtual && path == m_virtual->Path(); }
+    bool ListsVirtual(uint16_t vendorId) const
+    {
+        return m_virtual && (vendorId == 0 || vendorId == kVirtualReceiverVendorId);
+    }
 
     HidApiLinux m_hidraw;
     std::unique_ptr<VirtualReceiver> m_virtual;

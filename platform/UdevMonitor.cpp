@@ -88,22 +88,34 @@ void UdevMonitor::Stop()
 
 void UdevMonitor::Run()
 {
-    auto nextPoll = std::chrono::steady_clock::now();
+    // With netlink the thread sleeps until something happens: a uevent, a change of what only
+    // the API can see, or the stop. Without it, the interface list is compared every kPollMs.
+    const int changeFd = m_monitor ? m_api.UnnotifiedChangeFd() : -1;
+    auto nextPoll = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPollMs);
     while (m_running) {
-        pollfd fds[2];
+        pollfd fds[3];
         nfds_t count = 0;
         if (m_wakePipe[0] >= 0)
             fds[count++] = pollfd{m_wakePipe[0], POLLIN, 0};
+        const nfds_t changeAt = count;
+        if (changeFd >= 0)
+            fds[count++] = pollfd{changeFd, POLLIN, 0};
         if (m_monitor)
             fds[count++] = pollfd{udev_monitor_get_fd(m_monitor), POLLIN, 0};
-        // Rounded up: a wait cut short by truncation would spin until the poll is due.
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextPoll - std::chrono::steady_clock::now());
-        ::poll(fds, count, static_cast<int>(std::max<int64_t>(0, wait.count())));
+        int timeout = -1;
+        if (!m_monitor) {
+            // Rounded up: a wait cut short by truncation would spin until the poll is due.
+            const auto wait = std::chrono::ceil<std::chrono::milliseconds>(nextPoll - std::chrono::steady_clock::now());
+            timeout = static_cast<int>(std::max<int64_t>(0, wait.count()));
+        }
+        ::poll(fds, count, timeout);
         if (!m_running)
             break;
-        if (m_monitor)
+        if (m_monitor) {
             DrainNetlink();
-        if (std::chrono::steady_clock::now() >= nextPoll) {
+            if (changeFd >= 0 && (fds[changeAt].revents & POLLIN))
+                PollList();
+        } else if (std::chrono::steady_clock::now() >= nextPoll) {
             PollList();
             nextPoll = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPollMs);
         }

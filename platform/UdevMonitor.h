@@ -1,7 +1,8 @@
 #pragma once
 // Arrival and removal of HID interfaces. Real hidraw nodes are reported from a libudev netlink
-// monitor; the virtual receiver, and every interface when netlink is unavailable, is found by
-// comparing the interface list every kPollMs.
+// monitor, and the interfaces no notification covers (the virtual receiver) are listed again
+// whenever the API's change descriptor fires, so the thread only wakes when something happens.
+// When netlink is unavailable every interface is found by comparing the list every kPollMs.
 
 #include "IHidApi.h"
 

@@ -1,5 +1,7 @@
 #include "VirtualReceiverFraming.h"
 
+#include "WakeFd.h"
+
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -71,10 +73,11 @@ bool SendVirtualFrame(int fd, const uint8_t* data, size_t length)
     return true;
 }
 
-FrameReadResult ReceiveVirtualFrame(int fd, uint8_t* buffer, size_t capacity, size_t* length, int timeoutMs)
+FrameReadResult ReceiveVirtualFrame(int fd, uint8_t* buffer, size_t capacity, size_t* length, int timeoutMs,
+                                    WakeFd* wake)
 {
     *length = 0;
-    const int ready = WaitReadable(fd, timeoutMs);
+    const int ready = wake ? WaitReadableOrWoken(fd, *wake, timeoutMs) : WaitReadable(fd, timeoutMs);
     if (ready < 0)
         return FrameReadResult::Failed;
     if (ready == 0)

@@ -9,6 +9,8 @@
 
 namespace platform {
 
+class WakeFd;
+
 constexpr size_t kVirtualFrameMax = 64;          // the largest full-speed HID report
 constexpr int kVirtualFrameCompletionMs = 1000;  // a frame once begun must be complete by then
 
@@ -26,8 +28,10 @@ bool SendVirtualFrame(int fd, const uint8_t* data, size_t length);
 
 // Waits up to `timeoutMs` (negative: no limit) for a frame to begin, then up to
 // kVirtualFrameCompletionMs for the rest. Bytes beyond `capacity` are read and dropped;
-// `length` receives the bytes stored.
-FrameReadResult ReceiveVirtualFrame(int fd, uint8_t* buffer, size_t capacity, size_t* length, int timeoutMs);
+// `length` receives the bytes stored. A signalled `wake` ends the wait for the frame's start
+// like a time-out; a frame once begun is still read whole.
+FrameReadResult ReceiveVirtualFrame(int fd, uint8_t* buffer, size_t capacity, size_t* length, int timeoutMs,
+                                    WakeFd* wake = nullptr);
 
 const char* FrameReadResultName(FrameReadResult result);
 

@@ -42,10 +42,29 @@ int FakeHidDeviceState::WriteAttempts() const
     return m_writeAttempts;
 }
 
+void FakeHidDeviceState::WakeReader()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_wakePending = true;
+    }
+    m_cv.notify_all();
+}
+
+int FakeHidDeviceState::WokenReads() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_wokenReads;
+}
+
 int FakeHidDeviceState::Read(uint8_t* buffer, size_t capacity, int timeoutMs)
 {
     std::unique_lock lock(m_mutex);
-    m_cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_unplugged || !m_inputs.empty(); });
+    const auto ready = [&] { return m_unplugged || m_wakePending || !m_inputs.empty(); };
+    if (timeoutMs < 0)
+        m_cv.wait(lock, ready);
+    else
+        m_cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready);
     if (!m_inputs.empty()) {
         Bytes report = std::move(m_inputs.front());
         m_inputs.pop_front();
@@ -56,6 +75,10 @@ int FakeHidDeviceState::Read(uint8_t* buffer, size_t capacity, int timeoutMs)
     if (m_unplugged) {
         m_lastError = 19;
         return -1;
+    }
+    if (m_wakePending) {
+        m_wakePending = false;
+        ++m_wokenReads;
     }
     return 0;
 }
@@ -95,6 +118,7 @@ public:
     {
         return m_state->Read(buffer, capacity, timeoutMs);
     }
+    void WakeReader() override { m_state->WakeReader(); }
     int WriteReport(const uint8_t* data, size_t length) override { return m_state->Write(data, length); }
     size_t InputReportLength() const override { return m_state->InputLength(); }
     size_t OutputReportLength() const override { return m_state->OutputLength(); }

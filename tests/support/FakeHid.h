@@ -31,7 +31,12 @@ public:
     std::vector<Bytes> Writes() const;
     int WriteAttempts() const;
 
+    // A negative `timeoutMs` waits until a report, the unplug or a wake.
     int Read(uint8_t* buffer, size_t capacity, int timeoutMs);
+    // Ends the read in progress, or else the next one, with 0.
+    void WakeReader();
+    // Reads that were ended by a wake.
+    int WokenReads() const;
     int Write(const uint8_t* data, size_t length);
     int LastError() const;
 
@@ -40,6 +45,8 @@ private:
     std::condition_variable m_cv;
     std::deque<Bytes> m_inputs;
     bool m_unplugged = false;
+    bool m_wakePending = false;
+    int m_wokenReads = 0;
     std::vector<Bytes> m_writes;
     int m_writeAttempts = 0;
     int m_failWrites = 0;

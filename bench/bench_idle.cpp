@@ -1,0 +1,360 @@
+// Idle cost of the running program: the real Orvelle, started hidden under Xvfb, with a virtual
+// remote that is connected and reports once a second. Over the measuring window it reads the
+// program's own threads from /proc (never this program's loops) and prints the share of one core
+// and the voluntary context switches per second, in total and per thread name.
+//
+//   bench_idle [--seconds N] [--bin DIR] [--keep]
+//   ORVELLE_IDLE_SECONDS=N      measuring window (default 60)
+//   ORVELLE_IDLE_BIN_DIR=DIR    folder with Orvelle and orvelle-virtual-remote (default: this build)
+//
+// Exit status 0 when the program ran and was measured, 1 when it could not be started.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr double kTargetCpuPercent = 0.1;
+constexpr double kTargetSwitchesPerSecond = 10.0;
+constexpr auto kSettle = 3s;  // after the connection: start-up timers and the first sync run out
+
+std::string Which(const std::string& tool)
+{
+    for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
+        const fs::path p = fs::path(dir) / tool;
+        if (access(p.c_str(), X_OK) == 0)
+            return p.string();
+    }
+    return {};
+}
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The environment of this program without what would steer the children elsewhere.
+std::vector<std::string> CleanEnv(const std::vector<std::string>& extra)
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string s = *e;
+        if (s.rfind("QT_QPA_PLATFORM=", 0) != 0 && s.rfind("DISPLAY=", 0) != 0 && s.rfind("XDG_RUNTIME_DIR=", 0) != 0
+            && s.rfind("ORVELLE_", 0) != 0)
+            env.push_back(s);
+    }
+    env.insert(env.end(), extra.begin(), extra.end());
+    return env;
+}
+
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, int quietFd = -1)
+{
+    std::vector<char*> argv;
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const auto& e : env)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (quietFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, quietFd, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, quietFd, STDERR_FILENO);
+    }
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+void Stop(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 150; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            return;
+        std::this_thread::sleep_for(20ms);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+// Children that end with the benchmark, in reverse order of start.
+class Children {
+public:
+    ~Children()
+    {
+        for (auto it = m_pids.rbegin(); it != m_pids.rend(); ++it)
+            Stop(*it);
+    }
+    pid_t Add(pid_t pid)
+    {
+        if (pid > 0)
+            m_pids.push_back(pid);
+        return pid;
+    }
+
+private:
+    std::vector<pid_t> m_pids;
+};
+
+struct ThreadSample {
+    std::string name;
+    unsigned long long ticks = 0;     // utime + stime, in clock ticks
+    unsigned long long runNs = 0;     // time on the CPU from schedstat, 0 when unavailable
+    unsigned long long voluntary = 0;  // voluntary context switches
+};
+
+std::optional<ThreadSample> SampleThread(const fs::path& task)
+{
+    ThreadSample s;
+    const std::string stat = ReadAll(task / "stat");
+    const size_t close = stat.rfind(')');
+    if (stat.empty() || close == std::string::npos)
+        return std::nullopt;
+    // After "(comm)": state is field 3; utime and stime are fields 14 and 15.
+    std::istringstream fields(stat.substr(close + 2));
+    std::string field;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14 || i == 15)
+            s.ticks += std::strtoull(field.c_str(), nullptr, 10);
+    }
+    std::istringstream status(ReadAll(task / "status"));
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+            s.voluntary = std::strtoull(line.c_str() + std::strlen("voluntary_ctxt_switches:"), nullptr, 10);
+    }
+    std::istringstream sched(ReadAll(task / "schedstat"));
+    sched >> s.runNs;
+    s.name = ReadAll(task / "comm");
+    while (!s.name.empty() && (s.name.back() == '\n' || s.name.back() == ' '))
+        s.name.pop_back();
+    return s;
+}
+
+std::map<int, ThreadSample> SampleProcess(pid_t pid)
+{
+    std::map<int, ThreadSample> threads;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+        if (auto s = SampleThread(e.path()))
+            threads[std::atoi(e.path().filename().c_str())] = *s;
+    }
+    return threads;
+}
+
+bool WaitForLog(const fs::path& logDir, const std::string& text, std::chrono::seconds timeout, pid_t pid)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end) {
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(logDir, ec)) {
+            if (ReadAll(e.path()).find(text) != std::string::npos)
+                return true;
+        }
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            return false;
+        std::this_thread::sleep_for(100ms);
+    }
+    return false;
+}
+
+struct Options {
+    int seconds = 60;
+    fs::path bin = ORVELLE_BIN_DIR;
+    bool keep = false;
+};
+
+bool ParseOptions(int argc, char** argv, Options* o)
+{
+    if (const char* s = std::getenv("ORVELLE_IDLE_SECONDS"); s && *s)
+        o->seconds = std::atoi(s);
+    if (const char* b = std::getenv("ORVELLE_IDLE_BIN_DIR"); b && *b)
+        o->bin = b;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--seconds" && i + 1 < argc)
+            o->seconds = std::atoi(argv[++i]);
+        else if (a == "--bin" && i + 1 < argc)
+            o->bin = argv[++i];
+        else if (a == "--keep")
+            o->keep = true;
+        else
+            return false;
+    }
+    return o->seconds > 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!ParseOptions(argc, argv, &options)) {
+        std::fprintf(stderr, "usage: bench_idle [--seconds N] [--bin DIR] [--keep]\n");
+        return 2;
+    }
+    const std::string xvfb = Which("Xvfb");
+    if (xvfb.empty()) {
+        std::fprintf(stderr, "bench_idle: Xvfb is not installed (apt-get install xvfb)\n");
+        return 1;
+    }
+    char pattern[] = "/tmp/orvelle-idle-XXXXXX";
+    if (!mkdtemp(pattern)) {
+        std::perror("bench_idle: mkdtemp");
+        return 1;
+    }
+    const fs::path scratch = pattern;
+    const fs::path install = scratch / "install";
+    fs::create_directories(install);
+    std::error_code ec;
+    for (const char* file : {"Orvelle", "ImgRes.zip", "InitConfig.ini", "SetupVersion.txt"})
+        fs::copy_file(options.bin / file, install / file, ec);
+    if (ec) {
+        std::fprintf(stderr, "bench_idle: %s has no built Orvelle install folder (%s)\n", options.bin.c_str(),
+                     ec.message().c_str());
+        return 1;
+    }
+    fs::create_directories(scratch / "rt");
+    fs::permissions(scratch / "rt", fs::perms::owner_all);
+    const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
+
+    int result = 1;
+    {
+        Children children;
+        int fds[2];
+        if (pipe(fds) != 0)
+            return 1;
+        children.Add(Spawn({xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0", "1920x1080x24", "-nolisten", "tcp"},
+                           CleanEnv({}), quiet));
+        close(fds[1]);
+        char buf[16] = {};
+        const ssize_t n = read(fds[0], buf, sizeof buf - 1);
+        close(fds[0]);
+        if (n <= 0) {
+            std::fprintf(stderr, "bench_idle: Xvfb did not start\n");
+            return 1;
+        }
+        const std::string display = "DISPLAY=:" + std::to_string(std::atoi(buf));
+        if (const std::string trayer = Which("trayer"); !trayer.empty()) {
+            children.Add(Spawn({trayer}, CleanEnv({display}), quiet));
+            std::this_thread::sleep_for(500ms);
+        }
+
+        // A presenter that comes online and keeps reporting once a second, as a remote lying on
+        // the desk does.
+        const std::string socket = (scratch / "rt" / "remote.sock").string();
+        const fs::path script = scratch / "remote.txt";
+        std::ofstream(script) << "report 0x03 0\nwait 86400000\n";
+        children.Add(Spawn({(options.bin / "orvelle-virtual-remote").string(), "--socket", socket, "--script",
+                            script.string(), "--rate", "1", "--quiet", "--record", (scratch / "frames.txt").string()},
+                           CleanEnv({display}), quiet));
+        const pid_t pid = children.Add(Spawn({(install / "Orvelle").string(), "hideWindows"},
+                                             CleanEnv({display, "XDG_RUNTIME_DIR=" + (scratch / "rt").string(),
+                                                       "ORVELLE_VIRTUAL_RECEIVER=" + socket}),
+                                             quiet));
+        if (pid <= 0 || !WaitForLog(install / "log", "SynchDeviceParamters() presenter speed:", 30s, pid)) {
+            std::fprintf(stderr, "bench_idle: Orvelle did not connect to the virtual remote (log in %s)\n",
+                         (install / "log").c_str());
+            options.keep = true;
+        } else {
+            std::this_thread::sleep_for(kSettle);
+            const auto before = SampleProcess(pid);
+            const auto t0 = std::chrono::steady_clock::now();
+            std::this_thread::sleep_for(std::chrono::seconds(options.seconds));
+            const auto after = SampleProcess(pid);
+            const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+            const double tick = static_cast<double>(sysconf(_SC_CLK_TCK));
+
+            // One row per thread, in the order the threads were created (thread ids grow), so that
+            // the unnamed link threads can be told apart.
+            struct Row {
+                std::string name;
+                int threads = 0;
+                double cpuSeconds = 0;
+                double runSeconds = 0;
+                unsigned long long switches = 0;
+            };
+            std::map<int, Row> rows;
+            Row total;
+            int vanished = 0;
+            for (const auto& [tid, end] : after) {
+                const auto it = before.find(tid);
+                const ThreadSample start = it != before.end() ? it->second : ThreadSample{};
+                Row d;
+                d.threads = 1;
+                d.cpuSeconds = static_cast<double>(end.ticks - start.ticks) / tick;
+                d.runSeconds = static_cast<double>(end.runNs - start.runNs) / 1e9;
+                d.switches = end.voluntary - start.voluntary;
+                Row& r = rows[tid];
+                r.name = end.name;
+                for (Row* into : {&r, &total}) {
+                    into->threads += d.threads;
+                    into->cpuSeconds += d.cpuSeconds;
+                    into->runSeconds += d.runSeconds;
+                    into->switches += d.switches;
+                }
+            }
+            for (const auto& [tid, start] : before)
+                vanished += after.count(tid) ? 0 : 1;
+
+            std::printf("Orvelle hideWindows, virtual remote reporting once a second, %.1f s measured (%s)\n", elapsed,
+                        options.bin.c_str());
+            std::printf("%-18s %7s %12s %12s %12s\n", "thread", "tid", "switches/s", "cpu % (tick)", "cpu % (run)");
+            for (const auto& [tid, r] : rows)
+                std::printf("%-18s %7d %12.2f %12.3f %12.4f\n", r.name.c_str(), tid,
+                            static_cast<double>(r.switches) / elapsed, 100.0 * r.cpuSeconds / elapsed,
+                            100.0 * r.runSeconds / elapsed);
+            const double cpu = 100.0 * total.cpuSeconds / elapsed;
+            const double run = 100.0 * total.runSeconds / elapsed;
+            const double switches = static_cast<double>(total.switches) / elapsed;
+            std::printf("%-18s %7s %12.2f %12.3f %12.4f\n", "total", std::to_string(total.threads).c_str(), switches, cpu,
+                        run);
+            if (vanished > 0)
+                std::printf("(%d threads ended during the window and are not counted)\n", vanished);
+            std::printf("cpu_percent_of_one_core=%.4f voluntary_switches_per_second=%.2f\n", total.runSeconds > 0 ? run : cpu,
+                        switches);
+            std::printf("targets: cpu <= %.1f %% %s, switches <= %.0f/s %s\n", kTargetCpuPercent,
+                        (total.runSeconds > 0 ? run : cpu) <= kTargetCpuPercent ? "met" : "MISSED",
+                        kTargetSwitchesPerSecond, switches <= kTargetSwitchesPerSecond ? "met" : "MISSED");
+            result = 0;
+        }
+    }
+    close(quiet);
+    if (options.keep)
+        std::fprintf(stderr, "bench_idle: scratch folder kept: %s\n", scratch.c_str());
+    else
+        fs::remove_all(scratch, ec);
+    return result;
+}
