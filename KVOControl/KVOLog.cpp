@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <mutex>
+#include <string>
 #include <thread>
 
 namespace kvolog {
@@ -85,6 +87,78 @@ int FormatPrefix(char (&out)[LOG_PREFIX_BUFFER], LogVariant variant, int level)
     return static_cast<int>(p - out);
 }
 
+// Lines from before the first log queue. The program reads its configuration and language table
+// before it starts the link, and a broken file must still show in the log; so those lines wait
+// here, formatted with their time, and the first queue takes them as one node ahead of the rest.
+// Bounded: a file that fails on every line must not grow the start-up without limit.
+struct HeldLines {
+    std::mutex lock;
+    bool holding = true;  // until the first queue is attached; after that a missing queue means exit
+    std::string text;
+    int count = 0;
+    uint64_t dropped = 0;
+};
+HeldLines g_held;
+std::atomic<bool> g_holding{true};
+
+// False when holding is over (the queue came meanwhile): the caller then takes the queue path.
+bool HoldLine(LogVariant variant, int level, const char* prefix, int prefixLen, const char* message, int messageLen)
+{
+    std::lock_guard lock(g_held.lock);
+    if (!g_held.holding)
+        return false;
+    std::string line;
+    line.reserve(static_cast<size_t>(prefixLen + messageLen + 2));
+    line.append(prefix, static_cast<size_t>(prefixLen)).append(message, static_cast<size_t>(messageLen)).append("\r\n");
+    platform::DebugOutput(line);
+    if (variant == LogVariant::Orvelle && level < g_levelFilter.load(std::memory_order_relaxed))
+        return true;
+    if (g_held.count < LOG_HELD_LINES_MAX) {
+        g_held.text += line;
+        ++g_held.count;
+    } else {
+        ++g_held.dropped;
+    }
+    return true;
+}
+
+// Called with g_held.lock held, before the queue is visible to WriteLog, so nothing overtakes.
+void ReleaseHeldLines(RingQueue* queue)
+{
+    if (g_held.dropped > 0) {
+        const LogVariant variant = g_variant.load(std::memory_order_relaxed);
+        char prefix[LOG_PREFIX_BUFFER];
+        const int prefixLen =
+            FormatPrefix(prefix, variant, variant == LogVariant::Orvelle ? int{KVO_LOG_WARN} : int{SRV_LOG_WARN});
+        char note[LOG_MESSAGE_BUFFER];
+        const int noteLen = std::snprintf(note, sizeof note,
+                                          "WriteLog() %llu lines dropped before the log started, the first %d kept",
+                                          static_cast<unsigned long long>(g_held.dropped), g_held.count);
+        g_held.text.append(prefix, static_cast<size_t>(prefixLen)).append(note, static_cast<size_t>(noteLen)).append("\r\n");
+    }
+    std::string text;
+    text.swap(g_held.text);
+    const uint64_t lines = static_cast<uint64_t>(g_held.count) + (g_held.dropped > 0 ? 1 : 0);
+    g_held.count = 0;
+    g_held.dropped = 0;
+    if (text.empty())
+        return;
+    // One node for all of them: the queue has room for a few lines only until its writer runs.
+    pMemNode node = nullptr;
+    if (Mem_Alloc(&node, static_cast<int>(text.size()) + 1, __FILE__) != 0) {
+        g_dropped.fetch_add(lines, std::memory_order_relaxed);
+        return;
+    }
+    std::memcpy(node->data, text.data(), text.size());
+    node->data[text.size()] = '\0';
+    node->data_len = static_cast<int>(text.size());
+    node->stop_tag = 0;
+    if (EnRingQ(queue, node) != 0) {
+        Mem_Free(node, __FILE__, __func__, __LINE__);
+        g_dropped.fetch_add(lines, std::memory_order_relaxed);
+    }
+}
+
 struct InFlight {
     InFlight() { g_inFlight.fetch_add(1, std::memory_order_seq_cst); }
     ~InFlight() { g_inFlight.fetch_sub(1, std::memory_order_seq_cst); }
@@ -100,7 +174,20 @@ void SetLogLevelFilter(int level) { g_levelFilter.store(level, std::memory_order
 int GetLogLevelFilter() { return g_levelFilter.load(std::memory_order_relaxed); }
 uint64_t LogDroppedLineCount() { return g_dropped.load(); }
 
-void AttachLogQueue(RingQueue* queue) { g_logQueue.store(queue, std::memory_order_seq_cst); }
+void AttachLogQueue(RingQueue* queue)
+{
+    std::lock_guard lock(g_held.lock);
+    const bool first = queue != nullptr && g_held.holding;
+    if (first)
+        ReleaseHeldLines(queue);
+    // Published before holding ends, all under the lock: a call that found no queue either had
+    // its line in the released block or finds the queue once it gets the lock.
+    g_logQueue.store(queue, std::memory_order_seq_cst);
+    if (first) {
+        g_held.holding = false;
+        g_holding.store(false, std::memory_order_seq_cst);
+    }
+}
 
 void DetachLogQueue()
 {
@@ -114,7 +201,7 @@ int WriteLog(int level, const char* format, ...)
     // for this count to drop, so a call either sees no queue or is waited for.
     InFlight inFlight;
     RingQueue* queue = g_logQueue.load(std::memory_order_seq_cst);
-    if (!queue)
+    if (!queue && !g_holding.load(std::memory_order_seq_cst))
         return 0;
     const LogVariant variant = g_variant.load(std::memory_order_relaxed);
 
@@ -129,6 +216,14 @@ int WriteLog(int level, const char* format, ...)
     if (formatted < 1)
         return formatted;
     const int messageLen = formatted > LOG_MESSAGE_MAX ? LOG_MESSAGE_MAX : formatted;
+
+    if (!queue) {
+        if (HoldLine(variant, level, prefix, prefixLen, message, messageLen))
+            return 0;
+        queue = g_logQueue.load(std::memory_order_seq_cst);
+        if (!queue)
+            return 0;
+    }
 
     pMemNode node = nullptr;
     if (Mem_Alloc(&node, LOG_NODE_SIZE, __FILE__) != 0) {

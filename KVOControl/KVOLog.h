@@ -36,6 +36,9 @@ constexpr int LOG_NODE_SIZE = 1024;
 constexpr int LOG_BATCH = 32;
 constexpr int SERVER_LOG_ROLL_CHECK_LINES = 1024;
 constexpr long SERVER_LOG_ROLL_SIZE = 5242879;
+// Lines logged before the first log queue exists (configuration, language table) are kept in
+// memory, this many at most, and go first into that queue; later ones are counted in one note.
+constexpr int LOG_HELD_LINES_MAX = 256;
 
 // Returns 0, or the formatting result when it is below 1 (nothing is logged then).
 int WriteLog(int level, const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -57,6 +60,8 @@ void SetLogLevelFilter(int level);
 int GetLogLevelFilter();
 
 // The data queue manager hands the log queue over when it creates and before it destroys it.
+// The first queue attached also receives the lines held until then, ahead of any other line,
+// with their own time stamps. A program sets its variant before its first line.
 void AttachLogQueue(RingQueue* queue);
 void DetachLogQueue();
 

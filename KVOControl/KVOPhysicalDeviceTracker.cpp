@@ -9,7 +9,18 @@
 namespace {
 
 std::atomic<KVOPhysicalDeviceTracker*> g_tracker{nullptr};
-std::atomic<IKVOMultiDeviceTooltip*> g_tooltip{nullptr};
+
+// The tooltip window comes after the link has started, while the receivers present at start are
+// counted inside the start: a warning given before the window exists waits here for it. The lock
+// also keeps a tooltip from being unset while a warning is being shown on it.
+std::mutex g_tooltipLock;
+IKVOMultiDeviceTooltip* g_tooltip = nullptr;
+bool g_bNoticePending = false;
+
+void ShowNotice(IKVOMultiDeviceTooltip& tooltip)
+{
+    tooltip.ShowTooltip("tooltip", "multiDevice_tooltip", KVO_MULTI_DEVICE_TOOLTIP_MS);
+}
 
 // One entry per path: the enumeration repeats a path for every usage pair it declares.
 std::vector<platform::HidInterfaceInfo> UniqueByPath(std::vector<platform::HidInterfaceInfo> list)
@@ -29,7 +40,15 @@ std::vector<platform::HidInterfaceInfo> UniqueByPath(std::vector<platform::HidIn
 
 void SetKVOPhysicalDeviceTracker(KVOPhysicalDeviceTracker* tracker) { g_tracker.store(tracker); }
 KVOPhysicalDeviceTracker* GetKVOPhysicalDeviceTracker() { return g_tracker.load(); }
-void SetKVOMultiDeviceTooltip(IKVOMultiDeviceTooltip* tooltip) { g_tooltip.store(tooltip); }
+void SetKVOMultiDeviceTooltip(IKVOMultiDeviceTooltip* tooltip)
+{
+    std::lock_guard lock(g_tooltipLock);
+    g_tooltip = tooltip;
+    if (tooltip != nullptr && g_bNoticePending) {
+        g_bNoticePending = false;
+        ShowNotice(*tooltip);
+    }
+}
 
 KVOPhysicalDeviceTracker::KVOPhysicalDeviceTracker(platform::IHidApi& api,
                                                    std::unique_ptr<platform::IHidMonitor> monitor,
@@ -38,7 +57,13 @@ KVOPhysicalDeviceTracker::KVOPhysicalDeviceTracker(platform::IHidApi& api,
 {
 }
 
-KVOPhysicalDeviceTracker::~KVOPhysicalDeviceTracker() { StopMonitor(); }
+KVOPhysicalDeviceTracker::~KVOPhysicalDeviceTracker()
+{
+    StopMonitor();
+    // A warning about receivers nobody tracks any more is stale.
+    std::lock_guard lock(g_tooltipLock);
+    g_bNoticePending = false;
+}
 
 void KVOPhysicalDeviceTracker::Start()
 {
@@ -162,12 +187,20 @@ void KVOPhysicalDeviceTracker::OnRemoval(const std::string& path)
             ++p;
         }
     }
-    WriteLog(KVO_LOG_ERROR, "Physical device removed via callback: %s, Total: %d", container.c_str(),
-             static_cast<int>(m_containerCount.size()));
+    const int total = static_cast<int>(m_containerCount.size());
+    WriteLog(KVO_LOG_ERROR, "Physical device removed via callback: %s, Total: %d", container.c_str(), total);
+    if (total <= 1) {
+        // Down to one receiver before the window came: there is nothing left to warn about.
+        std::lock_guard tooltipLock(g_tooltipLock);
+        g_bNoticePending = false;
+    }
 }
 
 void KVOPhysicalDeviceTracker::ShowMultiDeviceTooltip()
 {
-    if (IKVOMultiDeviceTooltip* tooltip = g_tooltip.load())
-        tooltip->ShowTooltip("tooltip", "multiDevice_tooltip", KVO_MULTI_DEVICE_TOOLTIP_MS);
+    std::lock_guard lock(g_tooltipLock);
+    if (g_tooltip != nullptr)
+        ShowNotice(*g_tooltip);
+    else
+        g_bNoticePending = true;
 }

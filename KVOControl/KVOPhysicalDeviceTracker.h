@@ -59,5 +59,6 @@ private:
 void SetKVOPhysicalDeviceTracker(KVOPhysicalDeviceTracker* tracker);
 KVOPhysicalDeviceTracker* GetKVOPhysicalDeviceTracker();
 
-// The tooltip window, once it exists; null until then.
+// The tooltip window, once it exists; null until then. A warning given while there was none is
+// shown on the first one set (unless the tracker went or the second receiver left meanwhile).
 void SetKVOMultiDeviceTooltip(IKVOMultiDeviceTooltip* tooltip);

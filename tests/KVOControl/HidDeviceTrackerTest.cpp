@@ -111,3 +111,49 @@ TEST_F(HidTracker, TwoReceiversAtStartWarnAndAMissingMonitorIsLogged)
     EXPECT_TRUE(LogHas("[ERROR]", "udev monitor unavailable"));
     EXPECT_TRUE(LogHas("[ERROR]", "Enumeration completed. Found 3 unique physical devices"));
 }
+
+TEST_F(HidTracker, WarningGivenBeforeTheTooltipExistsIsShownWhenItComes)
+{
+    // The link counts the receivers inside its start; the program builds the tooltip after it.
+    SetKVOMultiDeviceTooltip(nullptr);
+    fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"), "usb1");
+    fake.AddInterface(ReceiverInterface(0x0180, "/dev/hidraw1"), "usb2");
+    {
+        auto* monitor = new FakeHidMonitor();
+        KVOPhysicalDeviceTracker tracker(fake, std::unique_ptr<platform::IHidMonitor>(monitor), nullptr);
+        tracker.Start();
+        FakeTooltip tooltip;
+        SetKVOMultiDeviceTooltip(&tooltip);
+        ASSERT_EQ(tooltip.Count(), 1u);
+        EXPECT_EQ(tooltip.shown[0], "tooltip/multiDevice_tooltip/1000");
+        SetKVOMultiDeviceTooltip(nullptr);
+        SetKVOMultiDeviceTooltip(&tooltip);
+        EXPECT_EQ(tooltip.Count(), 1u) << "told once";
+        SetKVOMultiDeviceTooltip(nullptr);
+
+        // One of the two leaves before a tooltip is there: nothing is left to warn about.
+        fake.AddInterface(ReceiverInterface(0x0181, "/dev/hidraw2"), "usb3");
+        monitor->Fire(platform::HidEvent::Arrival, "/dev/hidraw2");
+        fake.RemoveInterface("/dev/hidraw2");
+        fake.RemoveInterface("/dev/hidraw1");
+        monitor->Fire(platform::HidEvent::Removal, "/dev/hidraw2");
+        monitor->Fire(platform::HidEvent::Removal, "/dev/hidraw1");
+        ASSERT_EQ(tracker.PhysicalDeviceCount(), 1);
+        FakeTooltip later;
+        SetKVOMultiDeviceTooltip(&later);
+        EXPECT_EQ(later.Count(), 0u);
+        SetKVOMultiDeviceTooltip(nullptr);
+        tracker.StopMonitor();
+    }
+
+    // A link that stopped before the tooltip came leaves no warning behind.
+    fake.AddInterface(ReceiverInterface(0x0180, "/dev/hidraw1"), "usb2");
+    {
+        KVOPhysicalDeviceTracker tracker(fake, nullptr, nullptr);
+        tracker.Start();
+        ASSERT_EQ(tracker.PhysicalDeviceCount(), 2);
+    }
+    FakeTooltip afterExit;
+    SetKVOMultiDeviceTooltip(&afterExit);
+    EXPECT_EQ(afterExit.Count(), 0u);
+}
