@@ -398,6 +398,9 @@ void StartHidThreads(RingQueue* sendQueue, RingQueue* recvQueue)
 void StopHidThreads()
 {
     g_hidThreadsStop = true;
+    // A wake with no reader would be left pending on the device and end its next read early.
+    if (!g_sendThread.joinable() && !g_recvThread.joinable())
+        return;
     g_commandhid.Wake();
     if (g_sendThread.joinable()) {
         if (g_sendQueue)

@@ -4,7 +4,10 @@
 #include "FakeHid.h"
 #include "HidFixture.h"
 #include "HidTestFrames.h"
+#include "KVODeviceWatch.h"
 #include "KVOFrameHeader.h"
+
+#include <thread>
 
 using HidOpen = HidFixture;
 
@@ -51,6 +54,35 @@ TEST_F(HidOpen, InterfaceThatCannotBeOpenedLeavesTheNextProduct)
     EXPECT_EQ(g_commandhid.Get()->path, "/dev/hidraw1");
     EXPECT_EQ(deviceState.devType.load(), KVO_WIRLESS_MOUSE);
     EXPECT_TRUE(LogHas("[INFO]", "InitHidManager Successful Wirless Mouse"));
+}
+
+TEST_F(HidOpen, WatchOpensWhatTheTrackerCountsAndSearchesNothingWhileOneIsOpen)
+{
+    fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"), "usb1");
+    KVOPhysicalDeviceTracker tracker(fake, std::make_unique<FakeHidMonitor>(), nullptr);
+    SetKVOPhysicalDeviceTracker(&tracker);
+    KVODeviceWatch watch(nullptr, {});
+    watch.Begin();
+
+    // Not counted yet: the watch does not go looking for it.
+    watch.Step();
+    EXPECT_FALSE(g_commandhid.IsOpen());
+    tracker.Start();
+    watch.Step();
+    ASSERT_TRUE(g_commandhid.IsOpen());
+
+    // While the receiver is open, periods cost no enumeration.
+    const int lists = fake.EnumerateCount();
+    watch.Step();
+    watch.Step();
+    EXPECT_EQ(fake.EnumerateCount(), lists);
+
+    // Dropped after a failed read: open again on the next period.
+    g_commandhid.Clear();
+    watch.Step();
+    EXPECT_TRUE(g_commandhid.IsOpen());
+    EXPECT_EQ(fake.OpenCount("/dev/hidraw0"), 2);
+    EXPECT_TRUE(LogHas("[INFO]", "ThreadFindDevice() FindNEWZumoDevice InitHidManager Successful"));
 }
 
 using HidWrite = HidFixture;
@@ -304,6 +336,47 @@ TEST_F(HidThreads, WriterSendsQueuedFramesInOrderAndEndsOnAStopNode)
     for (int i = 0; i < count; ++i)
         Mem_Free(rest[i], __FILE__, __func__, __LINE__);
     EXPECT_EQ(state->Writes().size(), 3u);
+    ExpectPoolIntact();
+}
+
+TEST_F(HidThreads, StopWakesAReaderBlockedOnTheDeviceOrOnAFullQueue)
+{
+    auto state = fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"));
+    ASSERT_EQ(InitHidManager(), 0);
+    RingQueue* recvQ = GetDataQueue(KVO_RECV_QUEUE);
+
+    // Idle: the read has no time limit, so only the wake can end it.
+    StartHidThreads(GetDataQueue(KVO_SEND_QUEUE), recvQ);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    auto start = std::chrono::steady_clock::now();
+    StopHidThreads();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(state->WokenReads(), 1);
+
+    // The decoder stalled: the queue is full and the reader waits to put a report.
+    size_t filler = 0;
+    for (;;) {
+        pMemNode node = nullptr;
+        ASSERT_EQ(Mem_Alloc(&node, 128, __FILE__), 0);
+        if (EnRingQ(recvQ, node) != 0) {
+            Mem_Free(node, __FILE__, __func__, __LINE__);
+            break;
+        }
+        ++filler;
+    }
+    state->PushInput(Frame({0x0A, 0x03}, 17));
+    StartHidThreads(GetDataQueue(KVO_SEND_QUEUE), recvQ);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    start = std::chrono::steady_clock::now();
+    StopHidThreads();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    // Only the filler is queued; the report the reader held went back to the pool.
+    std::vector<pMemNode> queued(filler + 1);
+    int count = 0;
+    DeRingQ(recvQ, queued.data(), static_cast<int>(queued.size()), &count);
+    EXPECT_EQ(count, static_cast<int>(filler));
+    for (int i = 0; i < count; ++i)
+        Mem_Free(queued[i], __FILE__, __func__, __LINE__);
     ExpectPoolIntact();
 }
 

@@ -206,6 +206,69 @@ TEST_F(VirtualReceiverTest, MonitorReportsTheReceiverArrivingAndLeaving)
     EXPECT_EQ(events[1], std::make_pair(HidEvent::Removal, path));
 }
 
+TEST_F(VirtualReceiverTest, ReadWithoutTimeLimitEndsWhenWokenButReadsAWaitingReportFirst)
+{
+    ASSERT_TRUE(server.Listen(socketPath));
+    auto device = Connect();
+    uint8_t buf[64];
+    // A wake given before the read still ends it.
+    device->WakeReader();
+    EXPECT_EQ(device->ReadReport(buf, sizeof buf, -1), 0);
+    std::thread waker([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        device->WakeReader();
+    });
+    EXPECT_EQ(device->ReadReport(buf, sizeof buf, -1), 0);
+    waker.join();
+
+    const uint8_t report[17] = {0x0A, 0x03};
+    ASSERT_TRUE(server.SendReport(report, sizeof report));
+    device->WakeReader();
+    EXPECT_EQ(device->ReadReport(buf, sizeof buf, -1), 17);
+    EXPECT_EQ(device->ReadReport(buf, sizeof buf, -1), 0);
+}
+
+// Servers that do not end as the tool does: one that binds well before it listens, and one
+// killed while connected, which leaves its socket file behind.
+TEST_F(VirtualReceiverTest, MonitorFollowsALateListenAndAKilledServer)
+{
+    std::mutex mutex;
+    std::vector<std::pair<HidEvent, std::string>> events;
+    platform::UdevMonitor monitor(api, 0x25A7);
+    monitor.Start([&](HidEvent e, const std::string& p) {
+        std::lock_guard lock(mutex);
+        events.emplace_back(e, p);
+    });
+    const auto count = [&] {
+        std::lock_guard lock(mutex);
+        return events.size();
+    };
+
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", socketPath.c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(count(), 0u);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    ASSERT_TRUE(WaitFor([&] { return count() == 1; }));
+
+    auto device = api.Open(path);
+    ASSERT_TRUE(device);
+    const int client = ::accept(listener, nullptr, nullptr);
+    ASSERT_GE(client, 0);
+    ::close(client);
+    ::close(listener);
+    uint8_t buf[64];
+    EXPECT_EQ(device->ReadReport(buf, sizeof buf, 1000), -1);
+    ASSERT_TRUE(WaitFor([&] { return count() == 2; }));
+    monitor.Stop();
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(events[0], std::make_pair(HidEvent::Arrival, path));
+    EXPECT_EQ(events[1], std::make_pair(HidEvent::Removal, path));
+}
+
 TEST(HidMonitorPolling, WithoutNetlinkEveryInterfaceIsFoundByPolling)
 {
     FakeHidApi fake;

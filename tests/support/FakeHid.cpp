@@ -164,9 +164,16 @@ int FakeHidApi::OpenCount(const std::string& path) const
     return it == m_opens.end() ? 0 : it->second;
 }
 
+int FakeHidApi::EnumerateCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_enumerations;
+}
+
 std::vector<platform::HidInterfaceInfo> FakeHidApi::Enumerate(uint16_t vendorId)
 {
     std::lock_guard lock(m_mutex);
+    ++m_enumerations;
     std::vector<platform::HidInterfaceInfo> out;
     for (const auto& e : m_entries) {
         if (vendorId == 0 || e.vendorId == vendorId)

@@ -65,6 +65,7 @@ public:
     void RemoveInterface(const std::string& path);
     void SetOpenable(const std::string& path, bool openable);
     int OpenCount(const std::string& path) const;
+    int EnumerateCount() const;
 
     std::vector<platform::HidInterfaceInfo> Enumerate(uint16_t vendorId) override;
     std::unique_ptr<platform::IHidDevice> Open(const std::string& path) override;
@@ -77,6 +78,7 @@ private:
     std::map<std::string, std::string> m_containers;
     std::map<std::string, bool> m_openable;
     std::map<std::string, int> m_opens;
+    int m_enumerations = 0;
 };
 
 class FakeHidMonitor final : public platform::IHidMonitor {
