@@ -97,11 +97,12 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
 
 void Stop(pid_t pid)
 {
-    if (pid <= 0)
+    // Already reaped (or ended): never signal a process id that may have been reused.
+    if (pid <= 0 || waitpid(pid, nullptr, WNOHANG) != 0)
         return;
     kill(pid, SIGTERM);
     for (int i = 0; i < 150; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid)
+        if (waitpid(pid, nullptr, WNOHANG) != 0)
             return;
         std::this_thread::sleep_for(20ms);
     }
@@ -348,6 +349,14 @@ int main(int argc, char** argv)
             std::printf("targets: cpu <= %.1f %% %s, switches <= %.0f/s %s\n", kTargetCpuPercent,
                         (total.runSeconds > 0 ? run : cpu) <= kTargetCpuPercent ? "met" : "MISSED",
                         kTargetSwitchesPerSecond, switches <= kTargetSwitchesPerSecond ? "met" : "MISSED");
+            // Closing as the desktop does at log-out: every link thread must be joined promptly.
+            const auto term = std::chrono::steady_clock::now();
+            kill(pid, SIGTERM);
+            int status = 0;
+            for (int i = 0; i < 1000 && waitpid(pid, &status, WNOHANG) != pid; ++i)
+                std::this_thread::sleep_for(5ms);
+            std::printf("exit: Orvelle ended %.0f ms after SIGTERM\n",
+                        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - term).count());
             result = 0;
         }
     }
