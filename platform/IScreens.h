@@ -1,7 +1,9 @@
 #pragma once
 // The monitor layout as every part of the program sees it: one list in one fixed order, so that
 // "display 0" and "the last display" name the same monitor everywhere. Rectangles are in
-// physical pixels on the virtual desktop.
+// physical pixels on the virtual desktop (what X11, the cursor and the effects use); widget
+// geometry is in Qt's logical pixels, so a window is placed through LogicalFromPhysical
+// (QtScreens.h).
 
 #include <vector>
 

@@ -7,6 +7,32 @@
 
 namespace platform {
 
+namespace {
+
+// Qt keeps a screen's top-left corner where the window system has it and divides only its size
+// by the ratio; the physical size is the logical one multiplied back.
+ScreenRect PhysicalOf(const QScreen& screen)
+{
+    const QRect g = screen.geometry();
+    const qreal ratio = screen.devicePixelRatio();
+    auto scaled = [ratio](int v) { return static_cast<int>(std::lround(v * ratio)); };
+    return {g.x(), g.y(), scaled(g.width()), scaled(g.height())};
+}
+
+long long DistanceSquared(const ScreenRect& r, int x, int y)
+{
+    const auto gap = [](int v, int low, int size) -> long long {
+        if (v < low)
+            return low - v;
+        return v >= low + size ? v - (low + size - 1) : 0;
+    };
+    const long long dx = gap(x, r.x, r.width);
+    const long long dy = gap(y, r.y, r.height);
+    return dx * dx + dy * dy;
+}
+
+} // namespace
+
 std::vector<ScreenRect> QtScreens::Monitors() const
 {
     std::vector<ScreenRect> monitors;
@@ -14,13 +40,44 @@ std::vector<ScreenRect> QtScreens::Monitors() const
         return monitors;
     const auto screens = QGuiApplication::screens();
     monitors.reserve(static_cast<size_t>(screens.size()));
-    for (const QScreen* screen : screens) {
-        // Qt reports device-independent pixels; effects draw in physical ones.
-        const QRect g = screen->geometry();
-        const qreal ratio = screen->devicePixelRatio();
-        auto physical = [ratio](int v) { return static_cast<int>(std::lround(v * ratio)); };
-        monitors.push_back({physical(g.x()), physical(g.y()), physical(g.width()), physical(g.height())});
+    for (const QScreen* screen : screens)
+        monitors.push_back(PhysicalOf(*screen));
+    return monitors;
+}
+
+ScreenRect LogicalFromPhysical(const ScreenRect& physical)
+{
+    if (QGuiApplication::instance() == nullptr)
+        return physical;
+    const int cx = physical.x + physical.width / 2;
+    const int cy = physical.y + physical.height / 2;
+    const QScreen* best = nullptr;
+    long long bestDistance = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const long long distance = DistanceSquared(PhysicalOf(*screen), cx, cy);
+        if (best == nullptr || distance < bestDistance) {
+            best = screen;
+            bestDistance = distance;
+        }
     }
+    if (best == nullptr)
+        return physical;
+    const QPoint origin = best->geometry().topLeft();
+    const qreal ratio = best->devicePixelRatio();
+    // Both edges are mapped, so neighbouring rectangles stay neighbours after rounding.
+    auto map = [ratio](int v, int o) { return o + static_cast<int>(std::lround((v - o) / ratio)); };
+    const int left = map(physical.x, origin.x());
+    const int top = map(physical.y, origin.y());
+    const int right = map(physical.x + physical.width, origin.x());
+    const int bottom = map(physical.y + physical.height, origin.y());
+    return {left, top, right - left, bottom - top};
+}
+
+std::vector<ScreenRect> LogicalMonitors(const IScreens& screens)
+{
+    std::vector<ScreenRect> monitors = screens.Monitors();
+    for (ScreenRect& monitor : monitors)
+        monitor = LogicalFromPhysical(monitor);
     return monitors;
 }
 

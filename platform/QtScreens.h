@@ -11,4 +11,13 @@ public:
     std::vector<ScreenRect> Monitors() const override;
 };
 
+// The one place where physical pixels meet Qt's logical ones. Qt scales each screen about its
+// own top-left corner (which keeps its physical position), by its device pixel ratio; so a
+// rectangle maps through the screen that holds its centre (the nearest one when none does, the
+// identity without screens). A monitor of Monitors() maps onto that screen's logical geometry.
+// UI thread.
+ScreenRect LogicalFromPhysical(const ScreenRect& physical);
+// Every monitor of `screens`, mapped so.
+std::vector<ScreenRect> LogicalMonitors(const IScreens& screens);
+
 } // namespace platform

@@ -62,6 +62,7 @@ void CMainControl::InitWindow()
     g_hMainWnd = GetHWND();
     InitMainPage();
     m_mainPage->StyleAndShow(true);
+    m_mainPage->EndStartup();
     // No task-bar button: the window is created as a tool window (see main).
 }
 
@@ -71,7 +72,7 @@ void CMainControl::CenterOnFirstMonitor()
     const auto monitors = m_screens.Monitors();
     if (widget == nullptr || monitors.empty())
         return;
-    const platform::ScreenRect& m = monitors.front();
+    const platform::ScreenRect m = platform::LogicalFromPhysical(monitors.front());
     const int w = widget->width();
     const int h = widget->height();
     // Inside the monitor on both axes, the top-left corner winning when the window is larger.
@@ -100,6 +101,10 @@ void CMainControl::InitMainPage()
     CMainPageUI::Hooks hooks;
     hooks.shutdown = [this] { Shutdown(); };
     m_mainPage->Init(GetHWND(), m_context.startedHidden, std::move(hooks));
+    // The link's settle pause lets events through: the program must neither close half-built
+    // nor wait for the link to show its tray icon.
+    m_mainPage->BeginStartup();
+    m_mainPage->ShowTrayIcon();
 
     SetCursorSpeedSource(&CursorSpeed);
     SetMainWindowPoster(&PostToMainWindow);

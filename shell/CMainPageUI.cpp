@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <utility>
+
 namespace {
 
 constexpr const char* kMainStyle = "main_style";
@@ -224,8 +226,7 @@ bool CMainPageUI::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT
         return true;
     case WM_SOFT_KILL:
         WriteLog(KVO_LOG_INFO, "CMainPageUI::Soft kill by presenterTool");
-        if (m_hooks.shutdown)
-            m_hooks.shutdown();
+        RequestShutdown();
         return true;
     default:
         return false;
@@ -302,11 +303,56 @@ void CMainPageUI::RefreshCaption()
     const CaptionKeys keys = CaptionKeysFor(*kind);
     m_captionIcon.Init("CaptionICON", kMainStyle, keys.iconStyle, true, true);
     m_captionName.Init("CaptionName", kMainStyle, keys.nameStyle, true, true);
-    m_appName = Text("funsel", keys.nameText);
+    ShowTrayIcon();
     if (CControlUI* name = m_captionName.GetControl())
         name->SetText(CDuiString(m_appName));
+}
+
+void CMainPageUI::ShowTrayIcon()
+{
+    const std::optional<CaptionKind> kind = CaptionKindFor(m_hooks.deviceType ? m_hooks.deviceType() : 0);
+    if (!kind)
+        return;
+    m_appName = Text("funsel", CaptionKeysFor(*kind).nameText);
     if (m_tray)
         m_tray->Show(m_appName);
+}
+
+void CMainPageUI::BeginStartup() { m_bStarting = true; }
+
+void CMainPageUI::EndStartup()
+{
+    if (!m_bStarting)
+        return;
+    m_bStarting = false;
+    // Both wait for the event loop: the window is shown or hidden right after its creation.
+    if (m_bShutdownPending) {
+        m_bShutdownPending = false;
+        m_pendingRestore = nullptr;
+        PostToMain(WM_SOFT_KILL);
+        return;
+    }
+    if (m_pendingRestore)
+        QTimer::singleShot(0, &m_timerContext, std::exchange(m_pendingRestore, nullptr));
+}
+
+void CMainPageUI::RequestShutdown()
+{
+    if (m_bStarting) {
+        WriteLog(KVO_LOG_INFO, "CMainPageUI::Shutdown requested during start-up, done once it is complete");
+        m_bShutdownPending = true;
+        return;
+    }
+    if (m_hooks.shutdown)
+        m_hooks.shutdown();
+}
+
+void CMainPageUI::RestoreWhenStarted(std::function<void()> restore)
+{
+    if (m_bStarting)
+        m_pendingRestore = std::move(restore);
+    else
+        restore();
 }
 
 void CMainPageUI::HideMainWindow()
@@ -329,9 +375,11 @@ void CMainPageUI::OnTrayLeftClick()
         m_hooks.endCurrentMode();
     // The effect's own windows go first; the settings window comes up after them.
     const HWND wnd = m_hMainWnd;
-    QTimer::singleShot(kRestoreDelayMs, &m_timerContext, [this, wnd] {
-        if (IsWindow(wnd))
-            RestoreMainWindow();
+    RestoreWhenStarted([this, wnd] {
+        QTimer::singleShot(kRestoreDelayMs, &m_timerContext, [this, wnd] {
+            if (IsWindow(wnd))
+                RestoreMainWindow();
+        });
     });
 }
 
@@ -351,19 +399,17 @@ void CMainPageUI::OnTrayMenuOpening()
 void CMainPageUI::OnTraySettings()
 {
     const HWND wnd = m_hMainWnd;
-    QTimer::singleShot(kRestoreDelayMs, &m_timerContext, [this, wnd] {
-        if (!IsWindow(wnd))
-            return;
-        RestoreMainWindow();
-        SelectPage(GetCurrentPage());
+    RestoreWhenStarted([this, wnd] {
+        QTimer::singleShot(kRestoreDelayMs, &m_timerContext, [this, wnd] {
+            if (!IsWindow(wnd))
+                return;
+            RestoreMainWindow();
+            SelectPage(GetCurrentPage());
+        });
     });
 }
 
-void CMainPageUI::OnTrayClose()
-{
-    if (m_hooks.shutdown)
-        m_hooks.shutdown();
-}
+void CMainPageUI::OnTrayClose() { RequestShutdown(); }
 
 void CMainPageUI::PostToMain(UINT msg)
 {

@@ -90,6 +90,16 @@ public:
     void OnHousekeepingTimer();
     // Caption, application name and tray tip for the connected device kind.
     void RefreshCaption();
+    // Adds the tray icon (or updates its tip) for the connected device kind.
+    void ShowTrayIcon();
+
+    // The window's initialisation runs between these two, and the device link's settle pause
+    // inside it delivers events: the tray's close item and the close message are remembered
+    // meanwhile and the shutdown is posted once start-up ends; a tray click or the settings item
+    // brings the window up only then, fully built.
+    void BeginStartup();
+    void EndStartup();
+    bool IsStarting() const { return m_bStarting; }
     // Selects page 1 and hides the window.
     void HideMainWindow();
     // Shows, raises and activates the window, and places the floating layer over it.
@@ -108,6 +118,9 @@ public:
 private:
     void StyleTabButtons();
     void PostToMain(UINT msg);
+    void RequestShutdown();
+    // Runs `restore` now, or at the end of start-up.
+    void RestoreWhenStarted(std::function<void()> restore);
     void ClearFloatingLayer();
     bool HandleDrag(UINT uMsg, WPARAM wParam, LPARAM lParam);
 
@@ -135,6 +148,9 @@ private:
     CHiddenStartHousekeeping m_housekeeping;
     std::unique_ptr<CTrayIcon> m_tray;
     CCaptionDrag m_drag;
+    bool m_bStarting = false;
+    bool m_bShutdownPending = false;
+    std::function<void()> m_pendingRestore;
     // Delayed tray actions run in this object's context, so they die with the page.
     QObject m_timerContext;
 };

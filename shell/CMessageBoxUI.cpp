@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "KVOLog.h"
 #include "LanguageConfig.h"
+#include "QtScreens.h"
 #include "UiThread.h"
 
 #include <QCursor>
@@ -114,7 +115,7 @@ void CMessageBoxUI::ShowNow(const std::string& text, uint32_t durationMs)
     }
     const POINT cursor = m_cursor();
     const platform::ScreenRect monitor =
-        MonitorUnder(m_screens.Monitors(), static_cast<int>(cursor.x), static_cast<int>(cursor.y));
+        MonitorUnder(platform::LogicalMonitors(m_screens), static_cast<int>(cursor.x), static_cast<int>(cursor.y));
     const platform::ScreenRect box = CentredOn(monitor, kWidth, kHeight);
     window->setGeometry(box.x, box.y, box.width, box.height);
     ShowWindow(true, false);

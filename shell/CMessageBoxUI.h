@@ -21,7 +21,7 @@ public:
     static constexpr int kWidth = 400;
     static constexpr int kHeight = 200;
 
-    // The cursor position in screen coordinates.
+    // The cursor position in Qt's logical screen coordinates, as QCursor::pos gives it.
     using CursorSource = std::function<POINT()>;
 
     // `screens` is the monitor layout (kept by the caller); `cursor` defaults to the real cursor.

@@ -4,6 +4,7 @@
 #include "ConfigManager.h"
 #include "KVOLog.h"
 #include "LanguageConfig.h"
+#include "QtScreens.h"
 
 #include <QWidget>
 
@@ -36,7 +37,7 @@ void ToolTip_UI::Place()
     if (window == nullptr)
         return;
     const ToolTipPlacement placement =
-        ToolTipPlacementFor(m_screens.Monitors(), CConfigManager::GetInstance().IsLargeScreen());
+        ToolTipPlacementFor(platform::LogicalMonitors(m_screens), CConfigManager::GetInstance().IsLargeScreen());
     m_scale = placement.scale;
     window->setGeometry(placement.rect.x, placement.rect.y, placement.rect.width, placement.rect.height);
     if (CControlUI* root = m_PaintManager.GetRoot())
