@@ -14,6 +14,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -90,6 +93,35 @@ TEST_F(MainControlTest, LinkStartsAfterTheSettingsAndStopsLast)
     window->Shutdown();
     window.reset();
     EXPECT_EQ(events.size(), 3u);
+}
+
+TEST_F(MainControlTest, CloseDuringTheLinksStartEndsTheProgramOnlyOnceItIsUp)
+{
+    std::vector<std::string> events;
+    std::unique_ptr<CMainControl> window;
+    ProgramContext context;
+    context.installFolder = dir.path().string();
+    context.link.start = [&](ILogSink*) {
+        events.push_back("start");
+        // The tray icon is asked for before the link's settle pause, not after it.
+        EXPECT_FALSE(window->GetMainPage().GetTray()->GetTip().empty());
+        // What the pause's event loop may deliver: the close message and the tray's close item.
+        window->SendMessage(WM_SOFT_KILL, 0, 0);
+        window->GetMainPage().GetTray()->GetMenuAction(CTrayIcon::kMenuClose)->trigger();
+        events.push_back("started");
+    };
+    context.link.freeService = [&] { events.push_back("service"); };
+    context.link.stop = [&] { events.push_back("stop"); };
+
+    window = std::make_unique<CMainControl>(context);
+    ASSERT_NE(window->Create(nullptr, "", WS_POPUP, 0), nullptr);
+    EXPECT_EQ(events, (std::vector<std::string>{"start", "started"}));
+    EXPECT_FALSE(window->IsShutDown());
+    for (int i = 0; i < 50 && !window->IsShutDown(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(window->IsShutDown());
+    EXPECT_EQ(events, (std::vector<std::string>{"start", "started", "service", "stop"}));
+    window.reset();
 }
 
 } // namespace

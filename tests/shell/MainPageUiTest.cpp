@@ -5,6 +5,7 @@
 #include "CMessageBoxUI.h"
 #include "ConfigManager.h"
 #include "ControllerSet.h"
+#include "EventLoopPause.h"
 #include "LanguageConfig.h"
 #include "ToolTip_Fun.h"
 
@@ -17,12 +18,15 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QTimer>
 #include <QWidget>
 
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -352,6 +356,49 @@ TEST_F(ShellWindows, TrayClicksAndMenuItemsReachTheirHandlers)
 
     tray->GetMenuAction(CTrayIcon::kMenuClose)->trigger();
     EXPECT_EQ(shutdowns, 1);
+}
+
+TEST_F(ShellWindows, DuringStartUpCloseWaitsForItsEndAndTheTrayRestoresOnlyAfterIt)
+{
+    CreateMain();
+    CTrayIcon* tray = window.page.GetTray();
+    window.page.BeginStartup();
+    tray->GetMenuAction(CTrayIcon::kMenuClose)->trigger();
+    window.SendMessage(WM_SOFT_KILL, 0, 0);
+    tray->HandleActivation(QSystemTrayIcon::Trigger);
+    QElapsedTimer waited;
+    waited.start();
+    WaitFor([&] { return waited.elapsed() > CMainPageUI::kRestoreDelayMs + 100; });
+    EXPECT_EQ(shutdowns, 0);
+    EXPECT_FALSE(window.Visible()) << "a half-built window does not come up";
+    window.page.EndStartup();
+    EXPECT_EQ(shutdowns, 0) << "run from the event loop, after the window is shown or hidden";
+    EXPECT_TRUE(WaitFor([&] { return shutdowns == 1; }));
+    EXPECT_FALSE(window.Visible()) << "closing wins over the restore";
+
+    // Without a close, the click of the start-up brings the window up once it is over.
+    window.page.BeginStartup();
+    tray->HandleActivation(QSystemTrayIcon::Trigger);
+    window.page.EndStartup();
+    EXPECT_TRUE(WaitFor([&] { return window.Visible(); }));
+    EXPECT_EQ(shutdowns, 1);
+}
+
+TEST_F(ShellWindows, EventLoopPauseDeliversEventsForItsWholeTimeAndDoesNotNest)
+{
+    std::vector<std::string> order;
+    QTimer::singleShot(10, [&] {
+        order.push_back("first");
+        // From an event the pause delivered: no loop of its own, so nothing runs inside it.
+        EventLoopPause(40);
+        order.push_back("first done");
+    });
+    QTimer::singleShot(20, [&] { order.push_back("second"); });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EventLoopPause(150);
+    EXPECT_GE(elapsed.elapsed(), 150);
+    EXPECT_EQ(order, (std::vector<std::string>{"first", "first done", "second"}));
 }
 
 TEST_F(ShellWindows, TrayIconWaitsForTheHostWithoutBlocking)
