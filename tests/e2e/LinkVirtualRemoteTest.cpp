@@ -7,6 +7,7 @@
 #include "KVOControler.h"
 #include "KVOCursorSpeedKeeper.h"
 #include "KVOHidThreadManager.h"
+#include "KVOOperationsManager.h"
 #include "KVOReportDecoder.h"
 #include "LockedScreens.h"
 #include "PoolFixture.h"
@@ -17,7 +18,9 @@
 #include "TempDir.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -220,4 +223,63 @@ TEST_F(LinkVirtualRemoteService, DoKeyHoldShowsMovesScaledAndHides)
         EXPECT_EQ(moves[i].y - moves[i - 1].y, -4) << i;
     }
     EXPECT_EQ(calls.back().call, "Hide");
+}
+
+namespace {
+
+// Heartbeat frames with the mode byte `mode` (and heart ban 0) in a record file.
+int CountHeartbeats(const std::string& record, int mode)
+{
+    char pattern[32];
+    std::snprintf(pattern, sizeof pattern, " 0A B2 01 50 %02X 00 ", mode);
+    const std::string text = ReadWholeFile(record);
+    int count = 0;
+    for (size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + 1))
+        ++count;
+    return count;
+}
+
+std::string LastLine(const std::string& text)
+{
+    const size_t end = text.find_last_not_of('\n');
+    if (end == std::string::npos)
+        return {};
+    const size_t newline = text.rfind('\n', end);
+    const size_t start = newline == std::string::npos ? 0 : newline + 1;
+    return text.substr(start, end + 1 - start);
+}
+
+} // namespace
+
+// The function key puts the remote into effect mode (mode 1 in every heartbeat). Closing just
+// before the next periodic heartbeat is due must still leave the remote with mode 0 last.
+TEST_F(LinkVirtualRemoteService, LastFrameTheRemoteGetsIsTheExitHeartbeatWithMode0)
+{
+    WriteWholeFile(dir.file("script.txt"),
+                   "report 0x03 0\n"
+                   "wait 300\n"
+                   "report 0x03 8\n"
+                   "wait 50\n"
+                   "report 0x03 0\n"
+                   "wait 20000\n");
+    const std::string record = dir.file("record.txt");
+    RemoteProcess remote({"--socket", socketPath, "--script", dir.file("script.txt"), "--rate", "100", "--record",
+                          record, "--quiet"});
+    ASSERT_TRUE(remote.Running());
+    ASSERT_TRUE(WaitUntil([] { return KVOCountHidReceivers() == 1; }));
+    InitKVOControler();
+    ASSERT_TRUE(IsKVOControlerRunning());
+
+    // The switch sends one mode-1 heartbeat; the next ones are periodic.
+    ASSERT_TRUE(WaitUntil([&] { return CountHeartbeats(record, 1) >= 2; }, std::chrono::seconds(10)))
+        << ReadWholeFile(record) << sink.Text();
+    const int seen = CountHeartbeats(record, 1);
+    ASSERT_TRUE(WaitUntil([&] { return CountHeartbeats(record, 1) > seen; }, std::chrono::seconds(3)));
+    // The next periodic heartbeat falls into the exit heartbeat's send pause.
+    std::this_thread::sleep_for(std::chrono::milliseconds(KVO_HEARTBEAT_PERIOD_MS - 70));
+    ExitKVOControler();
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const std::string text = ReadWholeFile(record);
+    EXPECT_NE(LastLine(text).find(" 0A B2 01 50 00 00 "), std::string::npos) << text;
 }
