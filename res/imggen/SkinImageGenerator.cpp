@@ -588,11 +588,13 @@ void SkinImageGenerator::LaserDots()
 {
     const NamedColour dots[] = {{"red", QColor(0xFF, 0x2D, 0x2D)}, {"green", QColor(0x2D, 0xFF, 0x6A)},
                                 {"blue", QColor(0x3A, 0x86, 0xFF)}};
+    // Twice the largest dot (280 pixels), so every size is a clean reduction of the picture.
+    constexpr int kSide = 560;
     for (const NamedColour& dot : dots) {
-        QImage image = Canvas(160, 160);
+        QImage image = Canvas(kSide, kSide);
         QPainter painter(&image);
         Prepare(painter);
-        QRadialGradient glow(QPointF(80, 80), 80);
+        QRadialGradient glow(QPointF(kSide / 2.0, kSide / 2.0), kSide / 2.0);
         glow.setColorAt(0.0, Qt::white);
         glow.setColorAt(0.18, dot.colour.lighter(150));
         glow.setColorAt(0.42, dot.colour);
@@ -600,7 +602,7 @@ void SkinImageGenerator::LaserDots()
         glow.setColorAt(1.0, WithAlpha(dot.colour, 0));
         painter.setPen(Qt::NoPen);
         painter.setBrush(glow);
-        painter.drawEllipse(QRectF(0, 0, 160, 160));
+        painter.drawEllipse(QRectF(0, 0, kSide, kSide));
         painter.end();
         Save(image, QStringLiteral("button/FunctionSet/DigitalLaser/%1@10x.png").arg(QLatin1String(dot.name)));
     }

@@ -1,0 +1,200 @@
+#include "CPresenterDigitalLaser.h"
+
+#include "ConfigManager.h"
+#include "DigitalLaser_UI.h"
+#include "IPresentationScreen.h"
+#include "KVOLog.h"
+#include "OverlayWindow.h"
+#include "PresentationScreen.h"
+
+#include <cstring>
+
+CPresenterDigitalLaser::CPresenterDigitalLaser(EffectServices services)
+    : m_services(std::move(services)), m_thread(std::make_unique<LaserActionThread>("LaserActionThread", this))
+{
+    m_thread->Start();
+}
+
+CPresenterDigitalLaser::~CPresenterDigitalLaser()
+{
+    // The worker posts to the host: it ends before the host goes.
+    StopWorker(m_thread.get(), m_laserQueue);
+    m_thread.reset();
+    if (m_pHost && !IsOnUiThread()) {
+        DigitalLaser_UI* host = m_pHost.release();
+        CallOnUiThread([host] { delete host; }, false);
+    }
+}
+
+void CPresenterDigitalLaser::Release()
+{
+    WriteLog(KVO_LOG_INFO, "CPresenterDigitalLaser::Release()");
+    CallOnUiThread(
+        [this] {
+            if (m_pHost)
+                m_pHost->Release();
+        },
+        true);
+}
+
+void CPresenterDigitalLaser::Create()
+{
+    const CConfigManager::Size size = m_services.Config().GetEffectSize(CConfigManager::EffectSize::LaserDot);
+    DigitalLaser_UI* built = nullptr;
+    CallOnUiThread(
+        [this, &built] {
+            if (m_pHost)
+                return;
+            auto host = std::make_unique<DigitalLaser_UI>(m_services);
+            if (!host->Build())
+                return;
+            m_pHost = std::move(host);
+            built = m_pHost.get();
+        },
+        true);
+    std::lock_guard lock(m_lock);
+    m_dotSize = LaserClamp({size.width, size.height});
+    if (built != nullptr)
+        m_pHostForWorker = built;
+}
+
+bool CPresenterDigitalLaser::Show(EffectPoint point)
+{
+    {
+        std::lock_guard lock(m_lock);
+        if (m_nShownState == STATE_SHOW_REQUESTED || m_nShownState == STATE_SHOWN)
+            return true;
+        m_nShownState = STATE_SHOW_REQUESTED;
+    }
+    PushLaserCmd(LASER_SHOW, point);
+    return true;
+}
+
+void CPresenterDigitalLaser::Move(EffectPoint point) { PushLaserCmd(LASER_MOVE, point); }
+
+bool CPresenterDigitalLaser::Hide(bool force)
+{
+    // Read at every stop, so a changed keep-on-stop setting holds at once.
+    if (!force && m_services.Config().GetInt(ConfigInt::DigitalLaserSaveStatu) != 0)
+        return false;
+    SetShownState(STATE_HIDE_REQUESTED);
+    PushLaserCmd(LASER_HIDE, EffectPoint{0, 0});
+    return true;
+}
+
+bool CPresenterDigitalLaser::IsShown()
+{
+    const int state = GetShownState();
+    return state == STATE_SHOW_REQUESTED || state == STATE_SHOWN;
+}
+
+void CPresenterDigitalLaser::SetDoAndUp(EffectPoint point) { PushLaserCmd(LASER_SIZE_UP, point); }
+
+void CPresenterDigitalLaser::SetDoAndDown(EffectPoint point) { PushLaserCmd(LASER_SIZE_DOWN, point); }
+
+int CPresenterDigitalLaser::GetShownState()
+{
+    std::lock_guard lock(m_lock);
+    return m_nShownState;
+}
+
+void CPresenterDigitalLaser::SetShownState(int state)
+{
+    std::lock_guard lock(m_lock);
+    m_nShownState = state;
+}
+
+EffectSize CPresenterDigitalLaser::DotSize()
+{
+    std::lock_guard lock(m_lock);
+    return m_dotSize;
+}
+
+void CPresenterDigitalLaser::PushLaserCmd(LaserCmd code, EffectPoint point)
+{
+    cmdInfo* cmd = m_laserQueue.getObj();
+    if (cmd == nullptr) {
+        WriteLog(KVO_LOG_ERROR, "CPresenterDigitalLaser::PushLaserCmd return by: (cmdInfo == NULL)");
+        return;
+    }
+    // The point rides in the record's own buffer: no allocation per move.
+    std::memcpy(cmd->data.get(), &point, sizeof point);
+    cmd->dataLength = sizeof point;
+    cmd->cmdId = code;
+    if (code == LASER_MOVE) {
+        if (m_laserQueue.offerObjNoWait(cmd) != 0)
+            WriteLog(KVO_LOG_WARN, "CPresenterDigitalLaser::PushLaserCmd size is full");
+        return;
+    }
+    m_laserQueue.offerObj(cmd);
+}
+
+bool CPresenterDigitalLaser::CircleActionThread()
+{
+    cmdInfo* cmd = m_laserQueue.takeObj();
+    if (cmd == nullptr) {
+        WriteLog(KVO_LOG_ERROR, "CPresenterDigitalLaser::CircleActionThread() return by: (cmdInfo == NULL)");
+        return true;
+    }
+    if (cmd->exit_tag == 1) {
+        m_laserQueue.releaseObj(cmd);
+        WriteLog(KVO_LOG_INFO, "CPresenterDigitalLaser::CircleActionThread() return by: (1 == cmdInfo.exit_tag).");
+        return false;
+    }
+    if (cmd->dataLength < static_cast<int32_t>(sizeof(EffectPoint))) {
+        WriteLog(KVO_LOG_ERROR, "CPresenterDigitalLaser::CircleActionThread() return by: (cmdInfo->obj == NULL)");
+        m_laserQueue.releaseObj(cmd);
+        return true;
+    }
+    EffectPoint point;
+    std::memcpy(&point, cmd->data.get(), sizeof point);
+    const int code = cmd->cmdId;
+    m_laserQueue.releaseObj(cmd);
+
+    DigitalLaser_UI* host = nullptr;
+    {
+        std::lock_guard lock(m_lock);
+        host = m_pHostForWorker;
+    }
+    switch (code) {
+    case LASER_HIDE:
+        if (host != nullptr)
+            host->PostHide();
+        SetShownState(STATE_HIDDEN);
+        break;
+    case LASER_SHOW: {
+        const EffectPoint now = m_services.EffectPointNow();
+        if (host != nullptr)
+            host->PostDraw(now, DotSize(), true);
+        SetShownState(STATE_SHOWN);
+        break;
+    }
+    case LASER_MOVE:
+        if (host != nullptr)
+            host->PostDraw(point, DotSize(), false);
+        break;
+    case LASER_SIZE_UP:
+    case LASER_SIZE_DOWN: {
+        CConfigManager& config = m_services.Config();
+        const CConfigManager::Size stored = config.GetEffectSize(CConfigManager::EffectSize::LaserDot);
+        const platform::ScreenRect screen =
+            m_services.screen != nullptr ? m_services.screen->Rect() : platform::ScreenRect{};
+        const EffectSize size = code == LASER_SIZE_UP
+                                    ? LaserStepUp({stored.width, stored.height}, platform::IsLargeScreen(screen))
+                                    : LaserStepDown({stored.width, stored.height});
+        config.SetEffectSize(CConfigManager::EffectSize::LaserDot, {size.width, size.height});
+        const EffectSize drawn = LaserClamp(size);
+        {
+            std::lock_guard lock(m_lock);
+            m_dotSize = drawn;
+        }
+        if (host != nullptr)
+            host->PostDraw(point, drawn, false);
+        break;
+    }
+    default:
+        WriteLog(KVO_LOG_WARN, "CPresenterDigitalLaser::CircleActionThread() unknown command %d", code);
+        break;
+    }
+    return true;
+}

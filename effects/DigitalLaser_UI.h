@@ -1,0 +1,77 @@
+#pragma once
+// Host of the laser dot ("DigitalLaserUI.xml"): a window that is never seen; it owns the dot's
+// picture and overlay and receives the draw and hide requests of the laser worker on the UI
+// thread. Only the newest draw request is kept, so a busy UI thread draws the latest point and
+// skips stale ones.
+
+#include "EffectServices.h"
+#include "EffectSizes.h"
+#include "UIlib.h"
+
+#include <QImage>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+
+class LaserOverlay;
+
+class DigitalLaser_UI final : public WindowImplBase {
+public:
+    // Draws the newest request.
+    static constexpr UINT WM_LASER_DRAW = 32025;
+    // Hides the overlay.
+    static constexpr UINT WM_LASER_HIDE = 32026;
+
+    explicit DigitalLaser_UI(const EffectServices& services);
+    ~DigitalLaser_UI() override;
+
+    const char* GetWindowClassName() const override { return "DigitalLaser_UI"; }
+    // Builds the hidden host with its overlay. UI thread.
+    bool Build();
+    // Closes the host and drops the overlay and the picture. UI thread.
+    void Release();
+
+    // Any thread. `reloadPicture` loads the picture of the current colour first.
+    void PostDraw(EffectPoint point, EffectSize size, bool reloadPicture);
+    void PostHide();
+
+    // UI thread: the picture path of the current colour; false (logged) when it cannot be read.
+    bool LoadMaxLaserImageForCurrentColor();
+    LaserOverlay* GetOverlay() const { return m_pOverlay.get(); }
+    bool HasPicture() const { return !m_image.isNull(); }
+    EffectSize GetDotSize() const { return {m_nWidth, m_nHeight}; }
+
+    void InitWindow() override;
+    LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
+
+private:
+    struct Draw {
+        EffectPoint point;
+        EffectSize size;
+        bool reloadPicture = false;
+    };
+
+    void Deliver(UINT msg);
+    void DrawPending();
+    void CreateOverlay();
+
+    EffectServices m_services;
+
+    std::mutex m_lock;
+    Draw m_draw;
+    bool m_bDrawPosted = false;
+    std::atomic<HWND> m_hPostTarget{nullptr};
+
+    // UI thread.
+    int m_nWidth = 0;
+    int m_nHeight = 0;
+    int m_nScale = 1;
+    bool m_bSaveStatu = false;
+    bool m_bComposited = false;
+    bool m_bModeKnown = false;
+    QImage m_image;
+    std::unique_ptr<LaserOverlay> m_pOverlay;
+    CControlUI* m_pBackground = nullptr;
+};

@@ -1,0 +1,34 @@
+#pragma once
+// What the on-screen effects need from the rest of the program. The program fills in what it
+// has; the function manager's parts default to the process-wide one (ControllerSet).
+
+#include "IPresenterFunction.h"
+
+#include <functional>
+
+class CConfigManager;
+namespace platform {
+class ICompositor;
+class IPresentationScreen;
+} // namespace platform
+
+struct EffectServices {
+    // Where the effects appear. Required; it must outlive the effects.
+    const platform::IPresentationScreen* screen = nullptr;
+    // Asked at every show. Null: no compositing manager (shaped windows).
+    platform::ICompositor* compositor = nullptr;
+    // Null: the process-wide settings object.
+    CConfigManager* config = nullptr;
+    // Forced stop of the current function (right-button release on an effect window).
+    std::function<void()> stopFunction;
+    // The effect point the function manager keeps.
+    std::function<EffectPoint()> effectPoint;
+
+    // The settings object in use.
+    CConfigManager& Config() const;
+    // False when there is no compositor to ask.
+    bool Composited() const;
+    // Calls the function manager when no replacement was given.
+    void StopFunction() const;
+    EffectPoint EffectPointNow() const;
+};

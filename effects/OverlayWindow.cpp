@@ -1,0 +1,35 @@
+#include "OverlayWindow.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QThread>
+#include <QWidget>
+
+void SetOverlayTraits(QWidget* window, bool clickThrough)
+{
+    Qt::WindowFlags flags = window->windowFlags() | Qt::Window | Qt::FramelessWindowHint | Qt::Tool |
+                            Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint;
+    flags.setFlag(Qt::WindowTransparentForInput, clickThrough);
+    window->setWindowFlags(flags);
+    window->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    window->setAttribute(Qt::WA_TranslucentBackground, true);
+    window->setFocusPolicy(Qt::NoFocus);
+}
+
+bool IsOnUiThread()
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app != nullptr && QThread::currentThread() == app->thread();
+}
+
+void CallOnUiThread(const std::function<void()>& call, bool wait)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr)
+        return;
+    if (IsOnUiThread()) {
+        call();
+        return;
+    }
+    QMetaObject::invokeMethod(app, call, wait ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+}

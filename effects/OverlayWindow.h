@@ -1,0 +1,17 @@
+#pragma once
+// The window traits every effect window shares on X11: override-redirect (above a full-screen
+// slide show, no frame, never managed into the task bar or pager), never focused, shown without
+// activation, translucent where a compositor draws it. Click-through windows get an empty input
+// shape. UI thread, before the window is first shown.
+
+#include <functional>
+
+class QWidget;
+
+void SetOverlayTraits(QWidget* window, bool clickThrough);
+
+// Runs `call` on the UI thread: at once when already there, else queued; with `wait` the
+// caller blocks until it ran (never used where the UI thread may be waiting on the caller).
+// Without an application nothing runs.
+void CallOnUiThread(const std::function<void()>& call, bool wait);
+bool IsOnUiThread();

@@ -1,0 +1,301 @@
+#include "Searchlight_UI.h"
+
+#include "ConfigManager.h"
+#include "IPresentationScreen.h"
+#include "KVOLog.h"
+#include "OverlayWindow.h"
+#include "SearchlightMarker.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+#include <QWidget>
+
+#include <cmath>
+
+namespace {
+
+constexpr DWORD kOpaqueBlack = 0xFF000000u;
+constexpr const char* kMarkerPicture = "button\\FunctionSet\\Mouse_Center.png";
+
+QPainterPath HolePath(const QRectF& rect, const SIZE& round)
+{
+    QPainterPath path;
+    path.addRoundedRect(rect, round.cx / 2.0, round.cy / 2.0);
+    return path;
+}
+
+// The hole is painted by clearing its pixels: with a compositor they become see-through, and
+// the border round gives smooth, anti-aliased edges.
+class HoleEraser final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint)
+            return false;
+        auto* hole = static_cast<CControlUI*>(watched);
+        QPainter painter(hole);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setCompositionMode(QPainter::CompositionMode_Clear);
+        painter.fillPath(HolePath(QRectF(hole->rect()), hole->GetBorderRound()), Qt::black);
+        return true;
+    }
+};
+
+long Round(double v) { return std::lround(v); }
+
+} // namespace
+
+Searchlight_UI::Searchlight_UI(const EffectServices& services)
+    : WindowImplBase("SearchlightUI.xml"), m_services(services)
+{
+}
+
+Searchlight_UI::~Searchlight_UI()
+{
+    m_hPostTarget.store(nullptr);
+    if (m_pHole != nullptr && m_pHoleEraser)
+        m_pHole->removeEventFilter(m_pHoleEraser.get());
+}
+
+bool Searchlight_UI::Build()
+{
+    if (GetHWND() != nullptr)
+        return true;
+    // Created hidden: a collapsed spotlight is a hidden window, and the first show must not
+    // flash a 500 x 500 black square or take the focus.
+    const HWND hwnd = Create(nullptr, "", WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                             WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_LAYERED, 0,
+                             0, 500, 500);
+    if (hwnd == nullptr)
+        WriteLog(KVO_LOG_ERROR, "Searchlight_UI::Build SearchlightUI.xml could not be built");
+    m_hPostTarget.store(hwnd);
+    return hwnd != nullptr;
+}
+
+void Searchlight_UI::InitWindow()
+{
+    m_pBackground = m_PaintManager.FindControl("windowbackground");
+    m_pHole = m_PaintManager.FindControl("tanzhaodeng");
+    if (m_pBackground != nullptr)
+        m_pBackground->SetBkColor(kOpaqueBlack);
+    if (m_pHole != nullptr) {
+        m_pHole->SetVisible(false);
+        m_pHoleEraser = std::make_unique<HoleEraser>();
+        m_pHole->installEventFilter(m_pHoleEraser.get());
+    }
+    if (CControlUI* inSkinMarker = m_PaintManager.FindControl("SearchLight_Mouse_Center"))
+        inSkinMarker->SetVisible(false);
+    LoadSettings(true);
+    if (QWidget* host = GetWidget()) {
+        SetOverlayTraits(host, true);
+        host->hide();
+    }
+    if (!m_pMarker) {
+        m_pMarker = std::make_unique<SearchlightMarker>();
+        m_pMarker->LoadPicture(kMarkerPicture);
+    }
+}
+
+void Searchlight_UI::LoadSettings(bool withAlpha)
+{
+    CConfigManager& config = m_services.Config();
+    const CConfigManager::Size size = config.GetEffectSize(CConfigManager::EffectSize::Spotlight);
+    std::lock_guard lock(m_lock);
+    m_settings.showMouse = config.GetInt(ConfigInt::SearchlightShowMouse) != 0;
+    m_settings.saveStatu = config.GetInt(ConfigInt::SearchlightSaveStatu) != 0;
+    m_settings.width = size.width;
+    m_settings.height = size.height;
+    m_settings.aspectRatio = config.GetReal(ConfigReal::SearchlightAspectRatio);
+    m_settings.borderRound = config.GetReal(ConfigReal::SearchlightBorderRound);
+    m_settings.alpha = config.GetInt(ConfigInt::SearchlightAlphaVal) & 0xFF;
+    if (withAlpha)
+        m_nAppliedAlpha = m_settings.alpha;
+}
+
+bool Searchlight_UI::GetSaveStatu() const
+{
+    std::lock_guard lock(m_lock);
+    return m_settings.saveStatu;
+}
+
+void Searchlight_UI::ShowStep(EffectPoint point)
+{
+    const platform::ScreenRect screen = m_services.screen != nullptr ? m_services.screen->Rect() : platform::ScreenRect{};
+    LoadSettings(false);
+    // Asked at every show: a compositor started or stopped while the program runs is followed.
+    const bool composited = m_services.Composited();
+    bool alphaChanged = false;
+    {
+        std::lock_guard lock(m_lock);
+        m_settings.composited = composited;
+        if (m_settings.alpha != m_nAppliedAlpha) {
+            m_nAppliedAlpha = m_settings.alpha;
+            alphaChanged = true;
+        }
+    }
+    if (alphaChanged)
+        Deliver(WM_SEARCHLIGHT_ALPHA);
+    Record(Frame{true, screen, point});
+    WriteLog(KVO_LOG_INFO, "Searchlight_UI::Show x:%d y:%d", point.x, point.y);
+}
+
+void Searchlight_UI::PlaceHole(EffectPoint point)
+{
+    Frame frame;
+    {
+        std::lock_guard lock(m_lock);
+        frame = m_frame;
+    }
+    frame.point = point;
+    Record(frame);
+}
+
+void Searchlight_UI::Collapse()
+{
+    Frame frame;
+    {
+        std::lock_guard lock(m_lock);
+        frame = m_frame;
+    }
+    frame.covering = false;
+    Record(frame);
+}
+
+void Searchlight_UI::Record(const Frame& frame)
+{
+    bool post = false;
+    {
+        std::lock_guard lock(m_lock);
+        m_frame = frame;
+        if (!m_bFramePosted || IsOnUiThread()) {
+            m_bFramePosted = true;
+            post = true;
+        }
+    }
+    if (post)
+        Deliver(WM_SEARCHLIGHT_FRAME);
+}
+
+void Searchlight_UI::Deliver(UINT msg)
+{
+    if (IsOnUiThread()) {
+        if (GetHWND() != nullptr)
+            SendMessage(msg, 0, 0);
+        return;
+    }
+    if (!::PostMessageW(m_hPostTarget.load(), msg, 0, 0)) {
+        std::lock_guard lock(m_lock);
+        m_bFramePosted = false;
+    }
+}
+
+void Searchlight_UI::Notify(TNotifyUI&)
+{
+    // Clicks on the cover mean nothing; the right-button release arrives as a message.
+}
+
+LRESULT Searchlight_UI::HandleCustomMessage(UINT uMsg, WPARAM, LPARAM, bool& bHandled)
+{
+    bHandled = true;
+    switch (uMsg) {
+    case WM_RBUTTONUP:
+        WriteLog(KVO_LOG_INFO, "Searchlight_UI::HandleCustomMessage WM_RBUTTONUP StopFunction()");
+        m_services.StopFunction();
+        break;
+    case WM_SEARCHLIGHT_ALPHA:
+        ApplyCover();
+        break;
+    case WM_SEARCHLIGHT_FRAME:
+        ApplyFrame();
+        break;
+    default:
+        bHandled = false;
+        break;
+    }
+    return 0;
+}
+
+void Searchlight_UI::ApplyCover()
+{
+    int alpha = 0;
+    bool composited = false;
+    {
+        std::lock_guard lock(m_lock);
+        alpha = m_nAppliedAlpha;
+        composited = m_settings.composited;
+    }
+    // Without a compositor alpha is ignored by the server: the cover is opaque.
+    const int coverAlpha = composited ? alpha : 0xFF;
+    if (m_pBackground != nullptr && coverAlpha != m_nCoverAlpha) {
+        m_nCoverAlpha = coverAlpha;
+        m_pBackground->SetBkColor(static_cast<DWORD>(coverAlpha) << 24);
+    }
+}
+
+void Searchlight_UI::ApplyFrame()
+{
+    Frame frame;
+    Settings settings;
+    {
+        std::lock_guard lock(m_lock);
+        frame = m_frame;
+        settings = m_settings;
+        m_bFramePosted = false;
+    }
+    QWidget* host = GetWidget();
+    if (host == nullptr)
+        return;
+    if (!frame.covering) {
+        host->hide();
+        if (m_pMarker)
+            m_pMarker->hide();
+        m_bCovering = false;
+        return;
+    }
+    if (!m_bModeLogged || settings.composited != m_bComposited) {
+        m_bModeLogged = true;
+        m_bComposited = settings.composited;
+        WriteLog(KVO_LOG_INFO, "Searchlight_UI::Show %s", m_bComposited ? "compositor running: translucent cover"
+                                                                         : "no compositor: shaped cover");
+        if (m_bComposited)
+            host->clearMask();
+    }
+    ApplyCover();
+
+    const EffectSurface surface = EffectSurface::For(frame.screen);
+    if (host->geometry() != surface.logical)
+        host->setGeometry(surface.logical);
+    const EffectPoint client{frame.point.x - frame.screen.x, frame.point.y - frame.screen.y};
+    const SearchlightHole hole = SearchlightHoleAt(client, settings.width, settings.aspectRatio, settings.borderRound);
+    const double r = surface.ratio;
+    const RECT logical{Round(hole.rect.left / r), Round(hole.rect.top / r), Round(hole.rect.right / r),
+                       Round(hole.rect.bottom / r)};
+    const SIZE round{Round(hole.roundX / r), Round(hole.roundY / r)};
+    if (m_pHole != nullptr) {
+        m_pHole->SetBorderRound(round);
+        m_pHole->SetPos(logical);
+        // Without a compositor cleared pixels would show black: the shape cuts the hole instead.
+        m_pHole->SetVisible(m_bComposited);
+    }
+    if (!m_bComposited) {
+        const QRectF holeRect(QPointF(logical.left, logical.top), QPointF(logical.right, logical.bottom));
+        const QRegion cut(HolePath(holeRect, round).toFillPolygon().toPolygon());
+        host->setMask(QRegion(host->rect()) - cut);
+    }
+    if (!host->isVisible()) {
+        host->show();
+        host->raise();
+    }
+    m_bCovering = true;
+    if (m_pMarker) {
+        if (settings.showMouse)
+            m_pMarker->ShowAt(surface, frame.point.x, frame.point.y, m_bComposited);
+        else
+            m_pMarker->hide();
+    }
+}

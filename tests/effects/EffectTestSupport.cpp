@@ -1,0 +1,78 @@
+#include "EffectTestSupport.h"
+
+#include "CPaintManagerUI.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+EffectSkinFolder::EffectSkinFolder(unsigned int laserArgb)
+{
+    const fs::path source = fs::path(ORVELLE_SOURCE_DIR) / "res/ImgRes";
+    for (const char* skin : {"SearchlightUI.xml", "DigitalLaserUI.xml"})
+        fs::copy_file(source / skin, m_dir.path() / skin);
+    fs::create_directories(m_dir.path() / "button/FunctionSet/DigitalLaser");
+    QImage marker(22, 22, QImage::Format_ARGB32);
+    marker.fill(Qt::transparent);
+    {
+        QPainter painter(&marker);
+        painter.setBrush(Qt::white);
+        painter.setPen(Qt::NoPen);
+        painter.drawEllipse(QRectF(4, 4, 14, 14));
+    }
+    marker.save(QString::fromStdString((m_dir.path() / "button/FunctionSet/Mouse_Center.png").string()), "PNG");
+    if (laserArgb != 0) {
+        QImage laser(200, 200, QImage::Format_ARGB32);
+        laser.fill(QColor::fromRgba(laserArgb));
+        laser.save(QString::fromStdString((m_dir.path() / "button/FunctionSet/DigitalLaser/red@10x.png").string()), "PNG");
+    }
+    CPaintManagerUI::ClearImageCache();
+    CPaintManagerUI::SetResourcePath(CDuiString(m_dir.path().string()));
+}
+
+EffectSkinFolder::~EffectSkinFolder() { CPaintManagerUI::ClearImageCache(); }
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+namespace {
+
+// One application for the whole program, gone before the libraries' statics.
+class EffectAppEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "test_effects";
+        static char* argv[] = {name, nullptr};
+        m_app = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override
+    {
+        CPaintManagerUI::ClearImageCache();
+        m_app.reset();
+    }
+
+private:
+    std::unique_ptr<QApplication> m_app;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new EffectAppEnvironment);
+
+} // namespace
