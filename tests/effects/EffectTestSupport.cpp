@@ -2,11 +2,10 @@
 
 #include "CPaintManagerUI.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QThread>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
@@ -51,28 +50,3 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limi
     return true;
 }
 
-namespace {
-
-// One application for the whole program, gone before the libraries' statics.
-class EffectAppEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "test_effects";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override
-    {
-        CPaintManagerUI::ClearImageCache();
-        m_app.reset();
-    }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-
-[[maybe_unused]] ::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new EffectAppEnvironment);
-
-} // namespace
