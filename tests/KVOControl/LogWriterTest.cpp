@@ -165,26 +165,6 @@ TEST_F(LogWriter, ClosingWithoutAWriterReturnsTheQueuedNodes)
     EXPECT_EQ(Mem_FreeCount(4), Mem_CreatedCount(4));
 }
 
-TEST(LogWriterExit, ProgramEndingWithTheWriterRunningWritesItsLinesAndExitsCleanly)
-{
-    const auto runAndReturn = [] {
-        Mem_CreatePool();
-        CreateDataQueueMgr();
-        // The child's lines go to its standard error, where the death test reads them.
-        class StderrSink final : public ILogSink {
-        public:
-            void SetSource(const char*, int) override {}
-            void Append(const char* data, size_t len) override { std::fwrite(data, 1, len, stderr); }
-            void Flush() override { std::fflush(stderr); }
-        };
-        static StderrSink sink;
-        StartLogWriter(&sink);
-        WriteLog(KVO_LOG_INFO, "last words");
-        std::exit(0);
-    };
-    EXPECT_EXIT(runAndReturn(), ::testing::ExitedWithCode(0), R"(\[INFO\][-0-9 :.]+: last words)");
-}
-
 namespace {
 
 // For writers in a child process: its standard error is what the death test reads.
@@ -194,6 +174,23 @@ public:
     void Append(const char* data, size_t len) override { std::fwrite(data, 1, len, stderr); }
     void Flush() override { std::fflush(stderr); }
 };
+
+} // namespace
+
+TEST(LogWriterExit, ProgramEndingWithTheWriterRunningWritesItsLinesAndExitsCleanly)
+{
+    const auto runAndReturn = [] {
+        Mem_CreatePool();
+        CreateDataQueueMgr();
+        static StderrSink sink;
+        StartLogWriter(&sink);
+        WriteLog(KVO_LOG_INFO, "last words");
+        std::exit(0);
+    };
+    EXPECT_EXIT(runAndReturn(), ::testing::ExitedWithCode(0), R"(\[INFO\][-0-9 :.]+: last words)");
+}
+
+namespace {
 
 // Reads the "hh:mm:ss.mmm" of a line as milliseconds of the day.
 long TimeOfDayMs(const std::string& line)
