@@ -425,4 +425,55 @@ TEST_F(ProgramTest, CrashLeavesAReportAndRestartsWithRestart)
     EXPECT_TRUE(WIFEXITED(*exit) && WEXITSTATUS(*exit) == 0) << *exit;
 }
 
+// Closing the program while the remote is in effect mode, just before a periodic heartbeat is
+// due: the last frame the remote receives is the exit heartbeat with mode 0.
+TEST_F(ProgramTest, ClosingLeavesTheRemoteWithTheMode0HeartbeatLast)
+{
+    const std::string socket = (m_runtime.path() / "remote.sock").string();
+    const std::string script = (m_runtime.path() / "remote.txt").string();
+    const std::string frames = (m_runtime.path() / "frames.txt").string();
+    // Online, then the function key: the program moves from the mouse to an effect (mode 1).
+    WriteWholeFile(script, "report 0x03 0\nwait 500\nreport 0x03 8\nwait 50\nreport 0x03 0\nwait 30000\n");
+    const pid_t remote = Spawn({std::string(ORVELLE_BIN_DIR) + "/orvelle-virtual-remote", "--socket", socket, "--script",
+                                script, "--rate", "50", "--duration", "40000", "--quiet", "--record", frames},
+                               g_x->Env({}));
+    ASSERT_GT(remote, 0);
+    m_started.push_back(remote);
+    const pid_t pid = Start({"hideWindows"}, {"ORVELLE_VIRTUAL_RECEIVER=" + socket});
+    ASSERT_TRUE(WaitStarted()) << LogText();
+
+    const auto modeOneBeats = [&] {
+        const std::string text = ReadWholeFile(frames);
+        int count = 0;
+        for (size_t at = text.find(" 0A B2 01 50 01 00 "); at != std::string::npos;
+             at = text.find(" 0A B2 01 50 01 00 ", at + 1))
+            ++count;
+        return count;
+    };
+    const auto waitFor = [](auto done, std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!done() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(2ms);
+        return done();
+    };
+    ASSERT_TRUE(waitFor([&] { return modeOneBeats() >= 2; }, 15s)) << ReadWholeFile(frames) << LogText();
+    const int seen = modeOneBeats();
+    ASSERT_TRUE(waitFor([&] { return modeOneBeats() > seen; }, 3s));
+    // The next periodic heartbeat is due while the program sends its exit heartbeat.
+    std::this_thread::sleep_for(900ms);
+    kill(pid, SIGTERM);
+    const auto exit = WaitExit(pid, 5s);
+    ASSERT_TRUE(exit.has_value()) << "still running 5 s after SIGTERM";
+    Forget(pid);
+    EXPECT_TRUE(WIFEXITED(*exit) && WEXITSTATUS(*exit) == 0) << *exit;
+
+    std::this_thread::sleep_for(300ms);
+    const std::string text = ReadWholeFile(frames);
+    const size_t end = text.find_last_not_of('\n');
+    ASSERT_NE(end, std::string::npos);
+    const size_t newline = text.rfind('\n', end);
+    const std::string last = text.substr(newline == std::string::npos ? 0 : newline + 1);
+    EXPECT_NE(last.find(" 0A B2 01 50 00 00 "), std::string::npos) << text;
+}
+
 } // namespace
