@@ -1,0 +1,190 @@
+// Cost of one effect move at 1920 x 1080 and 3840 x 2160 on the offscreen platform: the time
+// from Move to the window change handed to the window system (the repaint and backing-store
+// flush included), and the pixels repainted per move. The spotlight must repaint at most its
+// old and new hole (compositor) or nothing but its shape (no compositor), never the screen; the
+// laser dot moves its window and repaints nothing.
+
+#include "CPresenterDigitalLaser.h"
+#include "CPresenterSearchLight.h"
+#include "CPaintManagerUI.h"
+#include "ConfigManager.h"
+#include "DigitalLaser_UI.h"
+#include "ICompositor.h"
+#include "IPresentationScreen.h"
+#include "LaserOverlay.h"
+
+#include <QApplication>
+#include <QPaintEvent>
+#include <QWidget>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace {
+
+class FixedScreen final : public platform::IPresentationScreen {
+public:
+    explicit FixedScreen(platform::ScreenRect rect) : m_rect(rect) {}
+    platform::ScreenRect Rect() const override { return m_rect; }
+
+private:
+    platform::ScreenRect m_rect;
+};
+
+class FixedCompositor final : public platform::ICompositor {
+public:
+    explicit FixedCompositor(bool running) : m_running(running) {}
+    bool IsRunning() override { return m_running; }
+
+private:
+    bool m_running;
+};
+
+// Adds up the area of every paint event of every widget (a pixel painted by a window and by two
+// of its controls counts three times), and the area those events cover in their windows.
+class PaintCounter final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
+            const auto* widget = static_cast<QWidget*>(watched);
+            const QRegion& region = static_cast<QPaintEvent*>(event)->region();
+            for (const QRect& r : region)
+                pixels += static_cast<long long>(r.width()) * r.height();
+            m_damage += region.translated(widget->mapTo(widget->window(), QPoint(0, 0)));
+        }
+        return false;
+    }
+    // Ends one move: its damaged area is added up.
+    void EndMove()
+    {
+        for (const QRect& r : m_damage)
+            damaged += static_cast<long long>(r.width()) * r.height();
+        m_damage = QRegion();
+    }
+    long long pixels = 0;
+    long long damaged = 0;
+
+private:
+    QRegion m_damage;
+};
+
+// The two monitors of the offscreen platform (see main).
+const platform::ScreenRect kScreens[] = {{0, 0, 1920, 1080}, {1920, 0, 3840, 2160}};
+
+EffectPoint CirclePoint(const platform::ScreenRect& s, int i)
+{
+    const double a = i * 0.05;
+    return {s.x + s.width / 2 + static_cast<int>(std::lround(std::cos(a) * s.height / 4)),
+            s.y + s.height / 2 + static_cast<int>(std::lround(std::sin(a) * s.height / 4))};
+}
+
+EffectServices Services(const FixedScreen& screen, FixedCompositor& compositor, CConfigManager& config)
+{
+    EffectServices services;
+    services.screen = &screen;
+    services.compositor = &compositor;
+    services.config = &config;
+    services.stopFunction = [] {};
+    return services;
+}
+
+void BM_SpotlightMove(benchmark::State& state)
+{
+    const platform::ScreenRect rect = kScreens[state.range(0)];
+    const FixedScreen screen(rect);
+    FixedCompositor compositor(state.range(1) != 0);
+    CConfigManager config;
+    config.SetEffectSize(CConfigManager::EffectSize::Spotlight,
+                         rect.width > 2700 ? CConfigManager::Size{1280, 540} : CConfigManager::Size{540, 351});
+    config.SetInt(ConfigInt::SearchlightShowMouse, 1, false);
+    CPresenterSearchLight light(Services(screen, compositor, config));
+    light.Create();
+    light.Show(CirclePoint(rect, 0));
+    QCoreApplication::processEvents();
+    PaintCounter counter;
+    qApp->installEventFilter(&counter);
+    int i = 1;
+    for (auto _ : state) {
+        light.Move(CirclePoint(rect, i++));
+        QCoreApplication::processEvents(); // paints and flushes what the move changed
+        counter.EndMove();
+    }
+    qApp->removeEventFilter(&counter);
+    state.counters["px_painted_per_move"] =
+        benchmark::Counter(static_cast<double>(counter.pixels) / static_cast<double>(state.iterations()));
+    state.counters["px_damaged_per_move"] =
+        benchmark::Counter(static_cast<double>(counter.damaged) / static_cast<double>(state.iterations()));
+    state.counters["screen_px"] = static_cast<double>(rect.width) * rect.height;
+    light.Hide(true);
+    QCoreApplication::processEvents();
+}
+BENCHMARK(BM_SpotlightMove)
+    ->ArgNames({"screen4k", "compositor"})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_LaserMove(benchmark::State& state)
+{
+    const platform::ScreenRect rect = kScreens[state.range(0)];
+    const FixedScreen screen(rect);
+    FixedCompositor compositor(true);
+    CConfigManager config;
+    config.SetEffectSize(CConfigManager::EffectSize::LaserDot, CConfigManager::Size{280, 280});
+    EffectServices services = Services(screen, compositor, config);
+    services.effectPoint = [rect] { return CirclePoint(rect, 0); };
+    CPresenterDigitalLaser laser(services);
+    laser.Create();
+    laser.Show({});
+    LaserOverlay* overlay = laser.GetWindow()->GetOverlay();
+    while (!overlay->isVisible())
+        QCoreApplication::processEvents();
+    const int renders = overlay->RenderCount();
+    PaintCounter counter;
+    qApp->installEventFilter(&counter);
+    int i = 1;
+    for (auto _ : state) {
+        // The worker's step, without its queue: what the UI thread does per move.
+        laser.GetWindow()->PostDraw(CirclePoint(rect, i++), {280, 280}, false);
+        QCoreApplication::processEvents();
+        counter.EndMove();
+    }
+    qApp->removeEventFilter(&counter);
+    state.counters["px_painted_per_move"] =
+        benchmark::Counter(static_cast<double>(counter.pixels) / static_cast<double>(state.iterations()));
+    state.counters["px_damaged_per_move"] =
+        benchmark::Counter(static_cast<double>(counter.damaged) / static_cast<double>(state.iterations()));
+    state.counters["picture_scalings"] = overlay->RenderCount() - renders;
+    laser.Hide(true);
+}
+BENCHMARK(BM_LaserMove)->ArgNames({"screen4k"})->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void Quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::filesystem::path screens = std::filesystem::temp_directory_path() / "orvelle_bench_effects_screens.json";
+    std::ofstream(screens) << R"({"screens":[{"name":"hd","x":0,"y":0,"width":1920,"height":1080,"logicalDpi":96},)"
+                              R"({"name":"uhd","x":1920,"y":0,"width":3840,"height":2160,"logicalDpi":96}]})";
+    setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.string()).c_str(), 1);
+    // The offscreen platform cannot shape windows and says so at every shape change.
+    qInstallMessageHandler(Quiet);
+    QApplication app(argc, argv);
+    // The skins and pictures of the build's install folder (build/bin beside build/bench).
+    CPaintManagerUI::SetResourcePath(CDuiString((QCoreApplication::applicationDirPath() + "/../bin/ImgRes").toStdString()));
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove(screens);
+    return 0;
+}
