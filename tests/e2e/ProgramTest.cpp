@@ -395,8 +395,16 @@ TEST_F(ProgramTest, VirtualRemoteConnectsAndGetsItsParameters)
     EXPECT_NE(log.find("InitHidManager Successful Presenter"), std::string::npos) << log;
     EXPECT_NE(log.find("SynchDeviceParamters() DevType:0 speed:"), std::string::npos) << log;
     EXPECT_NE(log.find("SynchDeviceParamters() presenter speed:"), std::string::npos) << log;
-    // The remote received the sensitivity and power time-out frames.
-    EXPECT_FALSE(ReadWholeFile((m_runtime.path() / "frames.txt").string()).empty());
+    // The remote received the power time-out frame (600000 ms and 10000 ms in tens of
+    // milliseconds) and the sensitivity frame with the value the log names, at rate 100.
+    const std::string frames = ReadWholeFile((m_runtime.path() / "frames.txt").string());
+    EXPECT_NE(frames.find(" 0A B2 01 D4 60 EA E8 03 "), std::string::npos) << frames;
+    const std::string speedWord = "SynchDeviceParamters() presenter speed:";
+    const std::size_t at = log.find(speedWord);
+    ASSERT_NE(at, std::string::npos);
+    char sensitivity[32];
+    std::snprintf(sensitivity, sizeof sensitivity, " 0A B2 01 D3 %02X 64 ", std::atoi(log.c_str() + at + speedWord.size()));
+    EXPECT_NE(frames.find(sensitivity), std::string::npos) << sensitivity << " not in\n" << frames;
 }
 
 TEST_F(ProgramTest, CrashLeavesAReportAndRestartsWithRestart)
