@@ -118,7 +118,15 @@ void DigitalLaser_UI::PostDraw(EffectPoint point, EffectSize size, bool reloadPi
         Deliver(WM_LASER_DRAW);
 }
 
-void DigitalLaser_UI::PostHide() { Deliver(WM_LASER_HIDE); }
+void DigitalLaser_UI::PostHide()
+{
+    {
+        // A draw requested after this hide must come after it, not ride on an earlier message.
+        std::lock_guard lock(m_lock);
+        m_bDrawPosted = false;
+    }
+    Deliver(WM_LASER_HIDE);
+}
 
 void DigitalLaser_UI::Deliver(UINT msg)
 {

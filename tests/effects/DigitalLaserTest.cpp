@@ -124,6 +124,23 @@ TEST_F(DigitalLaser, DotIsDrawnAtThePointAndRescaledOnlyWhenItsSizeChanges)
     EXPECT_FALSE(laser->IsShown());
 }
 
+TEST_F(DigitalLaser, ShowAfterHideWinsWhileTheUiThreadIsBusy)
+{
+    EffectSkinFolder skins(0xFFFF0000u);
+    Make([] { return EffectPoint{300, 200}; });
+    laser->Create();
+    laser->Show({0, 0});
+    ASSERT_TRUE(PumpUntil([&] { return Overlay() != nullptr && Overlay()->isVisible(); }));
+    // The UI thread takes no event until the worker has run all three.
+    laser->Move({400, 400});
+    laser->Hide(true);
+    laser->Show({0, 0});
+    ASSERT_TRUE(WaitUntil([&] { return laser->GetShownState() == CPresenterDigitalLaser::STATE_SHOWN; }));
+    PumpUntil([] { return false; }, std::chrono::milliseconds(50));
+    EXPECT_TRUE(Overlay()->isVisible());
+    EXPECT_EQ(Overlay()->geometry(), QRect(286, 186, 28, 28));
+}
+
 TEST_F(DigitalLaser, WithoutCompositorTheDotIsShapedFromItsPicture)
 {
     EffectSkinFolder skins(0xFFFF0000u);
