@@ -136,7 +136,10 @@ bool KVOHidDeviceSlot::WaitOpen(int timeoutMs)
 {
     std::unique_lock lock(m_mutex);
     const uint64_t wakes = m_wakes;
-    m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_device || m_wakes != wakes; });
+    // A stop raised before the count was taken would be missed by the count alone; the stop
+    // flags are set before every stop's wake, so they are seen here under the same lock.
+    m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                       [&] { return m_device || m_wakes != wakes || !Running(); });
     return m_device != nullptr;
 }
 
