@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -66,6 +67,11 @@ bool QueueFrame(RingQueue* queue, pMemNode node, const char* caller)
     return true;
 }
 
+// Orders the periodic heartbeat's read of the mouse mode and its put against explicit
+// heartbeats: one that read the mode before a change is queued before the heartbeat that
+// announces the change, so the remote is never left on a stale mode (at exit: mode 0 last).
+std::mutex g_heartbeatOrder;
+
 bool QueueHeartbeat(RingQueue* queue, int mode, int ban, const char* caller)
 {
     pMemNode node = nullptr;
@@ -96,7 +102,12 @@ uint8_t MotorDuty(int shockIntensity)
 void SendHeartCommand(int mode1, int model2)
 {
     WriteLog(KVO_LOG_INFO, "SendHeartCommand() Mode1 = %d Model2 = %d !", mode1, model2);
-    if (!QueueHeartbeat(GetDataQueue(KVO_SEND_QUEUE), mode1, model2, "SendHeartCommand"))
+    bool queued = false;
+    {
+        std::lock_guard order(g_heartbeatOrder);
+        queued = QueueHeartbeat(GetDataQueue(KVO_SEND_QUEUE), mode1, model2, "SendHeartCommand");
+    }
+    if (!queued)
         platform::Sleep(kAllocRetryMs);
 }
 
@@ -163,7 +174,12 @@ void ThreadSendCmdFunc(RingQueue* heartQueue)
         // One wake-up a period; clearing the running flag ends the sleep at once. The period is
         // kept on a fixed schedule: a heartbeat that drifted later each time would now and then
         // let the writer's one-second wait run out first and wake it once more.
-        if (QueueHeartbeat(heartQueue, deviceMgr->GetMouseMode(), 0, "ThreadSendCmdFunc")) {
+        bool queued = false;
+        {
+            std::lock_guard order(g_heartbeatOrder);
+            queued = QueueHeartbeat(heartQueue, deviceMgr->GetMouseMode(), 0, "ThreadSendCmdFunc");
+        }
+        if (queued) {
             const auto now = std::chrono::steady_clock::now();
             next += period;
             if (next <= now || next > now + period)

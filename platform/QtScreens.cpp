@@ -45,10 +45,11 @@ std::vector<ScreenRect> QtScreens::Monitors() const
     return monitors;
 }
 
-ScreenRect LogicalFromPhysical(const ScreenRect& physical)
+ScreenScale ScaleForPhysical(const ScreenRect& physical)
 {
+    ScreenScale scale;
     if (QGuiApplication::instance() == nullptr)
-        return physical;
+        return scale;
     const int cx = physical.x + physical.width / 2;
     const int cy = physical.y + physical.height / 2;
     const QScreen* best = nullptr;
@@ -61,15 +62,23 @@ ScreenRect LogicalFromPhysical(const ScreenRect& physical)
         }
     }
     if (best == nullptr)
-        return physical;
-    const QPoint origin = best->geometry().topLeft();
-    const qreal ratio = best->devicePixelRatio();
+        return scale;
+    scale.originX = best->geometry().x();
+    scale.originY = best->geometry().y();
+    if (best->devicePixelRatio() > 0)
+        scale.ratio = best->devicePixelRatio();
+    return scale;
+}
+
+ScreenRect LogicalFromPhysical(const ScreenRect& physical)
+{
+    const ScreenScale scale = ScaleForPhysical(physical);
     // Both edges are mapped, so neighbouring rectangles stay neighbours after rounding.
-    auto map = [ratio](int v, int o) { return o + static_cast<int>(std::lround((v - o) / ratio)); };
-    const int left = map(physical.x, origin.x());
-    const int top = map(physical.y, origin.y());
-    const int right = map(physical.x + physical.width, origin.x());
-    const int bottom = map(physical.y + physical.height, origin.y());
+    auto map = [&scale](int v, int o) { return o + static_cast<int>(std::lround((v - o) / scale.ratio)); };
+    const int left = map(physical.x, scale.originX);
+    const int top = map(physical.y, scale.originY);
+    const int right = map(physical.x + physical.width, scale.originX);
+    const int bottom = map(physical.y + physical.height, scale.originY);
     return {left, top, right - left, bottom - top};
 }
 

@@ -17,6 +17,14 @@ public:
 // identity without screens). A monitor of Monitors() maps onto that screen's logical geometry.
 // UI thread.
 ScreenRect LogicalFromPhysical(const ScreenRect& physical);
+// How that screen scales: its top-left corner (the same in both systems) and its ratio of
+// physical to logical pixels; the identity without screens. UI thread.
+struct ScreenScale {
+    int originX = 0;
+    int originY = 0;
+    double ratio = 1.0;
+};
+ScreenScale ScaleForPhysical(const ScreenRect& physical);
 // Every monitor of `screens`, mapped so.
 std::vector<ScreenRect> LogicalMonitors(const IScreens& screens);
 
