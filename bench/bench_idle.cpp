@@ -9,6 +9,8 @@
 //
 // Exit status 0 when the program ran and was measured, 1 when it could not be started.
 
+#include "ChildProcess.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -40,16 +42,6 @@ constexpr double kTargetCpuPercent = 0.1;
 constexpr double kTargetSwitchesPerSecond = 10.0;
 constexpr auto kSettle = 3s;  // after the connection: start-up timers and the first sync run out
 
-std::string Which(const std::string& tool)
-{
-    for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
-        const fs::path p = fs::path(dir) / tool;
-        if (access(p.c_str(), X_OK) == 0)
-            return p.string();
-    }
-    return {};
-}
-
 std::string ReadAll(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -70,29 +62,6 @@ std::vector<std::string> CleanEnv(const std::vector<std::string>& extra)
     }
     env.insert(env.end(), extra.begin(), extra.end());
     return env;
-}
-
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, int quietFd = -1)
-{
-    std::vector<char*> argv;
-    for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const auto& e : env)
-        envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (quietFd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, quietFd, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, quietFd, STDERR_FILENO);
-    }
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
 }
 
 void Stop(pid_t pid)

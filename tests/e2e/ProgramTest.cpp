@@ -2,6 +2,7 @@
 // shutdown from the tray menu and on SIGTERM, and the crash report with restart. Each test runs
 // its own copy of the install folder with its own lock folder.
 
+#include "ChildProcess.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -27,39 +28,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string Which(const std::string& tool)
-{
-    for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
-        const fs::path p = fs::path(dir) / tool;
-        if (access(p.c_str(), X_OK) == 0)
-            return p.string();
-    }
-    return {};
-}
-
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, int outputFd = -1)
-{
-    std::vector<char*> argv;
-    for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const auto& e : env)
-        envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (outputFd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, outputFd, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, outputFd, STDERR_FILENO);
-    }
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
 
 // The wait status once the child ends within `timeout`.
 std::optional<int> WaitExit(pid_t pid, std::chrono::milliseconds timeout)

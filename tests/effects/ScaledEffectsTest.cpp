@@ -11,6 +11,7 @@
 #include "DigitalLaser_UI.h"
 #include "EffectTestSupport.h"
 #include "LaserOverlay.h"
+#include "ScaledOffscreenApp.h"
 #include "Searchlight_UI.h"
 
 #include <gtest/gtest.h>
@@ -29,17 +30,8 @@ class ScaledEffects : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        // Before the application exists: Qt reads both once.
         s_dir = std::make_unique<TempDir>();
-        WriteWholeFile(s_dir->file("screens.json"),
-                       R"({"screens":[{"name":"left","x":0,"y":0,"width":1600,"height":900,"logicalDpi":96},)"
-                       R"({"name":"right","x":1600,"y":0,"width":1600,"height":900,"logicalDpi":96}]})");
-        setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + s_dir->file("screens.json")).c_str(), 1);
-        setenv("QT_SCALE_FACTOR", "2", 1);
-        static int argc = 1;
-        static char name[] = "test_effects_scaled";
-        static char* argv[] = {name, nullptr};
-        s_app = std::make_unique<QApplication>(argc, argv);
+        s_app = MakeScaledOffscreenApp(*s_dir, 1600, 900, "2");
     }
     static void TearDownTestSuite()
     {

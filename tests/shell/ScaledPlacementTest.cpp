@@ -10,6 +10,7 @@
 #include "QtScreens.h"
 #include "ToolTip_Fun.h"
 
+#include "ScaledOffscreenApp.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -37,17 +38,8 @@ class ScaledPlacement : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        // Before the application exists: Qt reads both once.
         s_config = std::make_unique<TempDir>();
-        WriteWholeFile(s_config->file("screens.json"),
-                       R"({"screens":[{"name":"left","x":0,"y":0,"width":1920,"height":1080,"logicalDpi":96},)"
-                       R"({"name":"right","x":1920,"y":0,"width":1920,"height":1080,"logicalDpi":96}]})");
-        setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + s_config->file("screens.json")).c_str(), 1);
-        setenv("QT_SCALE_FACTOR", "1.5", 1);
-        static int argc = 1;
-        static char name[] = "test_shell_scaled";
-        static char* argv[] = {name, nullptr};
-        s_app = std::make_unique<QApplication>(argc, argv);
+        s_app = MakeScaledOffscreenApp(*s_config, 1920, 1080, "1.5");
     }
     static void TearDownTestSuite()
     {

@@ -15,7 +15,7 @@ public:
     void SetUp() override
     {
         static int argc = 1;
-        static char name[] = "test_skin_ui";
+        static char name[] = "orvelle_ui_test";
         static char* argv[] = {name, nullptr};
         m_app = std::make_unique<QApplication>(argc, argv);
     }
