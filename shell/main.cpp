@@ -15,10 +15,12 @@
 #include "HiddenStartFlag.h"
 #include "ImgResUnpacker.h"
 #include "EwmhForegroundWindow.h"
+#include "OnScreenEffects.h"
 #include "PresentationScreen.h"
 #include "QtScreenCache.h"
 #include "QtSettingsWindow.h"
 #include "SingleInstanceLock.h"
+#include "X11Compositor.h"
 #include "X11Cursor.h"
 
 #include <QApplication>
@@ -91,6 +93,9 @@ LinkHooks DeviceLinkHooks(const platform::IScreens* screens)
         environment.pause = [](int ms) { EventLoopPause(ms); };
         SetKVOControlerEnvironment(environment);
         InitKVOControler();
+        // The effects' windows are built once, here on the UI thread, from the skin folder.
+        if (ControllerSet* set = ControllerSet::Existing())
+            set->GetFunctionMgr().CreateEffects();
         starting = false;
     };
     hooks.freeService = [] {
@@ -195,7 +200,11 @@ int main(int argc, char** argv)
     platform::PresentationScreen presentationScreen(screens);
     platform::X11Cursor cursor;
     platform::EwmhForegroundWindow foregroundWindow;
-    ControllerSet::SetEnvironment({nullptr,
+    platform::X11Compositor compositor;
+    EffectServices effectServices;
+    effectServices.screen = &presentationScreen;
+    effectServices.compositor = &compositor;
+    ControllerSet::SetEnvironment({[effectServices] { return CreateOnScreenEffects(effectServices); },
                                    [&presentationScreen] {
                                        const platform::ScreenRect r = presentationScreen.Rect();
                                        return EffectRect{r.x, r.y, r.x + r.width, r.y + r.height};
@@ -207,6 +216,8 @@ int main(int argc, char** argv)
     PresenterEnvironment& service = CPresenterService::GetInstance().Environment();
     service.SetCursor(&cursor);
     service.SetForegroundWindow(&foregroundWindow);
+    // Followed at every effect start, so a projector plugged in later becomes the screen.
+    service.SetPresentationScreen(&presentationScreen);
     context.link = DeviceLinkHooks(&screens);
 
     CPaintManagerUI::SetInstance(&app);

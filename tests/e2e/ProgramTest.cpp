@@ -401,6 +401,46 @@ TEST_F(ProgramTest, CrashLeavesAReportAndRestartsWithRestart)
     EXPECT_TRUE(WIFEXITED(*exit) && WEXITSTATUS(*exit) == 0) << *exit;
 }
 
+// The function key selects the spotlight and the remote feeds it (mode 1); the held do key shows
+// it; after the release, four more presses come back round to the mouse, and the remote acts as
+// a mouse again (mode 0).
+TEST_F(ProgramTest, SpotlightFollowsTheRemoteInEffectModeAndTheMouseFunctionEndsIt)
+{
+    const std::string socket = (m_runtime.path() / "remote.sock").string();
+    const std::string script = (m_runtime.path() / "remote.txt").string();
+    const std::string frames = (m_runtime.path() / "frames.txt").string();
+    std::string play = "report 0x03 0\nwait 500\nreport 0x03 8\nwait 50\nreport 0x03 0\nwait 500\n"
+                       "repeat 60 {\nreport 0x03 4 5 2\nwait 8\n}\nreport 0x03 0\nwait 500\n";
+    for (int press = 0; press < 4; ++press)
+        play += "report 0x03 8\nwait 50\nreport 0x03 0\nwait 300\n";
+    WriteWholeFile(script, play + "wait 3000\n");
+    const pid_t remote = Spawn({std::string(ORVELLE_BIN_DIR) + "/orvelle-virtual-remote", "--socket", socket, "--script",
+                                script, "--rate", "50", "--duration", "30000", "--quiet", "--record", frames},
+                               g_x->Env({}));
+    ASSERT_GT(remote, 0);
+    m_started.push_back(remote);
+    const pid_t pid = Start({"hideWindows"}, {"ORVELLE_VIRTUAL_RECEIVER=" + socket});
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(WaitStarted()) << LogText();
+    // Back on the mouse: a mode-0 heartbeat after the last one of the effect mode.
+    const auto backOnTheMouse = [&] {
+        const std::string text = ReadWholeFile(frames);
+        const size_t effectMode = text.rfind(" 0A B2 01 50 01 ");
+        return effectMode != std::string::npos && text.find(" 0A B2 01 50 00 00 ", effectMode) != std::string::npos;
+    };
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    while (!backOnTheMouse() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(50ms);
+    // And it stays there: the periodic heartbeats go on with mode 0.
+    std::this_thread::sleep_for(1500ms);
+
+    const std::string log = LogText();
+    const size_t shown = log.find("Searchlight_UI::Show x:");
+    EXPECT_NE(shown, std::string::npos) << log;
+    EXPECT_NE(log.find("CMD_STOP_FUNCTION", shown == std::string::npos ? 0 : shown), std::string::npos) << log;
+    EXPECT_TRUE(backOnTheMouse()) << ReadWholeFile(frames) << log;
+}
+
 // Closing the program while the remote is in effect mode, just before a periodic heartbeat is
 // due: the last frame the remote receives is the exit heartbeat with mode 0.
 TEST_F(ProgramTest, ClosingLeavesTheRemoteWithTheMode0HeartbeatLast)
