@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # scripts/run without a display, as a new user runs it first: on a copy of the built programs
-# whose install folder has no log/ yet. It must end with code 0, leave both pictures and show
+# whose install folder has no log/ yet. It must end with code 0, leave its pictures and show
 # the connection lines of this run's log.
 set -uo pipefail
 
@@ -29,6 +29,7 @@ check() {
 check "scripts/run ends with code 0 (was $status)" '[ "$status" -eq 0 ]'
 check "the settings window picture is there" '[ -s "$work/out/settings-window.png" ]'
 check "the screen picture is there" '[ -s "$work/out/screen.png" ]'
+check "the spotlight and laser pictures are there" '[ -s "$work/out/spotlight.png" ] && [ -s "$work/out/laser.png" ]'
 check "the day's log was created" 'ls "$work/build/bin/log/"*.log >/dev/null 2>&1'
 check "the receiver was opened" 'grep -q "InitHidManager Successful Presenter" "$work/run.txt"'
 check "the remote got its parameters" 'grep -q "SynchDeviceParamters() presenter speed:" "$work/run.txt"'
@@ -38,6 +39,6 @@ if [ "$failures" -ne 0 ]; then
   echo "--- output of scripts/run"
   cat "$work/run.txt"
 fi
-passed=$((7 - failures))
+passed=$((8 - failures))
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]
