@@ -9,29 +9,22 @@
 //
 // Exit status 0 when the program ran and was measured, 1 when it could not be started.
 
-#include "ChildProcess.h"
+#include "ProcCpu.h"
+#include "ProgramRun.h"
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <thread>
-#include <vector>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -41,124 +34,6 @@ namespace {
 constexpr double kTargetCpuPercent = 0.1;
 constexpr double kTargetSwitchesPerSecond = 10.0;
 constexpr auto kSettle = 3s;  // after the connection: start-up timers and the first sync run out
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The environment of this program without what would steer the children elsewhere.
-std::vector<std::string> CleanEnv(const std::vector<std::string>& extra)
-{
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        const std::string s = *e;
-        if (s.rfind("QT_QPA_PLATFORM=", 0) != 0 && s.rfind("DISPLAY=", 0) != 0 && s.rfind("XDG_RUNTIME_DIR=", 0) != 0
-            && s.rfind("ORVELLE_", 0) != 0)
-            env.push_back(s);
-    }
-    env.insert(env.end(), extra.begin(), extra.end());
-    return env;
-}
-
-void Stop(pid_t pid)
-{
-    // Already reaped (or ended): never signal a process id that may have been reused.
-    if (pid <= 0 || waitpid(pid, nullptr, WNOHANG) != 0)
-        return;
-    kill(pid, SIGTERM);
-    for (int i = 0; i < 150; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) != 0)
-            return;
-        std::this_thread::sleep_for(20ms);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-}
-
-// Children that end with the benchmark, in reverse order of start.
-class Children {
-public:
-    ~Children()
-    {
-        for (auto it = m_pids.rbegin(); it != m_pids.rend(); ++it)
-            Stop(*it);
-    }
-    pid_t Add(pid_t pid)
-    {
-        if (pid > 0)
-            m_pids.push_back(pid);
-        return pid;
-    }
-
-private:
-    std::vector<pid_t> m_pids;
-};
-
-struct ThreadSample {
-    std::string name;
-    unsigned long long ticks = 0;     // utime + stime, in clock ticks
-    unsigned long long runNs = 0;     // time on the CPU from schedstat, 0 when unavailable
-    unsigned long long voluntary = 0;  // voluntary context switches
-};
-
-std::optional<ThreadSample> SampleThread(const fs::path& task)
-{
-    ThreadSample s;
-    const std::string stat = ReadAll(task / "stat");
-    const size_t close = stat.rfind(')');
-    if (stat.empty() || close == std::string::npos)
-        return std::nullopt;
-    // After "(comm)": state is field 3; utime and stime are fields 14 and 15.
-    std::istringstream fields(stat.substr(close + 2));
-    std::string field;
-    for (int i = 3; i <= 15 && fields >> field; ++i) {
-        if (i == 14 || i == 15)
-            s.ticks += std::strtoull(field.c_str(), nullptr, 10);
-    }
-    std::istringstream status(ReadAll(task / "status"));
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
-            s.voluntary = std::strtoull(line.c_str() + std::strlen("voluntary_ctxt_switches:"), nullptr, 10);
-    }
-    std::istringstream sched(ReadAll(task / "schedstat"));
-    sched >> s.runNs;
-    s.name = ReadAll(task / "comm");
-    while (!s.name.empty() && (s.name.back() == '\n' || s.name.back() == ' '))
-        s.name.pop_back();
-    return s;
-}
-
-std::map<int, ThreadSample> SampleProcess(pid_t pid)
-{
-    std::map<int, ThreadSample> threads;
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
-        if (auto s = SampleThread(e.path()))
-            threads[std::atoi(e.path().filename().c_str())] = *s;
-    }
-    return threads;
-}
-
-bool WaitForLog(const fs::path& logDir, const std::string& text, std::chrono::seconds timeout, pid_t pid)
-{
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < end) {
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(logDir, ec)) {
-            if (ReadAll(e.path()).find(text) != std::string::npos)
-                return true;
-        }
-        if (waitpid(pid, nullptr, WNOHANG) == pid)
-            return false;
-        std::this_thread::sleep_for(100ms);
-    }
-    return false;
-}
 
 struct Options {
     int seconds = 60;
@@ -207,11 +82,8 @@ int main(int argc, char** argv)
     }
     const fs::path scratch = pattern;
     const fs::path install = scratch / "install";
-    fs::create_directories(install);
     std::error_code ec;
-    for (const char* file : {"Orvelle", "ImgRes.zip", "InitConfig.ini", "SetupVersion.txt"})
-        fs::copy_file(options.bin / file, install / file, ec);
-    if (ec) {
+    if (!CopyInstall(options.bin, install, ec)) {
         std::fprintf(stderr, "bench_idle: %s has no built Orvelle install folder (%s)\n", options.bin.c_str(),
                      ec.message().c_str());
         return 1;
@@ -223,20 +95,11 @@ int main(int argc, char** argv)
     int result = 1;
     {
         Children children;
-        int fds[2];
-        if (pipe(fds) != 0)
-            return 1;
-        children.Add(Spawn({xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0", "1920x1080x24", "-nolisten", "tcp"},
-                           CleanEnv({}), quiet));
-        close(fds[1]);
-        char buf[16] = {};
-        const ssize_t n = read(fds[0], buf, sizeof buf - 1);
-        close(fds[0]);
-        if (n <= 0) {
+        const std::string display = StartXvfb(&children, xvfb, "1920x1080x24", quiet);
+        if (display.empty()) {
             std::fprintf(stderr, "bench_idle: Xvfb did not start\n");
             return 1;
         }
-        const std::string display = "DISPLAY=:" + std::to_string(std::atoi(buf));
         if (const std::string trayer = Which("trayer"); !trayer.empty()) {
             children.Add(Spawn({trayer}, CleanEnv({display}), quiet));
             std::this_thread::sleep_for(500ms);

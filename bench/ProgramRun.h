@@ -1,0 +1,123 @@
+#pragma once
+// Running the built program under a private Xvfb from a benchmark: children that end with the
+// benchmark, an environment that steers them to that display only, and the program's log.
+
+#include "ChildProcess.h"
+#include "ProcCpu.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+// The environment of this program without what would steer the children elsewhere.
+inline std::vector<std::string> CleanEnv(const std::vector<std::string>& extra)
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string s = *e;
+        if (s.rfind("QT_QPA_PLATFORM=", 0) != 0 && s.rfind("DISPLAY=", 0) != 0 && s.rfind("XDG_RUNTIME_DIR=", 0) != 0
+            && s.rfind("ORVELLE_", 0) != 0)
+            env.push_back(s);
+    }
+    env.insert(env.end(), extra.begin(), extra.end());
+    return env;
+}
+
+inline void StopChild(pid_t pid)
+{
+    using namespace std::chrono_literals;
+    // Already reaped (or ended): never signal a process id that may have been reused.
+    if (pid <= 0 || waitpid(pid, nullptr, WNOHANG) != 0)
+        return;
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 150; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) != 0)
+            return;
+        std::this_thread::sleep_for(20ms);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+// Children that end with the benchmark, in reverse order of start.
+class Children {
+public:
+    Children() = default;
+    Children(const Children&) = delete;
+    Children& operator=(const Children&) = delete;
+    ~Children()
+    {
+        for (auto it = m_pids.rbegin(); it != m_pids.rend(); ++it)
+            StopChild(*it);
+    }
+    pid_t Add(pid_t pid)
+    {
+        if (pid > 0)
+            m_pids.push_back(pid);
+        return pid;
+    }
+
+private:
+    std::vector<pid_t> m_pids;
+};
+
+// Starts Xvfb on a free display with one screen of `geometry` (for example "1920x1080x24");
+// "DISPLAY=:n" for the children, empty when it did not start. Its process id goes to `pid` when given.
+inline std::string StartXvfb(Children* children, const std::string& xvfb, const std::string& geometry, int outputFd,
+                             pid_t* pid = nullptr)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    const pid_t server = children->Add(
+        Spawn({xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0", geometry, "-nolisten", "tcp"}, CleanEnv({}),
+              outputFd));
+    if (pid != nullptr)
+        *pid = server;
+    close(fds[1]);
+    char buf[16] = {};
+    const ssize_t n = read(fds[0], buf, sizeof buf - 1);
+    close(fds[0]);
+    if (n <= 0)
+        return {};
+    return "DISPLAY=:" + std::to_string(std::atoi(buf));
+}
+
+// Waits until a file in the program's log folder holds `text`; false when the time ran out or the
+// program ended first.
+inline bool WaitForLog(const std::filesystem::path& logDir, const std::string& text, std::chrono::milliseconds timeout,
+                       pid_t pid, std::chrono::milliseconds poll = std::chrono::milliseconds(100))
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end) {
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(logDir, ec)) {
+            if (ReadAll(e.path()).find(text) != std::string::npos)
+                return true;
+        }
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            return false;
+        std::this_thread::sleep_for(poll);
+    }
+    return false;
+}
+
+// A private copy of the built program's install folder, so that its log and settings stay in the
+// benchmark's scratch folder; false (with the reason in `ec`) when `bin` has no built program.
+inline bool CopyInstall(const std::filesystem::path& bin, const std::filesystem::path& install, std::error_code& ec)
+{
+    std::filesystem::create_directories(install, ec);
+    for (const char* file : {"Orvelle", "ImgRes.zip", "InitConfig.ini", "SetupVersion.txt"}) {
+        if (!ec)
+            std::filesystem::copy_file(bin / file, install / file, ec);
+    }
+    return !ec;
+}
