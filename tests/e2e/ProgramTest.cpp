@@ -215,6 +215,24 @@ protected:
         }
         return count;
     }
+    // The virtual remote plays `play` (and records what it receives into Frames()) for a hidden
+    // program started on its socket; the program's id, or -1.
+    pid_t StartWithRemote(const std::string& play, int durationMs)
+    {
+        const std::string socket = (m_runtime.path() / "remote.sock").string();
+        const std::string script = (m_runtime.path() / "remote.txt").string();
+        WriteWholeFile(script, play);
+        const pid_t remote =
+            Spawn({std::string(ORVELLE_BIN_DIR) + "/orvelle-virtual-remote", "--socket", socket, "--script", script,
+                   "--rate", "50", "--duration", std::to_string(durationMs), "--quiet", "--record", FramesPath()},
+                  g_x->Env({}));
+        if (remote <= 0)
+            return -1;
+        m_started.push_back(remote);
+        return Start({"hideWindows"}, {"ORVELLE_VIRTUAL_RECEIVER=" + socket});
+    }
+    std::string FramesPath() const { return (m_runtime.path() / "frames.txt").string(); }
+    std::string Frames() const { return ReadWholeFile(FramesPath()); }
     std::string CommandLine(pid_t pid) const
     {
         std::string cmd = ReadWholeFile("/proc/" + std::to_string(pid) + "/cmdline");
@@ -342,16 +360,7 @@ TEST_F(ProgramTest, TrayMenuCloseItemEndsTheProgram)
 
 TEST_F(ProgramTest, VirtualRemoteConnectsAndGetsItsParameters)
 {
-    const std::string socket = (m_runtime.path() / "remote.sock").string();
-    const std::string script = (m_runtime.path() / "remote.txt").string();
-    WriteWholeFile(script, "report 0x03 0\nwait 4000\n");
-    const pid_t remote = Spawn({std::string(ORVELLE_BIN_DIR) + "/orvelle-virtual-remote", "--socket", socket, "--script",
-                                script, "--rate", "50", "--duration", "20000", "--quiet", "--record",
-                                (m_runtime.path() / "frames.txt").string()},
-                               g_x->Env({}));
-    ASSERT_GT(remote, 0);
-    m_started.push_back(remote);
-    const pid_t pid = Start({"hideWindows"}, {"ORVELLE_VIRTUAL_RECEIVER=" + socket});
+    const pid_t pid = StartWithRemote("report 0x03 0\nwait 4000\n", 20000);
     ASSERT_GT(pid, 0);
     ASSERT_TRUE(WaitStarted()) << LogText();
 
@@ -365,7 +374,7 @@ TEST_F(ProgramTest, VirtualRemoteConnectsAndGetsItsParameters)
     EXPECT_NE(log.find("SynchDeviceParamters() presenter speed:"), std::string::npos) << log;
     // The remote received the power time-out frame (600000 ms and 10000 ms in tens of
     // milliseconds) and the sensitivity frame with the value the log names, at rate 100.
-    const std::string frames = ReadWholeFile((m_runtime.path() / "frames.txt").string());
+    const std::string frames = Frames();
     EXPECT_NE(frames.find(" 0A B2 01 D4 60 EA E8 03 "), std::string::npos) << frames;
     const std::string speedWord = "SynchDeviceParamters() presenter speed:";
     const std::size_t at = log.find(speedWord);
@@ -406,25 +415,16 @@ TEST_F(ProgramTest, CrashLeavesAReportAndRestartsWithRestart)
 // a mouse again (mode 0).
 TEST_F(ProgramTest, SpotlightFollowsTheRemoteInEffectModeAndTheMouseFunctionEndsIt)
 {
-    const std::string socket = (m_runtime.path() / "remote.sock").string();
-    const std::string script = (m_runtime.path() / "remote.txt").string();
-    const std::string frames = (m_runtime.path() / "frames.txt").string();
     std::string play = "report 0x03 0\nwait 500\nreport 0x03 8\nwait 50\nreport 0x03 0\nwait 500\n"
                        "repeat 60 {\nreport 0x03 4 5 2\nwait 8\n}\nreport 0x03 0\nwait 500\n";
     for (int press = 0; press < 4; ++press)
         play += "report 0x03 8\nwait 50\nreport 0x03 0\nwait 300\n";
-    WriteWholeFile(script, play + "wait 3000\n");
-    const pid_t remote = Spawn({std::string(ORVELLE_BIN_DIR) + "/orvelle-virtual-remote", "--socket", socket, "--script",
-                                script, "--rate", "50", "--duration", "30000", "--quiet", "--record", frames},
-                               g_x->Env({}));
-    ASSERT_GT(remote, 0);
-    m_started.push_back(remote);
-    const pid_t pid = Start({"hideWindows"}, {"ORVELLE_VIRTUAL_RECEIVER=" + socket});
+    const pid_t pid = StartWithRemote(play + "wait 3000\n", 30000);
     ASSERT_GT(pid, 0);
     ASSERT_TRUE(WaitStarted()) << LogText();
     // Back on the mouse: a mode-0 heartbeat after the last one of the effect mode.
     const auto backOnTheMouse = [&] {
-        const std::string text = ReadWholeFile(frames);
+        const std::string text = Frames();
         const size_t effectMode = text.rfind(" 0A B2 01 50 01 ");
         return effectMode != std::string::npos && text.find(" 0A B2 01 50 00 00 ", effectMode) != std::string::npos;
     };
@@ -438,28 +438,20 @@ TEST_F(ProgramTest, SpotlightFollowsTheRemoteInEffectModeAndTheMouseFunctionEnds
     const size_t shown = log.find("Searchlight_UI::Show x:");
     EXPECT_NE(shown, std::string::npos) << log;
     EXPECT_NE(log.find("CMD_STOP_FUNCTION", shown == std::string::npos ? 0 : shown), std::string::npos) << log;
-    EXPECT_TRUE(backOnTheMouse()) << ReadWholeFile(frames) << log;
+    EXPECT_TRUE(backOnTheMouse()) << Frames() << log;
 }
 
 // Closing the program while the remote is in effect mode, just before a periodic heartbeat is
 // due: the last frame the remote receives is the exit heartbeat with mode 0.
 TEST_F(ProgramTest, ClosingLeavesTheRemoteWithTheMode0HeartbeatLast)
 {
-    const std::string socket = (m_runtime.path() / "remote.sock").string();
-    const std::string script = (m_runtime.path() / "remote.txt").string();
-    const std::string frames = (m_runtime.path() / "frames.txt").string();
     // Online, then the function key: the program moves from the mouse to an effect (mode 1).
-    WriteWholeFile(script, "report 0x03 0\nwait 500\nreport 0x03 8\nwait 50\nreport 0x03 0\nwait 30000\n");
-    const pid_t remote = Spawn({std::string(ORVELLE_BIN_DIR) + "/orvelle-virtual-remote", "--socket", socket, "--script",
-                                script, "--rate", "50", "--duration", "40000", "--quiet", "--record", frames},
-                               g_x->Env({}));
-    ASSERT_GT(remote, 0);
-    m_started.push_back(remote);
-    const pid_t pid = Start({"hideWindows"}, {"ORVELLE_VIRTUAL_RECEIVER=" + socket});
+    const pid_t pid = StartWithRemote("report 0x03 0\nwait 500\nreport 0x03 8\nwait 50\nreport 0x03 0\nwait 30000\n", 40000);
+    ASSERT_GT(pid, 0);
     ASSERT_TRUE(WaitStarted()) << LogText();
 
     const auto modeOneBeats = [&] {
-        const std::string text = ReadWholeFile(frames);
+        const std::string text = Frames();
         int count = 0;
         for (size_t at = text.find(" 0A B2 01 50 01 00 "); at != std::string::npos;
              at = text.find(" 0A B2 01 50 01 00 ", at + 1))
@@ -472,7 +464,7 @@ TEST_F(ProgramTest, ClosingLeavesTheRemoteWithTheMode0HeartbeatLast)
             std::this_thread::sleep_for(2ms);
         return done();
     };
-    ASSERT_TRUE(waitFor([&] { return modeOneBeats() >= 2; }, 15s)) << ReadWholeFile(frames) << LogText();
+    ASSERT_TRUE(waitFor([&] { return modeOneBeats() >= 2; }, 15s)) << Frames() << LogText();
     const int seen = modeOneBeats();
     ASSERT_TRUE(waitFor([&] { return modeOneBeats() > seen; }, 3s));
     // The next periodic heartbeat is due while the program sends its exit heartbeat.
@@ -484,7 +476,7 @@ TEST_F(ProgramTest, ClosingLeavesTheRemoteWithTheMode0HeartbeatLast)
     EXPECT_TRUE(WIFEXITED(*exit) && WEXITSTATUS(*exit) == 0) << *exit;
 
     std::this_thread::sleep_for(300ms);
-    const std::string text = ReadWholeFile(frames);
+    const std::string text = Frames();
     const size_t end = text.find_last_not_of('\n');
     ASSERT_NE(end, std::string::npos);
     const size_t newline = text.rfind('\n', end);
