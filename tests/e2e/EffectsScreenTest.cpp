@@ -1,0 +1,365 @@
+// The spotlight and the laser as they reach the screen: the real program on its own Xvfb, over a
+// known test pattern, driven by the virtual remote, checked on screenshots of the root window.
+// Each case runs once under xcompmgr (translucent cover) and once without a compositor (shaped
+// cover, black outside the hole).
+
+#include "ChildProcess.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int kWidth = 1280;
+constexpr int kHeight = 800;
+// Motion of every report while the do key is held, and how many such reports the remote sends.
+constexpr int kStepX = 10;
+constexpr int kStepY = 5;
+constexpr int kSteps = 30;
+// Remote motion is scaled by 1.1 on an 800-pixel-high screen; each report is truncated on its own.
+constexpr int kMovedX = kSteps * 11;
+constexpr int kMovedY = kSteps * 5;
+
+void Stop(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 150; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            return;
+        std::this_thread::sleep_for(20ms);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+struct Rgb {
+    int r, g, b;
+};
+
+struct Image {
+    std::vector<uint8_t> rgb;
+    bool Valid() const { return rgb.size() == size_t{kWidth} * kHeight * 3; }
+    Rgb At(int x, int y) const
+    {
+        const size_t i = (size_t(y) * kWidth + x) * 3;
+        return {rgb[i], rgb[i + 1], rgb[i + 2]};
+    }
+};
+
+// Cells of four bright colours, none of them reddish, so a dimmed pixel and the laser's red tell
+// themselves apart from the pattern.
+Image MakePattern()
+{
+    static const Rgb colours[] = {{60, 180, 255}, {80, 230, 80}, {240, 240, 240}, {48, 208, 208}};
+    Image image;
+    image.rgb.reserve(size_t{kWidth} * kHeight * 3);
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const Rgb c = colours[(x / 40 + (y / 40) * 3) % 4];
+            image.rgb.insert(image.rgb.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
+        }
+    }
+    return image;
+}
+
+const Image& Pattern()
+{
+    static const Image pattern = MakePattern();
+    return pattern;
+}
+
+std::string Describe(const char* what, int x, int y, Rgb seen)
+{
+    const Rgb want = Pattern().At(x, y);
+    char text[160];
+    std::snprintf(text, sizeof text, "%s at (%d,%d): seen %d,%d,%d over pattern %d,%d,%d", what, x, y, seen.r, seen.g,
+                  seen.b, want.r, want.g, want.b);
+    return text;
+}
+
+class EffectsScreenTest : public ::testing::TestWithParam<bool> {
+protected:
+    bool Composited() const { return GetParam(); }
+
+    void SetUp() override
+    {
+        for (const char* tool : {"Xvfb", "display", "import"}) {
+            if (Which(tool).empty())
+                GTEST_SKIP() << tool << " is not installed (xvfb, imagemagick): the screen tests need it";
+        }
+        if (Composited() && Which("xcompmgr").empty())
+            GTEST_SKIP() << "xcompmgr is not installed: no compositor to test under";
+
+        // The X side's own chatter (xcompmgr reports every window that vanished) stays out of the test output.
+        m_xlog = open(m_runtime.file("x.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        m_xvfb = Spawn({Which("Xvfb"), "-displayfd", std::to_string(fds[1]), "-screen", "0",
+                        std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24", "-nolisten", "tcp"},
+                       Env({}), m_xlog);
+        close(fds[1]);
+        char buf[16] = {};
+        const ssize_t n = read(fds[0], buf, sizeof buf - 1);
+        close(fds[0]);
+        ASSERT_TRUE(m_xvfb > 0 && n > 0) << "Xvfb did not start";
+        m_display = ":" + std::to_string(std::atoi(buf));
+
+        if (Composited())
+            m_compositor = Spawn({Which("xcompmgr")}, Env({}), m_xlog);
+        // The pattern as a PPM file: the test knows every pixel without decoding a PNG.
+        const std::string ppm = m_runtime.file("pattern.ppm");
+        WriteWholeFile(ppm, "P6\n" + std::to_string(kWidth) + " " + std::to_string(kHeight) + "\n255\n" +
+                                std::string(Pattern().rgb.begin(), Pattern().rgb.end()));
+        m_viewer = Spawn({Which("display"), "-borderwidth", "0", "-geometry", "+0+0", "-backdrop", ppm}, Env({}), m_xlog);
+        // Under xcompmgr the pattern appears only once the compositor paints: it is running then.
+        ASSERT_TRUE(Poll([&] { return Shot().rgb == Pattern().rgb ? std::string() : "the pattern is not on screen"; },
+                         15s));
+
+        const fs::path bin = ORVELLE_BIN_DIR;
+        for (const char* file : {"Orvelle", "ImgRes.zip", "InitConfig.ini", "SetupVersion.txt"})
+            fs::copy_file(bin / file, m_install.path() / file);
+        fs::create_directories(m_runtime.path() / "rt");
+        fs::permissions(m_runtime.path() / "rt", fs::perms::owner_all);
+    }
+
+    void TearDown() override
+    {
+        for (pid_t pid : {m_program, m_remote, m_viewer, m_compositor, m_xvfb})
+            Stop(pid);
+        if (m_xlog >= 0)
+            close(m_xlog);
+    }
+
+    // The test's environment without the offscreen platform and the program's own settings.
+    std::vector<std::string> Env(const std::vector<std::string>& extra) const
+    {
+        std::vector<std::string> env;
+        for (char** e = environ; *e; ++e) {
+            const std::string s = *e;
+            if (s.rfind("QT_QPA_PLATFORM=", 0) != 0 && s.rfind("DISPLAY=", 0) != 0 &&
+                s.rfind("XDG_RUNTIME_DIR=", 0) != 0 && s.rfind("ORVELLE_", 0) != 0 &&
+                s.rfind("LSAN_OPTIONS=", 0) != 0)
+                env.push_back(s);
+        }
+        if (!m_display.empty())
+            env.push_back("DISPLAY=" + m_display);
+        env.insert(env.end(), extra.begin(), extra.end());
+        return env;
+    }
+
+    Image Shot() const
+    {
+        Image image;
+        FILE* p = popen(("DISPLAY=" + m_display + " import -window root -depth 8 rgb:- 2>/dev/null").c_str(), "r");
+        if (p == nullptr)
+            return image;
+        uint8_t buf[65536];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
+            image.rgb.insert(image.rgb.end(), buf, buf + n);
+        pclose(p);
+        return image;
+    }
+
+    // Repeats `check` (empty when it holds) until it holds or `limit` passes; the last complaint
+    // goes to the test's output.
+    static bool Poll(const std::function<std::string()>& check, std::chrono::milliseconds limit)
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        std::string complaint;
+        do {
+            complaint = check();
+            if (complaint.empty())
+                return true;
+            std::this_thread::sleep_for(50ms);
+        } while (std::chrono::steady_clock::now() < end);
+        ADD_FAILURE() << complaint;
+        return false;
+    }
+
+    std::string LogText() const
+    {
+        std::string text;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(m_install.path() / "log", ec)) {
+            if (e.path().extension() == ".log")
+                text += ReadWholeFile(e.path().string());
+        }
+        return text;
+    }
+
+    // The remote comes online, presses the function key `presses` times, then holds the do key
+    // still, moves it by kSteps reports and holds it still again before letting go.
+    void StartWithRemote(int presses)
+    {
+        std::string play = "report 0x03 0\nwait 500\n";
+        for (int i = 0; i < presses; ++i)
+            play += "report 0x03 8\nwait 50\nreport 0x03 0\nwait 300\n";
+        // Waits shorter than the repeat period: no motion report is sent twice.
+        play += "report 0x03 4\nwait 100\nrepeat " + std::to_string(kSteps) + " {\nreport 0x03 4 " +
+                std::to_string(kStepX) + " " + std::to_string(kStepY) + "\nwait 10\n}\nreport 0x03 4\nwait 6000\n" +
+                "report 0x03 0\nwait 30000\n";
+        const std::string script = m_runtime.file("remote.txt");
+        WriteWholeFile(script, play);
+        const std::string socket = m_runtime.file("remote.sock");
+        m_remote = Spawn({std::string(ORVELLE_BIN_DIR) + "/orvelle-virtual-remote", "--socket", socket, "--script",
+                          script, "--rate", "50", "--duration", "60000", "--quiet", "--record",
+                          m_runtime.file("frames.txt")},
+                         Env({}));
+        ASSERT_GT(m_remote, 0);
+        m_program = Spawn({(m_install.path() / "Orvelle").string(), "hideWindows"},
+                          Env({"ORVELLE_VIRTUAL_RECEIVER=" + socket,
+                               "XDG_RUNTIME_DIR=" + (m_runtime.path() / "rt").string(),
+                               "LSAN_OPTIONS=suppressions=" ORVELLE_LSAN_SUPP ":print_suppressions=0"}));
+        ASSERT_GT(m_program, 0);
+    }
+
+    // Waits for the effect's log line; then the screenshots can begin.
+    void WaitShown(const std::string& logWord)
+    {
+        ASSERT_TRUE(Poll([&] { return LogText().find(logWord) != std::string::npos ? "" : "not shown: " + LogText(); },
+                         20s));
+    }
+
+    static std::string Unchanged(const Image& shot, int x0, int y0, int x1, int y1)
+    {
+        for (int y = y0; y <= y1; ++y) {
+            for (int x = x0; x <= x1; ++x) {
+                const Rgb s = shot.At(x, y), p = Pattern().At(x, y);
+                if (s.r != p.r || s.g != p.g || s.b != p.b)
+                    return Describe("changed", x, y, s);
+            }
+        }
+        return {};
+    }
+
+    // Black without a compositor; with one, the pattern darkened by the cover's alpha (100 of 255).
+    std::string Covered(const Image& shot, int x, int y) const
+    {
+        const Rgb s = shot.At(x, y), p = Pattern().At(x, y);
+        const int seen = s.r + s.g + s.b, under = p.r + p.g + p.b;
+        const bool ok = Composited() ? seen * 10 > under * 4 && seen * 10 < under * 8 : seen == 0;
+        return ok ? std::string() : Describe(Composited() ? "not dimmed" : "not black", x, y, s);
+    }
+
+    std::string Restored() const
+    {
+        const Image shot = Shot();
+        return shot.rgb == Pattern().rgb ? std::string() : "the pattern is not back everywhere";
+    }
+
+    TempDir m_install;
+    TempDir m_runtime;
+    std::string m_display;
+    int m_xlog = -1;
+    pid_t m_xvfb = -1, m_compositor = -1, m_viewer = -1, m_remote = -1, m_program = -1;
+};
+
+// The hole follows the remote: untouched pattern across its middle, cover just beyond its sides,
+// at the corners and where it was first shown; the release takes the cover away.
+TEST_P(EffectsScreenTest, SpotlightHoleFollowsTheRemoteOverTheCoveredScreen)
+{
+    StartWithRemote(1);
+    const std::string shownWord = "Searchlight_UI::Show x:";
+    WaitShown(shownWord);
+    int shownX = 0, shownY = 0;
+    const std::string shownLog = LogText();
+    ASSERT_EQ(std::sscanf(shownLog.c_str() + shownLog.find(shownWord) + shownWord.size(), "%d y:%d", &shownX, &shownY), 2);
+    const int x = shownX + kMovedX, y = shownY + kMovedY;
+    // The default hole on this screen: half the screen's height wide, aspect ratio 0.5.
+    const int halfW = kHeight / 4, halfH = kHeight / 8;
+    Poll([&] {
+        const Image shot = Shot();
+        if (!shot.Valid())
+            return std::string("no screenshot");
+        std::string bad = Unchanged(shot, x - halfW + 25, y - 5, x + halfW - 25, y + 5);
+        if (bad.empty())
+            bad = Unchanged(shot, x - 5, y - halfH + 25, x + 5, y + halfH - 25);
+        for (const auto& [cx, cy] : {std::pair{x - halfW - 25, y}, {x + halfW + 25, y}, {x, y - halfH - 25},
+                                     {x, y + halfH + 25}, {20, 20}, {kWidth - 20, 20}, {20, kHeight - 20},
+                                     {shownX, shownY}}) {
+            if (bad.empty())
+                bad = Covered(shot, cx, cy);
+        }
+        return bad;
+    },
+         8s);
+    const std::string log = LogText();
+    EXPECT_NE(log.find(Composited() ? "Searchlight_UI::Show compositor running: translucent cover"
+                                    : "Searchlight_UI::Show no compositor: shaped cover"),
+              std::string::npos)
+        << log;
+    Poll([&] { return Restored(); }, 15s);
+}
+
+// Two presses select the laser: a red dot at the point the motion reached and nothing anywhere
+// else, not even where it was first shown; the release takes it away.
+TEST_P(EffectsScreenTest, LaserDotIsRedAtThePointAndGoneOnRelease)
+{
+    StartWithRemote(2);
+    WaitShown("DigitalLaser_UI::Draw ");
+    // Selecting a function centres its point on the screen; the motion starts from there.
+    const int x = kWidth / 2 + kMovedX, y = kHeight / 2 + kMovedY;
+    Poll([&] {
+        const Image shot = Shot();
+        if (!shot.Valid())
+            return std::string("no screenshot");
+        // The red pixels near the point (the dot brightens to almost white in its middle) centre on it.
+        long count = 0, sumX = 0, sumY = 0;
+        for (int py = y - 150; py <= y + 150; ++py) {
+            for (int px = x - 150; px <= x + 150; ++px) {
+                const Rgb s = shot.At(px, py);
+                if (s.r > s.g + 80 && s.r > s.b + 80) {
+                    ++count;
+                    sumX += px;
+                    sumY += py;
+                }
+            }
+        }
+        if (count < 50)
+            return "only " + std::to_string(count) + " red pixels near the point";
+        const double cx = double(sumX) / count, cy = double(sumY) / count;
+        if (std::abs(cx - x) > 3 || std::abs(cy - y) > 3)
+            return "the red dot centres on (" + std::to_string(cx) + "," + std::to_string(cy) + "), not (" +
+                   std::to_string(x) + "," + std::to_string(y) + ")";
+        // Everything farther than the largest dot from the point is the pattern.
+        for (int py = 0; py < kHeight; ++py) {
+            for (int px = 0; px < kWidth; ++px) {
+                if (std::abs(px - x) <= 150 && std::abs(py - y) <= 150)
+                    continue;
+                const Rgb s = shot.At(px, py), p = Pattern().At(px, py);
+                if (s.r != p.r || s.g != p.g || s.b != p.b)
+                    return Describe("changed far from the dot", px, py, s);
+            }
+        }
+        return std::string();
+    },
+         8s);
+    Poll([&] { return Restored(); }, 15s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Compositor, EffectsScreenTest, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Xcompmgr" : "NoCompositor"; });
+
+} // namespace
