@@ -40,20 +40,6 @@ constexpr int kSteps = 30;
 constexpr int kMovedX = kSteps * 11;
 constexpr int kMovedY = kSteps * 5;
 
-void Stop(pid_t pid)
-{
-    if (pid <= 0)
-        return;
-    kill(pid, SIGTERM);
-    for (int i = 0; i < 150; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid)
-            return;
-        std::this_thread::sleep_for(20ms);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-}
-
 struct Rgb {
     int r, g, b;
 };
@@ -198,16 +184,7 @@ protected:
         return false;
     }
 
-    std::string LogText() const
-    {
-        std::string text;
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(m_install.path() / "log", ec)) {
-            if (e.path().extension() == ".log")
-                text += ReadWholeFile(e.path().string());
-        }
-        return text;
-    }
+    std::string LogText() const { return InstallLogText(m_install.path()); }
 
     // The remote comes online, presses the function key `presses` times, then holds the do key
     // still, moves it by kSteps reports and holds it still again before letting go.

@@ -29,30 +29,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The wait status once the child ends within `timeout`.
-std::optional<int> WaitExit(pid_t pid, std::chrono::milliseconds timeout)
-{
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    do {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return status;
-        std::this_thread::sleep_for(20ms);
-    } while (std::chrono::steady_clock::now() < end);
-    return std::nullopt;
-}
-
-void Stop(pid_t pid)
-{
-    if (pid <= 0)
-        return;
-    kill(pid, SIGTERM);
-    if (!WaitExit(pid, 3s)) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-}
-
 // One X server with a tray host for the whole suite.
 class XServer {
 public:
@@ -176,16 +152,7 @@ protected:
     }
     void Forget(pid_t pid) { std::erase(m_started, pid); }
 
-    std::string LogText() const
-    {
-        std::string text;
-        std::error_code ec;
-        for (const auto& e : fs::directory_iterator(m_install.path() / "log", ec)) {
-            if (e.path().extension() == ".log")
-                text += ReadWholeFile(e.path().string());
-        }
-        return text;
-    }
+    std::string LogText() const { return InstallLogText(m_install.path()); }
     // Waits until the log holds `count` start-up lines (one per start).
     bool WaitStarted(int count = 1, std::chrono::milliseconds timeout = 15s) const
     {

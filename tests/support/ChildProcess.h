@@ -1,12 +1,20 @@
 #pragma once
 // Starting the real programs and tools from tests and benchmarks: find a tool, spawn a child
-// with exactly the environment given.
+// with exactly the environment given, wait for it and stop it.
 
+#include <signal.h>
 #include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 // The full path of a system tool, empty when it is not installed.
@@ -43,4 +51,49 @@ inline pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::
         pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     return pid;
+}
+
+// The wait status once the child ends within `timeout`, else nothing.
+inline std::optional<int> WaitExit(pid_t pid, std::chrono::milliseconds timeout)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    do {
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return status;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < end);
+    return std::nullopt;
+}
+
+// SIGTERM, and SIGKILL when the child is still there 3 s later; reaps it either way.
+inline void Stop(pid_t pid)
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    if (!WaitExit(pid, std::chrono::seconds(3))) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+// Every day's log of an install folder, oldest first as the names sort.
+inline std::string InstallLogText(const std::filesystem::path& installFolder)
+{
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(installFolder / "log", ec)) {
+        if (e.path().extension() == ".log")
+            files.push_back(e.path());
+    }
+    std::sort(files.begin(), files.end());
+    std::string text;
+    for (const auto& file : files) {
+        std::ifstream in(file, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        text += s.str();
+    }
+    return text;
 }
