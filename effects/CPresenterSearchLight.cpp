@@ -82,15 +82,15 @@ void CPresenterSearchLight::SetDoAndDown(EffectPoint point) { SizeStep(false, po
 void CPresenterSearchLight::SizeStep(bool up, EffectPoint point)
 {
     std::lock_guard lock(m_lock);
-    CConfigManager& config = m_services.Config();
-    const CConfigManager::Size stored = config.GetEffectSize(CConfigManager::EffectSize::Spotlight);
-    const platform::ScreenRect screen = m_services.screen != nullptr ? m_services.screen->Rect() : platform::ScreenRect{};
-    // A collapsed spotlight still counts as there: the step spreads it over the screen again.
     if (!m_bCreated) {
         WriteLog(KVO_LOG_INFO, up ? "CPresenterSearchLight::SetDoAndUp Digital not show"
                                   : "CPresenterSearchLight::SetDoAndDown Digital not show");
         return;
     }
+    // A collapsed spotlight still counts as there: the step spreads it over the screen again.
+    CConfigManager& config = m_services.Config();
+    const CConfigManager::Size stored = config.GetEffectSize(CConfigManager::EffectSize::Spotlight);
+    const platform::ScreenRect screen = m_services.screen != nullptr ? m_services.screen->Rect() : platform::ScreenRect{};
     EffectSize size{stored.width, stored.height};
     const bool large = platform::IsLargeScreen(screen);
     if (up) {

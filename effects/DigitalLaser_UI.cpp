@@ -1,7 +1,6 @@
 #include "DigitalLaser_UI.h"
 
 #include "ConfigManager.h"
-#include "EffectSurface.h"
 #include "IPresentationScreen.h"
 #include "KVOLog.h"
 #include "LaserOverlay.h"
@@ -13,15 +12,8 @@ namespace {
 
 std::string LaserPictureName(int colour)
 {
-    std::string name = colour == 1   ? "file='button\\FunctionSet\\DigitalLaser\\red"
-                       : colour == 2 ? "file='button\\FunctionSet\\DigitalLaser\\green"
-                                     : "file='button\\FunctionSet\\DigitalLaser\\blue";
-    const std::string prefix = "file='";
-    if (name.rfind(prefix, 0) == 0)
-        name.erase(0, prefix.size());
-    if (!name.empty() && name.back() == '\'')
-        name.pop_back();
-    return name + "@10x.png";
+    const char* name = colour == 1 ? "red" : colour == 2 ? "green" : "blue";
+    return std::string("button\\FunctionSet\\DigitalLaser\\") + name + "@10x.png";
 }
 
 } // namespace
@@ -57,20 +49,13 @@ void DigitalLaser_UI::Release()
 void DigitalLaser_UI::InitWindow()
 {
     WriteLog(KVO_LOG_INFO, "DigitalLaser_UI::InitWindow begin");
-    CConfigManager& config = m_services.Config();
-    const CConfigManager::Size size = config.GetEffectSize(CConfigManager::EffectSize::LaserDot);
-    m_nWidth = size.width;
-    m_nHeight = size.height;
-    m_nScale = config.GetLaserScale();
-    m_bSaveStatu = config.GetInt(ConfigInt::DigitalLaserSaveStatu) != 0;
     if (QWidget* host = GetWidget()) {
         SetOverlayTraits(host, true);
         host->hide();
     }
-    m_pBackground = m_PaintManager.FindControl("windowbackground");
-    if (m_pBackground != nullptr) {
-        m_pBackground->SetBkImage("");
-        m_pBackground->SetBkColor(0);
+    if (CControlUI* background = m_PaintManager.FindControl("windowbackground")) {
+        background->SetBkImage("");
+        background->SetBkColor(0);
     }
     LoadMaxLaserImageForCurrentColor();
     CreateOverlay();
@@ -130,12 +115,7 @@ void DigitalLaser_UI::PostHide()
 
 void DigitalLaser_UI::Deliver(UINT msg)
 {
-    if (IsOnUiThread()) {
-        if (GetHWND() != nullptr)
-            SendMessage(msg, 0, 0);
-        return;
-    }
-    if (!::PostMessageW(m_hPostTarget.load(), msg, 0, 0) && msg == WM_LASER_DRAW) {
+    if (!DeliverToWindow(*this, m_hPostTarget.load(), msg) && msg == WM_LASER_DRAW) {
         std::lock_guard lock(m_lock);
         m_bDrawPosted = false;
     }
@@ -172,14 +152,15 @@ void DigitalLaser_UI::DrawPending()
         m_draw.reloadPicture = false;
         m_bDrawPosted = false;
     }
-    m_nWidth = draw.size.width;
-    m_nHeight = draw.size.height;
     if (draw.reloadPicture || m_image.isNull())
         LoadMaxLaserImageForCurrentColor();
     CreateOverlay();
-    const platform::ScreenRect screen = m_services.screen != nullptr ? m_services.screen->Rect() : platform::ScreenRect{};
-    // The compositor is asked once per show (the request that reloads the picture), not per move.
+    // The screen, its scale and the compositor are looked up once per show (the request that
+    // reloads the picture), not per move.
     if (draw.reloadPicture || !m_bModeKnown) {
+        const platform::ScreenRect screen =
+            m_services.screen != nullptr ? m_services.screen->Rect() : platform::ScreenRect{};
+        m_surface = EffectSurface::For(screen);
         const bool composited = m_services.Composited();
         if (!m_bModeKnown || composited != m_bComposited)
             WriteLog(KVO_LOG_INFO, "DigitalLaser_UI::Draw %s",
@@ -187,6 +168,5 @@ void DigitalLaser_UI::DrawPending()
         m_bModeKnown = true;
         m_bComposited = composited;
     }
-    m_pOverlay->Render(m_image, {m_nWidth, m_nHeight}, EffectSurface::For(screen), draw.point.x, draw.point.y,
-                       m_bComposited);
+    m_pOverlay->Render(m_image, draw.size, m_surface, draw.point.x, draw.point.y, m_bComposited);
 }

@@ -6,6 +6,7 @@
 
 #include "EffectServices.h"
 #include "EffectSizes.h"
+#include "EffectSurface.h"
 #include "UIlib.h"
 
 #include <QImage>
@@ -41,7 +42,6 @@ public:
     bool LoadMaxLaserImageForCurrentColor();
     LaserOverlay* GetOverlay() const { return m_pOverlay.get(); }
     bool HasPicture() const { return !m_image.isNull(); }
-    EffectSize GetDotSize() const { return {m_nWidth, m_nHeight}; }
 
     void InitWindow() override;
     LRESULT HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
@@ -65,13 +65,9 @@ private:
     std::atomic<HWND> m_hPostTarget{nullptr};
 
     // UI thread.
-    int m_nWidth = 0;
-    int m_nHeight = 0;
-    int m_nScale = 1;
-    bool m_bSaveStatu = false;
     bool m_bComposited = false;
-    bool m_bModeKnown = false;
+    bool m_bModeKnown = false; // m_bComposited and m_surface are set
+    EffectSurface m_surface;
     QImage m_image;
     std::unique_ptr<LaserOverlay> m_pOverlay;
-    CControlUI* m_pBackground = nullptr;
 };

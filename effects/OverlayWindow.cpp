@@ -1,5 +1,7 @@
 #include "OverlayWindow.h"
 
+#include "CWindowWnd.h"
+
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
@@ -32,4 +34,14 @@ void CallOnUiThread(const std::function<void()>& call, bool wait)
         return;
     }
     QMetaObject::invokeMethod(app, call, wait ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+}
+
+bool DeliverToWindow(CWindowWnd& window, HWND target, UINT msg)
+{
+    if (IsOnUiThread()) {
+        if (window.GetHWND() != nullptr)
+            window.SendMessage(msg, 0, 0);
+        return true;
+    }
+    return ::PostMessageW(target, msg, 0, 0) != 0;
 }

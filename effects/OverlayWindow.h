@@ -4,8 +4,11 @@
 // activation, translucent where a compositor draws it. Click-through windows get an empty input
 // shape. UI thread, before the window is first shown.
 
+#include "SkinTypes.h"
+
 #include <functional>
 
+class CWindowWnd;
 class QWidget;
 
 void SetOverlayTraits(QWidget* window, bool clickThrough);
@@ -15,3 +18,8 @@ void SetOverlayTraits(QWidget* window, bool clickThrough);
 // Without an application nothing runs.
 void CallOnUiThread(const std::function<void()>& call, bool wait);
 bool IsOnUiThread();
+
+// Hands `msg` to `window`: sent at once on the UI thread (nothing when the window is gone),
+// else posted to `target`, the window's handle as last published for other threads. False
+// when the post failed, so the caller may post again later.
+bool DeliverToWindow(CWindowWnd& window, HWND target, UINT msg);

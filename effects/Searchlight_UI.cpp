@@ -183,12 +183,7 @@ void Searchlight_UI::Record(const Frame& frame)
 
 void Searchlight_UI::Deliver(UINT msg)
 {
-    if (IsOnUiThread()) {
-        if (GetHWND() != nullptr)
-            SendMessage(msg, 0, 0);
-        return;
-    }
-    if (!::PostMessageW(m_hPostTarget.load(), msg, 0, 0)) {
+    if (!DeliverToWindow(*this, m_hPostTarget.load(), msg)) {
         std::lock_guard lock(m_lock);
         m_bFramePosted = false;
     }
@@ -267,7 +262,12 @@ void Searchlight_UI::ApplyFrame()
     }
     ApplyCover();
 
-    const EffectSurface surface = EffectSurface::For(frame.screen);
+    // The screen's scale is looked up when the cover comes up or its screen changes, not per move.
+    const platform::ScreenRect& was = m_surface.physical;
+    if (!m_bCovering || frame.screen.x != was.x || frame.screen.y != was.y || frame.screen.width != was.width ||
+        frame.screen.height != was.height)
+        m_surface = EffectSurface::For(frame.screen);
+    const EffectSurface& surface = m_surface;
     if (host->geometry() != surface.logical)
         host->setGeometry(surface.logical);
     const EffectPoint client{frame.point.x - frame.screen.x, frame.point.y - frame.screen.y};

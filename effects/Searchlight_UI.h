@@ -91,6 +91,7 @@ private:
     CControlUI* m_pHole = nullptr;
     std::unique_ptr<SearchlightMarker> m_pMarker;
     std::unique_ptr<QObject> m_pHoleEraser;
+    EffectSurface m_surface; // of the shown cover's screen
     bool m_bCovering = false;
     bool m_bComposited = false;
     bool m_bModeLogged = false;

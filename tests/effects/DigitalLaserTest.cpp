@@ -35,11 +35,7 @@ protected:
 
     void Make(std::function<EffectPoint()> point)
     {
-        EffectServices services;
-        services.screen = &screen;
-        services.compositor = &compositor;
-        services.config = &config;
-        services.stopFunction = [] {};
+        EffectServices services = TestServices(screen, compositor, config);
         services.effectPoint = std::move(point);
         laser = std::make_unique<CPresenterDigitalLaser>(services);
     }

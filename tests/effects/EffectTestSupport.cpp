@@ -38,6 +38,17 @@ EffectSkinFolder::EffectSkinFolder(unsigned int laserArgb)
 
 EffectSkinFolder::~EffectSkinFolder() { CPaintManagerUI::ClearImageCache(); }
 
+EffectServices TestServices(const platform::IPresentationScreen& screen, platform::ICompositor& compositor,
+                            CConfigManager& config)
+{
+    EffectServices services;
+    services.screen = &screen;
+    services.compositor = &compositor;
+    services.config = &config;
+    services.stopFunction = [] {};
+    return services;
+}
+
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit)
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;

@@ -2,6 +2,7 @@
 // What the effect tests share (the program's one QApplication comes with it): a skin folder holding the real
 // effect skins, a fixed presentation screen, a compositor switch and an event pump.
 
+#include "EffectServices.h"
 #include "ICompositor.h"
 #include "IPresentationScreen.h"
 #include "TempDir.h"
@@ -29,6 +30,10 @@ public:
 private:
     std::atomic<bool> m_running;
 };
+
+// Services over the test's screen, compositor and settings; a right-click stops nothing.
+EffectServices TestServices(const platform::IPresentationScreen& screen, platform::ICompositor& compositor,
+                            CConfigManager& config);
 
 // A resource folder with SearchlightUI.xml and DigitalLaserUI.xml of the source tree, the
 // marker picture and a solid laser picture of `laserArgb` (none when 0).

@@ -44,10 +44,7 @@ protected:
     {
         ASSERT_EQ(QGuiApplication::screens().size(), 2);
         ASSERT_EQ(QGuiApplication::screens().at(1)->devicePixelRatio(), 2.0);
-        services.screen = &screen;
-        services.compositor = &compositor;
-        services.config = &config;
-        services.stopFunction = [] {};
+        services = TestServices(screen, compositor, config);
         services.effectPoint = [] { return EffectPoint{2400, 450}; };
         config.SetEffectSize(CConfigManager::EffectSize::Spotlight, {540, 351});
         config.SetEffectSize(CConfigManager::EffectSize::LaserDot, {28, 28});

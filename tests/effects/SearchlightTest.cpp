@@ -29,12 +29,7 @@ protected:
     CPresenterSearchLight& Light()
     {
         if (!light) {
-            EffectServices services;
-            services.screen = &screen;
-            services.compositor = &compositor;
-            services.config = &config;
-            services.stopFunction = [] {};
-            light = std::make_unique<CPresenterSearchLight>(services);
+            light = std::make_unique<CPresenterSearchLight>(TestServices(screen, compositor, config));
             light->Create();
         }
         return *light;
