@@ -23,8 +23,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
@@ -100,17 +98,9 @@ protected:
 
         // The X side's own chatter (xcompmgr reports every window that vanished) stays out of the test output.
         m_xlog = open(m_runtime.file("x.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        m_xvfb = Spawn({Which("Xvfb"), "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                        std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24", "-nolisten", "tcp"},
-                       Env({}), m_xlog);
-        close(fds[1]);
-        char buf[16] = {};
-        const ssize_t n = read(fds[0], buf, sizeof buf - 1);
-        close(fds[0]);
-        ASSERT_TRUE(m_xvfb > 0 && n > 0) << "Xvfb did not start";
-        m_display = ":" + std::to_string(std::atoi(buf));
+        m_display = SpawnXvfb(Which("Xvfb"), std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24", Env({}),
+                              &m_xvfb, m_xlog);
+        ASSERT_FALSE(m_display.empty()) << "Xvfb did not start";
 
         if (Composited())
             m_compositor = Spawn({Which("xcompmgr")}, Env({}), m_xlog);
@@ -141,14 +131,7 @@ protected:
     // The test's environment without the offscreen platform and the program's own settings.
     std::vector<std::string> Env(const std::vector<std::string>& extra) const
     {
-        std::vector<std::string> env;
-        for (char** e = environ; *e; ++e) {
-            const std::string s = *e;
-            if (s.rfind("QT_QPA_PLATFORM=", 0) != 0 && s.rfind("DISPLAY=", 0) != 0 &&
-                s.rfind("XDG_RUNTIME_DIR=", 0) != 0 && s.rfind("ORVELLE_", 0) != 0 &&
-                s.rfind("LSAN_OPTIONS=", 0) != 0)
-                env.push_back(s);
-        }
+        std::vector<std::string> env = InheritedEnv();
         if (!m_display.empty())
             env.push_back("DISPLAY=" + m_display);
         env.insert(env.end(), extra.begin(), extra.end());

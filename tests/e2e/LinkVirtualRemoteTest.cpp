@@ -4,6 +4,7 @@
 
 #include "CPresenterService.h"
 #include "ControllerSet.h"
+#include "HeartbeatFrames.h"
 #include "KVOControler.h"
 #include "KVOCursorSpeedKeeper.h"
 #include "KVOHidThreadManager.h"
@@ -18,7 +19,7 @@
 #include "TempDir.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -98,6 +99,7 @@ protected:
     }
     void TearDown() override
     {
+        remote.reset();
         ExitKVOControler();
         g_bIsInitComplete = false;
         SetKVOControlerEnvironment({});
@@ -115,9 +117,24 @@ protected:
 
     virtual bool UseRealService() const { return false; }
 
+    // The virtual remote plays `script` (recording what it receives into `record`), then the
+    // link starts on it.
+    void StartLinkWithRemote(const std::string& script)
+    {
+        WriteWholeFile(dir.file("script.txt"), script);
+        remote = std::make_unique<RemoteProcess>(std::vector<std::string>{"--socket", socketPath, "--script",
+            dir.file("script.txt"), "--rate", "100", "--record", record, "--quiet"});
+        ASSERT_TRUE(remote->Running());
+        ASSERT_TRUE(WaitUntil([] { return KVOCountHidReceivers() == 1; }));
+        InitKVOControler();
+        ASSERT_TRUE(IsKVOControlerRunning());
+    }
+
     TempDir dir;
     PointJournal journal;
     std::string socketPath = dir.file("remote.sock");
+    std::string record = dir.file("record.txt");
+    std::unique_ptr<RemoteProcess> remote;
     platform::SystemHidApi api{std::make_unique<platform::VirtualReceiver>(socketPath, 0x0178)};
     LockedScreens screens{{{0, 0, 1920, 1080}}};
     RecordingKeyHandler keys;
@@ -126,25 +143,16 @@ protected:
 
 TEST_F(LinkVirtualRemote, ConnectMoveHeartbeatAndUnplug)
 {
-    WriteWholeFile(dir.file("script.txt"),
-                   "report 0x03 0\n"
-                   "wait 300\n"
-                   "repeat 20 {\n"
-                   "  report 0x03 4 5 -3\n"
-                   "  wait 10\n"
-                   "}\n"
-                   "report 0x03 0\n"
-                   "wait 2500\n"
-                   "unplug\n"
-                   "wait 8000\n");
-    const std::string record = dir.file("record.txt");
-    RemoteProcess remote({"--socket", socketPath, "--script", dir.file("script.txt"), "--rate", "100", "--record",
-                          record, "--quiet"});
-    ASSERT_TRUE(remote.Running());
-    ASSERT_TRUE(WaitUntil([] { return KVOCountHidReceivers() == 1; }));
-
-    InitKVOControler();
-    ASSERT_TRUE(IsKVOControlerRunning());
+    ASSERT_NO_FATAL_FAILURE(StartLinkWithRemote("report 0x03 0\n"
+                                                "wait 300\n"
+                                                "repeat 20 {\n"
+                                                "  report 0x03 4 5 -3\n"
+                                                "  wait 10\n"
+                                                "}\n"
+                                                "report 0x03 0\n"
+                                                "wait 2500\n"
+                                                "unplug\n"
+                                                "wait 8000\n"));
     DeviceMgr& device = ControllerSet::Instance().GetDeviceMgr();
     // The key handling multiplies effect motion by the keeper's scale: 1080 rows give 1.5.
     EXPECT_FLOAT_EQ(CPresenterService::GetInstance().Environment().SpeedScale(), 1.5f);
@@ -183,27 +191,20 @@ protected:
 
 TEST_F(LinkVirtualRemoteService, DoKeyHoldShowsMovesScaledAndHides)
 {
-    WriteWholeFile(dir.file("script.txt"),
-                   "report 0x03 0\n"
-                   "wait 300\n"
-                   "report 0x03 8\n"  // the function key moves from the mouse to the next function
-                   "wait 50\n"
-                   "report 0x03 0\n"
-                   "wait 300\n"
-                   "report 0x03 4\n"
-                   "wait 200\n"
-                   "repeat 10 {\n"
-                   "  report 0x03 4 5 -3\n"
-                   "  wait 10\n"
-                   "}\n"
-                   "report 0x03 0\n"
-                   "wait 3000\n");
-    RemoteProcess remote({"--socket", socketPath, "--script", dir.file("script.txt"), "--rate", "100", "--record",
-                          dir.file("record.txt"), "--quiet"});
-    ASSERT_TRUE(remote.Running());
-    ASSERT_TRUE(WaitUntil([] { return KVOCountHidReceivers() == 1; }));
-    InitKVOControler();
-    ASSERT_TRUE(IsKVOControlerRunning());
+    ASSERT_NO_FATAL_FAILURE(StartLinkWithRemote("report 0x03 0\n"
+                                                "wait 300\n"
+                                                "report 0x03 8\n"  // the function key: from the mouse to the next function
+                                                "wait 50\n"
+                                                "report 0x03 0\n"
+                                                "wait 300\n"
+                                                "report 0x03 4\n"
+                                                "wait 200\n"
+                                                "repeat 10 {\n"
+                                                "  report 0x03 4 5 -3\n"
+                                                "  wait 10\n"
+                                                "}\n"
+                                                "report 0x03 0\n"
+                                                "wait 3000\n"));
 
     ASSERT_TRUE(WaitUntil([&] {
         const auto calls = journal.Calls();
@@ -225,56 +226,22 @@ TEST_F(LinkVirtualRemoteService, DoKeyHoldShowsMovesScaledAndHides)
     EXPECT_EQ(calls.back().call, "Hide");
 }
 
-namespace {
-
-// Heartbeat frames with the mode byte `mode` (and heart ban 0) in a record file.
-int CountHeartbeats(const std::string& record, int mode)
-{
-    char pattern[32];
-    std::snprintf(pattern, sizeof pattern, " 0A B2 01 50 %02X 00 ", mode);
-    const std::string text = ReadWholeFile(record);
-    int count = 0;
-    for (size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + 1))
-        ++count;
-    return count;
-}
-
-std::string LastLine(const std::string& text)
-{
-    const size_t end = text.find_last_not_of('\n');
-    if (end == std::string::npos)
-        return {};
-    const size_t newline = text.rfind('\n', end);
-    const size_t start = newline == std::string::npos ? 0 : newline + 1;
-    return text.substr(start, end + 1 - start);
-}
-
-} // namespace
-
 // The function key puts the remote into effect mode (mode 1 in every heartbeat). Closing just
 // before the next periodic heartbeat is due must still leave the remote with mode 0 last.
 TEST_F(LinkVirtualRemoteService, LastFrameTheRemoteGetsIsTheExitHeartbeatWithMode0)
 {
-    WriteWholeFile(dir.file("script.txt"),
-                   "report 0x03 0\n"
-                   "wait 300\n"
-                   "report 0x03 8\n"
-                   "wait 50\n"
-                   "report 0x03 0\n"
-                   "wait 20000\n");
-    const std::string record = dir.file("record.txt");
-    RemoteProcess remote({"--socket", socketPath, "--script", dir.file("script.txt"), "--rate", "100", "--record",
-                          record, "--quiet"});
-    ASSERT_TRUE(remote.Running());
-    ASSERT_TRUE(WaitUntil([] { return KVOCountHidReceivers() == 1; }));
-    InitKVOControler();
-    ASSERT_TRUE(IsKVOControlerRunning());
+    ASSERT_NO_FATAL_FAILURE(StartLinkWithRemote("report 0x03 0\n"
+                                                "wait 300\n"
+                                                "report 0x03 8\n"
+                                                "wait 50\n"
+                                                "report 0x03 0\n"
+                                                "wait 20000\n"));
 
     // The switch sends one mode-1 heartbeat; the next ones are periodic.
-    ASSERT_TRUE(WaitUntil([&] { return CountHeartbeats(record, 1) >= 2; }, std::chrono::seconds(10)))
+    ASSERT_TRUE(WaitUntil([&] { return CountHeartbeats(ReadWholeFile(record), 1) >= 2; }, std::chrono::seconds(10)))
         << ReadWholeFile(record) << sink.Text();
-    const int seen = CountHeartbeats(record, 1);
-    ASSERT_TRUE(WaitUntil([&] { return CountHeartbeats(record, 1) > seen; }, std::chrono::seconds(3)));
+    const int seen = CountHeartbeats(ReadWholeFile(record), 1);
+    ASSERT_TRUE(WaitUntil([&] { return CountHeartbeats(ReadWholeFile(record), 1) > seen; }, std::chrono::seconds(3)));
     // The next periodic heartbeat falls into the exit heartbeat's send pause.
     std::this_thread::sleep_for(std::chrono::milliseconds(KVO_HEARTBEAT_PERIOD_MS - 70));
     ExitKVOControler();

@@ -3,6 +3,7 @@
 // its own copy of the install folder with its own lock folder.
 
 #include "ChildProcess.h"
+#include "HeartbeatFrames.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -22,8 +23,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
@@ -37,18 +36,9 @@ public:
         const std::string xvfb = Which("Xvfb");
         if (xvfb.empty())
             return false;
-        int fds[2];
-        if (pipe(fds) != 0)
+        m_display = SpawnXvfb(xvfb, "1280x800x24", InheritedEnv(), &m_xvfb);
+        if (m_display.empty())
             return false;
-        m_xvfb = Spawn({xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x800x24", "-nolisten", "tcp"},
-                       BaseEnv());
-        close(fds[1]);
-        char buf[16] = {};
-        const ssize_t n = read(fds[0], buf, sizeof buf - 1);
-        close(fds[0]);
-        if (m_xvfb <= 0 || n <= 0)
-            return false;
-        m_display = ":" + std::to_string(std::atoi(buf));
         const std::string trayer = Which("trayer");
         if (!trayer.empty()) {
             m_trayer = Spawn({trayer}, Env({}));
@@ -65,7 +55,7 @@ public:
     // The test's environment without the offscreen platform, plus the display and `extra`.
     std::vector<std::string> Env(const std::vector<std::string>& extra) const
     {
-        std::vector<std::string> env = BaseEnv();
+        std::vector<std::string> env = InheritedEnv();
         env.push_back("DISPLAY=" + m_display);
         env.insert(env.end(), extra.begin(), extra.end());
         return env;
@@ -87,19 +77,6 @@ public:
     }
 
 private:
-    static std::vector<std::string> BaseEnv()
-    {
-        std::vector<std::string> env;
-        for (char** e = environ; *e; ++e) {
-            const std::string s = *e;
-            if (s.rfind("QT_QPA_PLATFORM=", 0) != 0 && s.rfind("DISPLAY=", 0) != 0 &&
-                s.rfind("XDG_RUNTIME_DIR=", 0) != 0 && s.rfind("ORVELLE_", 0) != 0 &&
-                s.rfind("LSAN_OPTIONS=", 0) != 0)
-                env.push_back(s);
-        }
-        return env;
-    }
-
     pid_t m_xvfb = -1;
     pid_t m_trayer = -1;
     std::string m_display;
@@ -417,14 +394,7 @@ TEST_F(ProgramTest, ClosingLeavesTheRemoteWithTheMode0HeartbeatLast)
     ASSERT_GT(pid, 0);
     ASSERT_TRUE(WaitStarted()) << LogText();
 
-    const auto modeOneBeats = [&] {
-        const std::string text = Frames();
-        int count = 0;
-        for (size_t at = text.find(" 0A B2 01 50 01 00 "); at != std::string::npos;
-             at = text.find(" 0A B2 01 50 01 00 ", at + 1))
-            ++count;
-        return count;
-    };
+    const auto modeOneBeats = [&] { return CountHeartbeats(Frames(), 1); };
     const auto waitFor = [](auto done, std::chrono::milliseconds limit) {
         const auto end = std::chrono::steady_clock::now() + limit;
         while (!done() && std::chrono::steady_clock::now() < end)
@@ -444,10 +414,8 @@ TEST_F(ProgramTest, ClosingLeavesTheRemoteWithTheMode0HeartbeatLast)
 
     std::this_thread::sleep_for(300ms);
     const std::string text = Frames();
-    const size_t end = text.find_last_not_of('\n');
-    ASSERT_NE(end, std::string::npos);
-    const size_t newline = text.rfind('\n', end);
-    const std::string last = text.substr(newline == std::string::npos ? 0 : newline + 1);
+    const std::string last = LastLine(text);
+    ASSERT_FALSE(last.empty()) << text;
     EXPECT_NE(last.find(" 0A B2 01 50 00 00 "), std::string::npos) << text;
 }
 

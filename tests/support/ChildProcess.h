@@ -1,6 +1,6 @@
 #pragma once
 // Starting the real programs and tools from tests and benchmarks: find a tool, spawn a child
-// with exactly the environment given, wait for it and stop it.
+// with exactly the environment given, wait for it and stop it, start a private X server.
 
 #include <signal.h>
 #include <spawn.h>
@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -16,6 +17,22 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+extern char** environ;
+
+// This process's environment without what would steer a child elsewhere: the offscreen platform,
+// the display, the runtime folder, the program's own settings and the leak checker's options.
+inline std::vector<std::string> InheritedEnv()
+{
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string s = *e;
+        if (s.rfind("QT_QPA_PLATFORM=", 0) != 0 && s.rfind("DISPLAY=", 0) != 0 &&
+            s.rfind("XDG_RUNTIME_DIR=", 0) != 0 && s.rfind("ORVELLE_", 0) != 0 && s.rfind("LSAN_OPTIONS=", 0) != 0)
+            env.push_back(s);
+    }
+    return env;
+}
 
 // The full path of a system tool, empty when it is not installed.
 inline std::string Which(const std::string& tool)
@@ -64,6 +81,26 @@ inline std::optional<int> WaitExit(pid_t pid, std::chrono::milliseconds timeout)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     } while (std::chrono::steady_clock::now() < end);
     return std::nullopt;
+}
+
+// Starts `xvfb` on a free display with one screen of `geometry` (for example "1280x800x24");
+// ":n" once it is up, else empty. Its id goes to `pid` (-1 when it could not be spawned).
+inline std::string SpawnXvfb(const std::string& xvfb, const std::string& geometry, const std::vector<std::string>& env,
+                             pid_t* pid, int outputFd = -1)
+{
+    *pid = -1;
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    *pid = Spawn({xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0", geometry, "-nolisten", "tcp"}, env,
+                 outputFd);
+    close(fds[1]);
+    char buf[16] = {};
+    const ssize_t n = read(fds[0], buf, sizeof buf - 1);
+    close(fds[0]);
+    if (*pid <= 0 || n <= 0)
+        return {};
+    return ":" + std::to_string(std::atoi(buf));
 }
 
 // SIGTERM, and SIGKILL when the child is still there 3 s later; reaps it either way.
