@@ -93,19 +93,20 @@ int FormatPrefix(char (&out)[LOG_PREFIX_BUFFER], LogVariant variant, int level)
 // Bounded: a file that fails on every line must not grow the start-up without limit.
 struct HeldLines {
     std::mutex lock;
-    bool holding = true;  // until the first queue is attached; after that a missing queue means exit
     std::string text;
     int count = 0;
     uint64_t dropped = 0;
 };
 HeldLines g_held;
+// True until the first queue is attached; after that a missing queue means exit. Changed only
+// under g_held.lock, read without it on the fast path of WriteLog.
 std::atomic<bool> g_holding{true};
 
 // False when holding is over (the queue came meanwhile): the caller then takes the queue path.
 bool HoldLine(LogVariant variant, int level, const char* prefix, int prefixLen, const char* message, int messageLen)
 {
     std::lock_guard lock(g_held.lock);
-    if (!g_held.holding)
+    if (!g_holding.load(std::memory_order_relaxed))
         return false;
     std::string line;
     line.reserve(static_cast<size_t>(prefixLen + messageLen + 2));
@@ -177,16 +178,14 @@ uint64_t LogDroppedLineCount() { return g_dropped.load(); }
 void AttachLogQueue(RingQueue* queue)
 {
     std::lock_guard lock(g_held.lock);
-    const bool first = queue != nullptr && g_held.holding;
+    const bool first = queue != nullptr && g_holding.load(std::memory_order_relaxed);
     if (first)
         ReleaseHeldLines(queue);
     // Published before holding ends, all under the lock: a call that found no queue either had
     // its line in the released block or finds the queue once it gets the lock.
     g_logQueue.store(queue, std::memory_order_seq_cst);
-    if (first) {
-        g_held.holding = false;
+    if (first)
         g_holding.store(false, std::memory_order_seq_cst);
-    }
 }
 
 void DetachLogQueue()

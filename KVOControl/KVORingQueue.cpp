@@ -86,11 +86,7 @@ int EnRingQ(RingQueue* queue, pMemNode node)
 
 void EnRingQWait(RingQueue* queue, pMemNode node)
 {
-    std::unique_lock lock(queue->lock);
-    queue->notFull.wait(lock, [queue] { return queue->state != RINGQ_FULL; });
-    PutLocked(queue, node);
-    lock.unlock();
-    queue->notEmpty.notify_one();
+    EnRingQWaitWhile(queue, node, [] { return true; });
 }
 
 int DeRingQ(RingQueue* queue, pMemNode* out, int max, int* count)

@@ -33,18 +33,10 @@ inline std::vector<std::string> CleanEnv(const std::vector<std::string>& extra)
 
 inline void StopChild(pid_t pid)
 {
-    using namespace std::chrono_literals;
     // Already reaped (or ended): never signal a process id that may have been reused.
     if (pid <= 0 || waitpid(pid, nullptr, WNOHANG) != 0)
         return;
-    kill(pid, SIGTERM);
-    for (int i = 0; i < 150; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) != 0)
-            return;
-        std::this_thread::sleep_for(20ms);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    Stop(pid);
 }
 
 // Children that end with the benchmark, in reverse order of start.
@@ -74,21 +66,12 @@ private:
 inline std::string StartXvfb(Children* children, const std::string& xvfb, const std::string& geometry, int outputFd,
                              pid_t* pid = nullptr)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return {};
-    const pid_t server = children->Add(
-        Spawn({xvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0", geometry, "-nolisten", "tcp"}, CleanEnv({}),
-              outputFd));
+    pid_t server = -1;
+    const std::string display = SpawnXvfb(xvfb, geometry, CleanEnv({}), &server, outputFd);
+    children->Add(server);
     if (pid != nullptr)
         *pid = server;
-    close(fds[1]);
-    char buf[16] = {};
-    const ssize_t n = read(fds[0], buf, sizeof buf - 1);
-    close(fds[0]);
-    if (n <= 0)
-        return {};
-    return "DISPLAY=:" + std::to_string(std::atoi(buf));
+    return display.empty() ? std::string() : "DISPLAY=" + display;
 }
 
 // Waits until a file in the program's log folder holds `text`; false when the time ran out or the

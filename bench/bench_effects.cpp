@@ -67,6 +67,13 @@ public:
             damaged += static_cast<long long>(r.width()) * r.height();
         m_damage = QRegion();
     }
+    // The pixels painted and damaged per move of `state`'s run.
+    void Report(benchmark::State& state) const
+    {
+        const auto moves = static_cast<double>(state.iterations());
+        state.counters["px_painted_per_move"] = benchmark::Counter(static_cast<double>(pixels) / moves);
+        state.counters["px_damaged_per_move"] = benchmark::Counter(static_cast<double>(damaged) / moves);
+    }
     long long pixels = 0;
     long long damaged = 0;
 
@@ -116,10 +123,7 @@ void BM_SpotlightMove(benchmark::State& state)
         counter.EndMove();
     }
     qApp->removeEventFilter(&counter);
-    state.counters["px_painted_per_move"] =
-        benchmark::Counter(static_cast<double>(counter.pixels) / static_cast<double>(state.iterations()));
-    state.counters["px_damaged_per_move"] =
-        benchmark::Counter(static_cast<double>(counter.damaged) / static_cast<double>(state.iterations()));
+    counter.Report(state);
     state.counters["screen_px"] = static_cast<double>(rect.width) * rect.height;
     light.Hide(true);
     QCoreApplication::processEvents();
@@ -158,10 +162,7 @@ void BM_LaserMove(benchmark::State& state)
         counter.EndMove();
     }
     qApp->removeEventFilter(&counter);
-    state.counters["px_painted_per_move"] =
-        benchmark::Counter(static_cast<double>(counter.pixels) / static_cast<double>(state.iterations()));
-    state.counters["px_damaged_per_move"] =
-        benchmark::Counter(static_cast<double>(counter.damaged) / static_cast<double>(state.iterations()));
+    counter.Report(state);
     state.counters["picture_scalings"] = overlay->RenderCount() - renders;
     laser.Hide(true);
 }

@@ -65,6 +65,32 @@ bool WaitFor(const std::function<bool()>& done)
     return true;
 }
 
+// What a monitor reported, from its thread; read once it is stopped, or through Count.
+class HidEvents {
+public:
+    platform::HidEventCallback Recorder()
+    {
+        return [this](HidEvent e, const std::string& p) {
+            std::lock_guard lock(m_mutex);
+            m_events.emplace_back(e, p);
+        };
+    }
+    size_t Count()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_events.size();
+    }
+    std::pair<HidEvent, std::string> At(size_t i)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_events.at(i);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::vector<std::pair<HidEvent, std::string>> m_events;
+};
+
 } // namespace
 
 TEST_F(VirtualReceiverTest, ListedOnlyWhileTheServerListens)
@@ -184,26 +210,18 @@ TEST_F(VirtualReceiverTest, BadPeersMakeTheDeviceFailCleanly)
 
 TEST_F(VirtualReceiverTest, MonitorReportsTheReceiverArrivingAndLeaving)
 {
-    std::mutex mutex;
-    std::vector<std::pair<HidEvent, std::string>> events;
+    HidEvents events;
     platform::UdevMonitor monitor(api, 0x25A7);
-    monitor.Start([&](HidEvent e, const std::string& p) {
-        std::lock_guard lock(mutex);
-        events.emplace_back(e, p);
-    });
-    const auto count = [&] {
-        std::lock_guard lock(mutex);
-        return events.size();
-    };
+    monitor.Start(events.Recorder());
+    const auto count = [&] { return events.Count(); };
 
     ASSERT_TRUE(server.Listen(socketPath));
     ASSERT_TRUE(WaitFor([&] { return count() == 1; }));
     server.Close();
     ASSERT_TRUE(WaitFor([&] { return count() == 2; }));
     monitor.Stop();
-    std::lock_guard lock(mutex);
-    EXPECT_EQ(events[0], std::make_pair(HidEvent::Arrival, path));
-    EXPECT_EQ(events[1], std::make_pair(HidEvent::Removal, path));
+    EXPECT_EQ(events.At(0), std::make_pair(HidEvent::Arrival, path));
+    EXPECT_EQ(events.At(1), std::make_pair(HidEvent::Removal, path));
 }
 
 TEST_F(VirtualReceiverTest, ReadWithoutTimeLimitEndsWhenWokenButReadsAWaitingReportFirst)
@@ -232,17 +250,10 @@ TEST_F(VirtualReceiverTest, ReadWithoutTimeLimitEndsWhenWokenButReadsAWaitingRep
 // killed while connected, which leaves its socket file behind.
 TEST_F(VirtualReceiverTest, MonitorFollowsALateListenAndAKilledServer)
 {
-    std::mutex mutex;
-    std::vector<std::pair<HidEvent, std::string>> events;
+    HidEvents events;
     platform::UdevMonitor monitor(api, 0x25A7);
-    monitor.Start([&](HidEvent e, const std::string& p) {
-        std::lock_guard lock(mutex);
-        events.emplace_back(e, p);
-    });
-    const auto count = [&] {
-        std::lock_guard lock(mutex);
-        return events.size();
-    };
+    monitor.Start(events.Recorder());
+    const auto count = [&] { return events.Count(); };
 
     const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un addr{};
@@ -264,27 +275,19 @@ TEST_F(VirtualReceiverTest, MonitorFollowsALateListenAndAKilledServer)
     EXPECT_EQ(device->ReadReport(buf, sizeof buf, 1000), -1);
     ASSERT_TRUE(WaitFor([&] { return count() == 2; }));
     monitor.Stop();
-    std::lock_guard lock(mutex);
-    EXPECT_EQ(events[0], std::make_pair(HidEvent::Arrival, path));
-    EXPECT_EQ(events[1], std::make_pair(HidEvent::Removal, path));
+    EXPECT_EQ(events.At(0), std::make_pair(HidEvent::Arrival, path));
+    EXPECT_EQ(events.At(1), std::make_pair(HidEvent::Removal, path));
 }
 
 TEST(HidMonitorPolling, WithoutNetlinkEveryInterfaceIsFoundByPolling)
 {
     FakeHidApi fake;
     fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"));
-    std::mutex mutex;
-    std::vector<std::pair<HidEvent, std::string>> events;
+    HidEvents events;
     platform::UdevMonitor monitor(fake, 0x25A7, false);
-    EXPECT_FALSE(monitor.Start([&](HidEvent e, const std::string& p) {
-        std::lock_guard lock(mutex);
-        events.emplace_back(e, p);
-    }));
+    EXPECT_FALSE(monitor.Start(events.Recorder()));
     EXPECT_STREQ(monitor.Source(), "");
-    const auto count = [&] {
-        std::lock_guard lock(mutex);
-        return events.size();
-    };
+    const auto count = [&] { return events.Count(); };
     // Present at start: no event. Usage pairs of one path: one event.
     fake.AddInterface(ReceiverInterface(0x0180, "/dev/hidraw1", 0x0001, 0x0002));
     fake.AddInterface(ReceiverInterface(0x0180, "/dev/hidraw1"));
@@ -292,7 +295,6 @@ TEST(HidMonitorPolling, WithoutNetlinkEveryInterfaceIsFoundByPolling)
     fake.RemoveInterface("/dev/hidraw0");
     ASSERT_TRUE(WaitFor([&] { return count() == 2; }));
     monitor.Stop();
-    std::lock_guard lock(mutex);
-    EXPECT_EQ(events[0], std::make_pair(HidEvent::Arrival, std::string("/dev/hidraw1")));
-    EXPECT_EQ(events[1], std::make_pair(HidEvent::Removal, std::string("/dev/hidraw0")));
+    EXPECT_EQ(events.At(0), std::make_pair(HidEvent::Arrival, std::string("/dev/hidraw1")));
+    EXPECT_EQ(events.At(1), std::make_pair(HidEvent::Removal, std::string("/dev/hidraw0")));
 }
