@@ -303,17 +303,20 @@ void CMainPageUI::RefreshCaption()
     const CaptionKeys keys = CaptionKeysFor(*kind);
     m_captionIcon.Init("CaptionICON", kMainStyle, keys.iconStyle, true, true);
     m_captionName.Init("CaptionName", kMainStyle, keys.nameStyle, true, true);
-    ShowTrayIcon();
+    ShowTrayIcon(keys);
     if (CControlUI* name = m_captionName.GetControl())
         name->SetText(CDuiString(m_appName));
 }
 
 void CMainPageUI::ShowTrayIcon()
 {
-    const std::optional<CaptionKind> kind = CaptionKindFor(m_hooks.deviceType ? m_hooks.deviceType() : 0);
-    if (!kind)
-        return;
-    m_appName = Text("funsel", CaptionKeysFor(*kind).nameText);
+    if (const std::optional<CaptionKind> kind = CaptionKindFor(m_hooks.deviceType ? m_hooks.deviceType() : 0))
+        ShowTrayIcon(CaptionKeysFor(*kind));
+}
+
+void CMainPageUI::ShowTrayIcon(const CaptionKeys& keys)
+{
+    m_appName = Text("funsel", keys.nameText);
     if (m_tray)
         m_tray->Show(m_appName);
 }

@@ -119,6 +119,8 @@ private:
     void StyleTabButtons();
     void PostToMain(UINT msg);
     void RequestShutdown();
+    // The application name and tray tip of the caption `keys` the device kind picked.
+    void ShowTrayIcon(const CaptionKeys& keys);
     // Runs `restore` now, or at the end of start-up.
     void RestoreWhenStarted(std::function<void()> restore);
     void ClearFloatingLayer();

@@ -17,8 +17,10 @@ env -u DISPLAY -u WAYLAND_DISPLAY ORVELLE_BUILD_DIR="$work/build" ORVELLE_RUN_OU
   "$root/scripts/run" >"$work/run.txt" 2>&1
 status=$?
 
+checks=0
 failures=0
 check() {
+  checks=$((checks + 1))
   if eval "$2"; then
     echo "ok: $1"
   else
@@ -39,6 +41,5 @@ if [ "$failures" -ne 0 ]; then
   echo "--- output of scripts/run"
   cat "$work/run.txt"
 fi
-passed=$((8 - failures))
-echo "$passed passed, $failures failed"
+echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
