@@ -10,6 +10,7 @@ class CConfigManager;
 namespace platform {
 class ICompositor;
 class IPresentationScreen;
+class IScreenCapture;
 } // namespace platform
 
 struct EffectServices {
@@ -17,6 +18,8 @@ struct EffectServices {
     const platform::IPresentationScreen* screen = nullptr;
     // Asked at every show. Null: no compositing manager (shaped windows).
     platform::ICompositor* compositor = nullptr;
+    // The frozen pictures of the pen and the magnifier. Null: they freeze nothing (black).
+    platform::IScreenCapture* capture = nullptr;
     // Null: the process-wide settings object.
     CConfigManager* config = nullptr;
     // Forced stop of the current function (right-button release on an effect window).

@@ -57,3 +57,14 @@ EffectSize LaserClamp(EffectSize size)
 {
     return {std::clamp(size.width, kLaserDotMin, kLaserDotMax), std::clamp(size.height, kLaserDotMin, kLaserDotMax)};
 }
+
+LensSource LensSourceAt(EffectPoint p, int w, int h, float zoom)
+{
+    const float z = zoom > 0.0f ? zoom : 1.0f;
+    const auto fw = static_cast<float>(w), fh = static_cast<float>(h);
+    return {static_cast<int>(static_cast<float>(p.x) - fw / z / 2.0f),
+            static_cast<int>(static_cast<float>(p.y) - fh / z / 2.0f), static_cast<int>(fw / z),
+            static_cast<int>(fh / z)};
+}
+
+int LensHeight(int width, float aspectRatio) { return static_cast<int>(static_cast<float>(width) * aspectRatio); }

@@ -31,3 +31,15 @@ constexpr int kLaserDotMax = 280;
 EffectSize LaserStepUp(EffectSize size, bool largeScreen);
 EffectSize LaserStepDown(EffectSize size);
 EffectSize LaserClamp(EffectSize size);
+
+// The magnifier's lens: the area of the frozen picture it enlarges for a point of that picture,
+// with zoom factor `zoom` (float arithmetic, truncated toward zero as the lens is drawn).
+struct LensSource {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+LensSource LensSourceAt(EffectPoint capturePoint, int lensWidth, int lensHeight, float zoom);
+// The lens height for a width: width x aspect ratio, truncated.
+int LensHeight(int width, float aspectRatio);

@@ -11,6 +11,7 @@
 #include "KVOPhysicalDeviceTracker.h"
 #include "LanguageConfig.h"
 #include "LocaleLcid.h"
+#include "MagnifierWindows.h"
 #include "SetupVersion.h"
 
 #include <QCoreApplication>
@@ -183,6 +184,9 @@ void CMainControl::CreateFloatingLayer()
 void CMainControl::CreateMagnifier()
 {
     // The magnifier window ("ZoomUI.xml") comes with the effects.
+    Zoom_CreatWindow();
+    if (CreateZoomUI() == nullptr)
+        WriteLog(KVO_LOG_ERROR, "CMainPageUI::Init magnifier window cannot be built");
 }
 
 void CMainControl::Notify(TNotifyUI& msg)
@@ -227,6 +231,7 @@ void CMainControl::Shutdown()
     if (m_messageBox)
         m_messageBox->Destroy();
     // The magnifier window closes here once it exists.
+    FreeMagnifierWindows();
     SetMainWindowPoster(nullptr);
     g_hMainWnd = nullptr;
     if (m_bLinkStarted && m_context.link.stop) {

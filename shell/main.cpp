@@ -21,6 +21,7 @@
 #include "QtSettingsWindow.h"
 #include "SingleInstanceLock.h"
 #include "X11Compositor.h"
+#include "X11ScreenCapture.h"
 #include "X11Cursor.h"
 
 #include <QApplication>
@@ -204,6 +205,8 @@ int main(int argc, char** argv)
     EffectServices effectServices;
     effectServices.screen = &presentationScreen;
     effectServices.compositor = &compositor;
+    platform::X11ScreenCapture screenCapture;
+    effectServices.capture = &screenCapture;
     ControllerSet::SetEnvironment({[effectServices] { return CreateOnScreenEffects(effectServices); },
                                    [&presentationScreen] {
                                        const platform::ScreenRect r = presentationScreen.Rect();

@@ -189,6 +189,7 @@ bool SkinImageGenerator::GenerateAll()
     Marker();
     LaserDots();
     PenLines();
+    Pencil();
     ColourSwatches();
     PicturePlaceholders();
     PreviewBackgrounds();
@@ -650,6 +651,28 @@ void SkinImageGenerator::PenLines()
     dotPainter.drawEllipse(QRectF(0, 0, 20, 20));
     dotPainter.end();
     Save(rainbowDot, QStringLiteral("button/FunctionSet/dot_Colours.png"));
+}
+
+void SkinImageGenerator::Pencil()
+{
+    // The pen's window has its top-left corner on the point: the tip is drawn there.
+    QImage image = Canvas(32, 32);
+    QPainter painter(&image);
+    Prepare(painter);
+    painter.translate(1.5, 1.5);
+    painter.rotate(45);
+    const QPolygonF body({QPointF(9, -3.5), QPointF(36, -3.5), QPointF(36, 3.5), QPointF(9, 3.5)});
+    const QPolygonF wood({QPointF(0, 0), QPointF(9, -3.5), QPointF(9, 3.5)});
+    painter.setPen(QPen(QColor(0, 0, 0, 170), 1.2));
+    painter.setBrush(QColor(0xF5, 0xB8, 0x2E));
+    painter.drawPolygon(body);
+    painter.setBrush(QColor(0xF3, 0xD9, 0xB1));
+    painter.drawPolygon(wood);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x2B, 0x2B, 0x2B));
+    painter.drawPolygon(QPolygonF({QPointF(0, 0), QPointF(3.2, -1.25), QPointF(3.2, 1.25)}));
+    painter.end();
+    Save(image, QStringLiteral("button/FunctionSet/Pencil.png"));
 }
 
 void SkinImageGenerator::ColourSwatches()

@@ -43,6 +43,7 @@ private:
     void Marker();
     void LaserDots();
     void PenLines();
+    void Pencil();
     void ColourSwatches();
     void PicturePlaceholders();
     void PreviewBackgrounds();

@@ -1,0 +1,104 @@
+#include "CPostilPencilTipUI.h"
+
+#include "Clock.h"
+#include "KVOLog.h"
+#include "OverlayWindow.h"
+
+#include <QWidget>
+
+#include <cmath>
+#include <strings.h>
+
+CPostilPencilTipUI::CPostilPencilTipUI() : WindowImplBase("PostilPencilTipUI.xml") {}
+
+bool CPostilPencilTipUI::Build()
+{
+    if (GetHWND() != nullptr)
+        return true;
+    const HWND hwnd = Create(nullptr, "", WS_POPUP,
+                             WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_LAYERED, 0,
+                             0, kWidth, kHeight);
+    if (hwnd == nullptr)
+        WriteLog(KVO_LOG_ERROR, "CPostilPencilTipUI::Build PostilPencilTipUI.xml could not be built");
+    return hwnd != nullptr;
+}
+
+void CPostilPencilTipUI::InitWindow()
+{
+    m_pImage = m_PaintManager.FindControl("Image_Label");
+    if (QWidget* host = GetWidget()) {
+        SetOverlayTraits(host, true);
+        host->hide();
+    }
+    m_lastShow = platform::GetTickCount();
+    SetTimer(kHideTimerId, kHideTimerMs);
+}
+
+std::string CPostilPencilTipUI::PictureFor(int colorCode)
+{
+    switch (colorCode) {
+    case 1:
+        return "file='button\\FunctionSet\\PostilLine_Red.png'";
+    case 2:
+        return "file='button\\FunctionSet\\PostilLine_Green.png'";
+    case 3:
+        return "file='button\\FunctionSet\\PostilLine_Blue.png'";
+    case 4:
+        return "file='button\\FunctionSet\\PostilLine.png'";
+    default:
+        return "";
+    }
+}
+
+void CPostilPencilTipUI::ShowTip(const EffectSurface& surface, int penWidth, int colorCode)
+{
+    QWidget* host = GetWidget();
+    if (host == nullptr)
+        return;
+    const platform::ScreenRect& s = surface.physical;
+    const int left = s.x + static_cast<int>(s.width * 0.5) - kWidth / 2;
+    const int top = s.y + static_cast<int>(s.height * 0.5) - kHeight / 2;
+    const QPointF at = surface.ToLogical(left, top);
+    host->setGeometry(static_cast<int>(std::lround(at.x())), static_cast<int>(std::lround(at.y())), kWidth, kHeight);
+    if (!host->isVisible()) {
+        host->show();
+        host->raise();
+    }
+    m_bShown = true;
+    m_nPenWidth = penWidth;
+    SendMessage(WM_POSTIL_TIP_SHOW);
+    if (m_pImage != nullptr) {
+        const std::string picture = PictureFor(colorCode);
+        if (strcasecmp(m_pImage->GetBkImage().GetData(), picture.c_str()) != 0)
+            m_pImage->SetBkImage(picture);
+    }
+}
+
+void CPostilPencilTipUI::Hide()
+{
+    if (!m_bShown)
+        return;
+    WriteLog(KVO_LOG_INFO, "CPostilPencilTipUI::Hide");
+    if (QWidget* host = GetWidget())
+        host->hide();
+    m_bShown = false;
+}
+
+LRESULT CPostilPencilTipUI::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM, bool& bHandled)
+{
+    bHandled = true;
+    if (uMsg == WM_POSTIL_TIP_SHOW) {
+        m_lastShow = platform::GetTickCount();
+        if (m_bShown && m_pImage != nullptr) {
+            RECT pos = m_pImage->GetPos();
+            pos.bottom = pos.top + m_nPenWidth;
+            m_pImage->SetPos(pos);
+        }
+    } else if (uMsg == WM_TIMER && wParam == kHideTimerId) {
+        if (m_bShown && platform::TicksSince(m_lastShow, platform::GetTickCount()) > kShownMs)
+            Hide();
+    } else {
+        bHandled = false;
+    }
+    return 0;
+}

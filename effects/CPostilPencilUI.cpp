@@ -1,0 +1,54 @@
+#include "CPostilPencilUI.h"
+
+#include "KVOLog.h"
+#include "OverlayWindow.h"
+
+#include <QWidget>
+
+#include <cmath>
+
+CPostilPencilUI::CPostilPencilUI() : WindowImplBase("PostilPencilUI.xml") {}
+
+bool CPostilPencilUI::Build()
+{
+    if (GetHWND() != nullptr)
+        return true;
+    const HWND hwnd = Create(nullptr, "", WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT,
+                             0, 0, kSide, kSide);
+    if (hwnd == nullptr)
+        WriteLog(KVO_LOG_ERROR, "CPostilPencilUI::Build PostilPencilUI.xml could not be built");
+    return hwnd != nullptr;
+}
+
+void CPostilPencilUI::InitWindow()
+{
+    // The pencil only moves; nothing of it needs a timer of its own here.
+    if (QWidget* host = GetWidget()) {
+        SetOverlayTraits(host, true);
+        host->hide();
+    }
+}
+
+void CPostilPencilUI::PlaceAt(const EffectSurface& surface, int x, int y)
+{
+    QWidget* host = GetWidget();
+    if (host == nullptr)
+        return;
+    const QRectF logical = surface.ToLogical(x, y, kSide, kSide);
+    const QRect place(static_cast<int>(std::lround(logical.x())), static_cast<int>(std::lround(logical.y())),
+                      static_cast<int>(std::ceil(logical.width())), static_cast<int>(std::ceil(logical.height())));
+    if (host->geometry() != place)
+        host->setGeometry(place);
+    if (!m_bVisible) {
+        host->show();
+        host->raise();
+        m_bVisible = true;
+    }
+}
+
+void CPostilPencilUI::Collapse()
+{
+    if (QWidget* host = GetWidget())
+        host->hide();
+    m_bVisible = false;
+}

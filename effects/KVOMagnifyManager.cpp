@@ -1,0 +1,342 @@
+#include "KVOMagnifyManager.h"
+
+#include "ConfigManager.h"
+#include "FrozenScreen.h"
+#include "IPresentationScreen.h"
+#include "KVOLog.h"
+#include "MagnifierLens.h"
+#include "MagnifierWindows.h"
+#include "OverlayWindow.h"
+#include "PresentationScreen.h"
+#include "UIlib.h"
+#include "Zoom_UI.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr const char* kMarkerPicture = "button\\FunctionSet\\Mouse_Center.png";
+
+struct MotionNode {
+    int32_t type;
+    int32_t x;
+    int32_t y;
+};
+
+} // namespace
+
+// What the windows should show, written by the two threads and drawn on the UI thread. Posted
+// work holds it weakly, so it may still run after the manager is gone.
+struct KVOMagnifyManager::View {
+    std::mutex lock;
+    bool shown = false;
+    int showCount = 0; // a new show brings a new picture and settings
+    FrozenScreen frozen;
+    Snapshot snapshot;
+    EffectPoint point;
+    EffectSize size;
+    bool posted = false;
+
+    // UI thread.
+    int appliedShow = -1;
+    FrozenScreen uiFrozen;
+    EffectSurface surface;
+    QImage marker;
+    bool markerTried = false;
+
+    static void Post(const std::shared_ptr<View>& view)
+    {
+        {
+            std::lock_guard guard(view->lock);
+            if (view->posted && !IsOnUiThread())
+                return;
+            view->posted = true;
+        }
+        std::weak_ptr<View> weak = view;
+        CallOnUiThread(
+            [weak] {
+                if (std::shared_ptr<View> v = weak.lock())
+                    v->Apply();
+            },
+            false);
+    }
+
+    void Apply()
+    {
+        bool isShown = false;
+        int show = 0;
+        Snapshot settings;
+        EffectPoint at;
+        EffectSize lensSize;
+        {
+            std::lock_guard guard(lock);
+            posted = false;
+            isShown = shown;
+            show = showCount;
+            settings = snapshot;
+            at = point;
+            lensSize = size;
+            if (show != appliedShow)
+                uiFrozen = frozen;
+        }
+        MagnifierLens* lens = GetZoomLens();
+        Zoom_UI* dim = GetZoomUI();
+        if (!isShown) {
+            if (lens != nullptr)
+                lens->Collapse();
+            if (dim != nullptr)
+                dim->Collapse();
+            uiFrozen = FrozenScreen{};
+            appliedShow = show;
+            return;
+        }
+        if (lens == nullptr || dim == nullptr)
+            return;
+        if (show != appliedShow) {
+            appliedShow = show;
+            surface = EffectSurface::For(settings.screen);
+            dim->Cover(surface, settings.alpha, settings.composited, uiFrozen.image, uiFrozen.origin);
+            if (settings.showMouse && !markerTried) {
+                markerTried = true;
+                // A marker that cannot be read is left out without a word.
+                QImage picture;
+                if (picture.load(QString::fromStdString(CPaintManagerUI::ResolveResourceFile(kMarkerPicture))))
+                    marker = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            }
+            lens->hide(); // shown again above the fresh dim layer
+        }
+        if (uiFrozen.image.isNull())
+            return;
+        MagnifierLens::Look look{lensSize, settings.zoom, settings.borderRound, settings.composited};
+        const EffectPoint capturePoint{at.x - uiFrozen.origin.x(), at.y - uiFrozen.origin.y()};
+        lens->Render(uiFrozen.image, capturePoint, look, settings.showMouse ? &marker : nullptr, surface, at);
+    }
+};
+
+KVOMagnifyManager::KVOMagnifyManager(EffectServices services)
+    : m_services(std::move(services))
+    , m_view(std::make_shared<View>())
+    , m_thread(std::make_unique<MagnifyActionThread>("MagnifyActionThread", this))
+    , m_motion(kMotionCapacity, 16, [this](const uint8_t* data, uint32_t used) { HandleMotion(data, used); })
+{
+    m_thread->Start();
+}
+
+KVOMagnifyManager::~KVOMagnifyManager()
+{
+    StopWorker(m_thread.get(), m_magnifyQueue);
+    m_thread.reset();
+    m_motion.Stop();
+}
+
+void KVOMagnifyManager::Create()
+{
+    CallOnUiThread([] { Zoom_CreatWindow(); }, true);
+    m_motion.Start();
+}
+
+bool KVOMagnifyManager::Show(EffectPoint point)
+{
+    {
+        std::lock_guard lock(m_lock);
+        if (m_nShownState == STATE_SHOW_REQUESTED || m_nShownState == STATE_SHOWN)
+            return true;
+        m_nShownState = STATE_SHOW_REQUESTED;
+    }
+    PushMagnifyCmd(MAGNIFY_SHOW, point);
+    return true;
+}
+
+bool KVOMagnifyManager::Hide(bool force)
+{
+    {
+        std::lock_guard lock(m_lock);
+        if (!force && m_snapshot.saveStatu)
+            return false;
+        m_nShownState = STATE_HIDE_REQUESTED;
+    }
+    PushMagnifyCmd(MAGNIFY_HIDE, EffectPoint{0, 0});
+    return true;
+}
+
+bool KVOMagnifyManager::IsShown()
+{
+    const int state = GetShownState();
+    return state == STATE_SHOW_REQUESTED || state == STATE_SHOWN;
+}
+
+void KVOMagnifyManager::Move(EffectPoint point) { PushMotion(MAGNIFY_MOVE, point); }
+
+void KVOMagnifyManager::SetDoAndUp(EffectPoint point) { PushMotion(MAGNIFY_SIZE_UP, point); }
+
+void KVOMagnifyManager::SetDoAndDown(EffectPoint point) { PushMotion(MAGNIFY_SIZE_DOWN, point); }
+
+int KVOMagnifyManager::GetShownState()
+{
+    std::lock_guard lock(m_lock);
+    return m_nShownState;
+}
+
+EffectSize KVOMagnifyManager::LensSize()
+{
+    std::lock_guard lock(m_lock);
+    return m_lens;
+}
+
+void KVOMagnifyManager::SetShownState(int state)
+{
+    std::lock_guard lock(m_lock);
+    m_nShownState = state;
+}
+
+void KVOMagnifyManager::PushMagnifyCmd(MagnifyCmd code, EffectPoint point)
+{
+    cmdInfo* cmd = m_magnifyQueue.getObj();
+    if (cmd == nullptr) {
+        WriteLog(KVO_LOG_ERROR, "KVOMagnifyManager::PushMagnifyCmd return by: (cmdInfo == NULL)");
+        return;
+    }
+    std::memcpy(cmd->data.get(), &point, sizeof point);
+    cmd->dataLength = sizeof point;
+    cmd->cmdId = code;
+    // Show and hide wait for room: neither may be lost.
+    if (m_magnifyQueue.queueSize() >= m_magnifyQueue.capacity)
+        WriteLog(KVO_LOG_WARN, "KVOMagnifyManager::PushMagnifyCmd size is full");
+    m_magnifyQueue.offerObj(cmd);
+}
+
+void KVOMagnifyManager::PushMotion(MotionType type, EffectPoint point)
+{
+    const MotionNode node{type, point.x, point.y};
+    // Size steps wait for room; a move that finds the queue full is dropped.
+    m_motion.Push(&node, sizeof node, type != MAGNIFY_MOVE);
+}
+
+bool KVOMagnifyManager::CircleActionThread()
+{
+    cmdInfo* cmd = m_magnifyQueue.takeObj();
+    if (cmd == nullptr) {
+        WriteLog(KVO_LOG_ERROR, "KVOMagnifyManager::CircleActionThread() return by: (cmdInfo == NULL)");
+        return true;
+    }
+    if (cmd->exit_tag == 1) {
+        m_magnifyQueue.releaseObj(cmd);
+        WriteLog(KVO_LOG_INFO, "KVOMagnifyManager::CircleActionThread() return by: (1 == cmdInfo.exit_tag).");
+        return false;
+    }
+    if (cmd->dataLength < static_cast<int32_t>(sizeof(EffectPoint))) {
+        WriteLog(KVO_LOG_ERROR, "KVOMagnifyManager::CircleActionThread() return by: (cmdInfo->obj == NULL)");
+        m_magnifyQueue.releaseObj(cmd);
+        return true;
+    }
+    const int code = cmd->cmdId;
+    m_magnifyQueue.releaseObj(cmd);
+    if (code == MAGNIFY_HIDE)
+        HideStep();
+    else if (code == MAGNIFY_SHOW)
+        ShowStep();
+    return true;
+}
+
+void KVOMagnifyManager::ShowStep()
+{
+    WriteLog(KVO_LOG_INFO, "Zoom_Show begin");
+    CConfigManager& config = m_services.Config();
+    Snapshot snapshot;
+    snapshot.screen = m_services.screen != nullptr ? m_services.screen->Rect() : platform::ScreenRect{};
+    snapshot.zoom = config.GetReal(ConfigReal::ZoomMom);
+    snapshot.saveStatu = config.GetInt(ConfigInt::ZoomSaveStatu) != 0;
+    snapshot.showMouse = config.GetInt(ConfigInt::ZoomShowMouse) != 0;
+    snapshot.aspectRatio = config.GetReal(ConfigReal::ZoomAspectRatio);
+    snapshot.borderRound = config.GetReal(ConfigReal::ZoomBorderRound);
+    snapshot.alpha = config.GetInt(ConfigInt::ZoomAlphaVal) & 0xFF;
+    snapshot.composited = m_services.Composited();
+    const CConfigManager::Size stored = config.GetEffectSize(CConfigManager::EffectSize::ZoomLens);
+    const EffectSize lens{stored.width, LensHeight(stored.width, snapshot.aspectRatio)};
+
+    WriteLog(KVO_LOG_INFO, "Zoom_CapTureScreenToBuffer Begin");
+    FrozenScreen frozen = FrozenScreen::Capture(m_services.capture, "Zoom_CapTureScreenToBuffer");
+    WriteLog(KVO_LOG_INFO, "Zoom_CapTureScreenToBuffer end");
+
+    const EffectPoint point = m_services.EffectPointNow();
+    {
+        std::lock_guard lock(m_lock);
+        m_snapshot = snapshot;
+        m_lens = lens;
+        m_lastPoint = point;
+    }
+    {
+        std::lock_guard guard(m_view->lock);
+        m_view->shown = true;
+        ++m_view->showCount;
+        m_view->frozen = std::move(frozen);
+        m_view->snapshot = snapshot;
+        m_view->point = point;
+        m_view->size = lens;
+    }
+    View::Post(m_view);
+    SetShownState(STATE_SHOWN);
+    WriteLog(KVO_LOG_INFO, "Zoom_Show end");
+}
+
+void KVOMagnifyManager::HideStep()
+{
+    WriteLog(KVO_LOG_INFO, "kvo_zoom_hide()");
+    {
+        std::lock_guard guard(m_view->lock);
+        m_view->shown = false;
+        m_view->frozen = FrozenScreen{};
+    }
+    View::Post(m_view);
+    SetShownState(STATE_HIDDEN);
+}
+
+void KVOMagnifyManager::HandleMotion(const uint8_t* data, uint32_t used)
+{
+    if (used < sizeof(MotionNode))
+        return;
+    MotionNode node;
+    std::memcpy(&node, data, sizeof node);
+    const EffectPoint point{node.x, node.y};
+    bool changed = false;
+    {
+        std::lock_guard lock(m_lock);
+        // Moves before the show step has finished have no picture to show.
+        if (m_nShownState != STATE_SHOWN)
+            return;
+        changed = point.x != m_lastPoint.x || point.y != m_lastPoint.y;
+    }
+    if (node.type == MAGNIFY_SIZE_UP || node.type == MAGNIFY_SIZE_DOWN) {
+        SizeStep(node.type == MAGNIFY_SIZE_UP);
+        changed = true;
+    }
+    if (!changed)
+        return;
+    EffectSize lens;
+    {
+        std::lock_guard lock(m_lock);
+        m_lastPoint = point;
+        lens = m_lens;
+    }
+    {
+        std::lock_guard guard(m_view->lock);
+        m_view->point = point;
+        m_view->size = lens;
+    }
+    View::Post(m_view);
+}
+
+void KVOMagnifyManager::SizeStep(bool up)
+{
+    CConfigManager& config = m_services.Config();
+    const CConfigManager::Size stored = config.GetEffectSize(CConfigManager::EffectSize::ZoomLens);
+    EffectSize size{stored.width, stored.height};
+    std::lock_guard lock(m_lock);
+    const bool large = platform::IsLargeScreen(m_snapshot.screen);
+    if (up)
+        SearchlightStepUp(size, m_snapshot.screen.width, large);
+    else
+        SearchlightStepDown(size, large);
+    config.SetEffectSize(CConfigManager::EffectSize::ZoomLens, {size.width, size.height});
+    m_lens = {size.width, LensHeight(size.width, m_snapshot.aspectRatio)};
+}

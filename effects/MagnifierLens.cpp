@@ -1,0 +1,121 @@
+#include "MagnifierLens.h"
+
+#include "OverlayWindow.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kMarkerSide = 28;
+
+} // namespace
+
+QPainterPath LensOutline(EffectSize size, float borderRound)
+{
+    const double w = size.width, h = size.height;
+    const double rx = std::clamp(static_cast<int>(w * borderRound * 2) / 2.0, 0.0, w / 2);
+    const double ry = std::clamp(static_cast<int>(h * borderRound * 2) / 2.0, 0.0, h / 2);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(0, 0, w, h), rx, ry, Qt::AbsoluteSize);
+    return path;
+}
+
+MagnifierLens::MagnifierLens() : QWidget(nullptr)
+{
+    setObjectName(QStringLiteral("ZoomLensWnd"));
+    SetOverlayTraits(this, true);
+}
+
+void MagnifierLens::Rebuild(const Look& look, qreal ratio)
+{
+    ++m_builds;
+    m_built = look;
+    m_ratio = ratio;
+    const EffectSize size = look.size;
+    m_frame = QImage(size.width, size.height, QImage::Format_ARGB32_Premultiplied);
+    m_frame.fill(Qt::transparent);
+    m_frame.setDevicePixelRatio(ratio);
+    m_mask = QImage(size.width, size.height, QImage::Format_ARGB32_Premultiplied);
+    m_mask.fill(Qt::transparent);
+    {
+        QPainter painter(&m_mask);
+        painter.setRenderHint(QPainter::Antialiasing, look.composited);
+        painter.fillPath(LensOutline(size, look.borderRound), Qt::white);
+    }
+    m_mask.setDevicePixelRatio(ratio);
+    resize(static_cast<int>(std::ceil(size.width / ratio)), static_cast<int>(std::ceil(size.height / ratio)));
+    if (look.composited) {
+        clearMask();
+    } else {
+        // No compositor: the corners leave the window's shape instead of turning black.
+        QTransform toLogical;
+        toLogical.scale(1 / ratio, 1 / ratio);
+        setMask(QRegion(toLogical.map(LensOutline(size, look.borderRound)).toFillPolygon().toPolygon()));
+    }
+}
+
+void MagnifierLens::Render(const QImage& frozen, EffectPoint capturePoint, const Look& look, const QImage* marker,
+                           const EffectSurface& surface, EffectPoint at)
+{
+    if (look.size.width <= 0 || look.size.height <= 0)
+        return;
+    if (m_frame.isNull() || !(look.size == m_built.size) || look.borderRound != m_built.borderRound ||
+        look.composited != m_built.composited || surface.ratio != m_ratio)
+        Rebuild(look, surface.ratio);
+    m_built.zoom = look.zoom;
+    ++m_renders;
+    const LensSource source = LensSourceAt(capturePoint, look.size.width, look.size.height, look.zoom);
+    const QRect target(0, 0, look.size.width, look.size.height);
+    {
+        QPainter painter(&m_frame);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        const QRect sourceRect(source.left, source.top, source.width, source.height);
+        // Beyond the edge of the picture the lens shows black, not what an earlier move left.
+        if (!frozen.rect().contains(sourceRect))
+            painter.fillRect(target, Qt::black);
+        // Nearest-pixel enlargement, as sharp as the screen it magnifies and cheap enough per move.
+        painter.drawImage(QRectF(0, 0, look.size.width / m_ratio, look.size.height / m_ratio), frozen,
+                          QRectF(sourceRect));
+        if (look.composited) {
+            painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            painter.drawImage(QPointF(0, 0), m_mask);
+        }
+        if (marker != nullptr && !marker->isNull()) {
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            const QRectF spot((look.size.width / 2 - kMarkerSide / 2) / m_ratio,
+                              (look.size.height / 2 - kMarkerSide / 2) / m_ratio, kMarkerSide / m_ratio,
+                              kMarkerSide / m_ratio);
+            painter.drawImage(spot, *marker);
+        }
+    }
+    const QPointF topLeft = surface.ToLogical(at.x - static_cast<int>(look.size.width * 0.5),
+                                              at.y - static_cast<int>(look.size.height * 0.5));
+    move(static_cast<int>(std::lround(topLeft.x())), static_cast<int>(std::lround(topLeft.y())));
+    update();
+    if (!isVisible()) {
+        show();
+        raise();
+    }
+}
+
+void MagnifierLens::Collapse()
+{
+    hide();
+    m_frame = QImage();
+    m_mask = QImage();
+    m_built = Look{};
+    m_ratio = 0.0;
+}
+
+void MagnifierLens::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(QPointF(0, 0), m_frame);
+}

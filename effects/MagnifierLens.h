@@ -1,0 +1,58 @@
+#pragma once
+// The magnifier's lens: a small click-through window centred on the point that shows part of
+// the frozen picture enlarged, with rounded corners and an optional marker at its centre.
+// Its corners are cut with real alpha where a compositor draws it and by the window's shape
+// where none does; the enlarged picture itself is opaque, so black content stays black.
+//
+// Its buffers (the frame and the corner mask) are made for one lens size and rebuilt only when
+// the size, the roundness or the mode changes; a move redraws the frame and moves the window,
+// nothing else. UI thread.
+
+#include "EffectSizes.h"
+#include "EffectSurface.h"
+
+#include <QImage>
+#include <QWidget>
+
+class MagnifierLens final : public QWidget {
+public:
+    MagnifierLens();
+
+    struct Look {
+        EffectSize size;         // physical pixels
+        float zoom = 2.0f;
+        float borderRound = 0.5f;
+        bool composited = false;
+    };
+    // Draws the lens for `capturePoint` (a point of `frozen`), centred on the physical desktop
+    // point `at` of `surface`, and shows it above the other windows without activating it.
+    // `marker` (null: none) is drawn 28 x 28 at the centre.
+    void Render(const QImage& frozen, EffectPoint capturePoint, const Look& look, const QImage* marker,
+                const EffectSurface& surface, EffectPoint at);
+    // Hides the lens and frees its buffers.
+    void Collapse();
+
+    // For tests and benchmarks: what the lens shows (physical pixels, premultiplied ARGB), how
+    // often its buffers were built and how often it was drawn.
+    const QImage& Frame() const { return m_frame; }
+    int BufferBuilds() const { return m_builds; }
+    int Renders() const { return m_renders; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void Rebuild(const Look& look, qreal ratio);
+
+    QImage m_frame;
+    QImage m_mask; // opaque white inside the rounded outline, cleared outside
+    Look m_built;
+    qreal m_ratio = 0.0;
+    int m_builds = 0;
+    int m_renders = 0;
+};
+
+// The outline of a lens of `size` with roundness `borderRound`: the corner ellipse is twice the
+// roundness times the size (0.5 makes the whole lens an ellipse, 0 a rectangle).
+class QPainterPath;
+QPainterPath LensOutline(EffectSize size, float borderRound);
