@@ -17,6 +17,7 @@ namespace {
 struct CoverRequest {
     FrozenScreen frozen;
     platform::ScreenRect screen;
+    bool composited;
 };
 struct PencilRequest {
     EffectPoint point;
@@ -25,6 +26,7 @@ struct TipRequest {
     int width;
     int colorCode;
     platform::ScreenRect screen;
+    bool composited;
 };
 struct ClearRequest {};
 struct HideRequest {};
@@ -44,6 +46,7 @@ struct CPostilAnnotation::View {
     std::unique_ptr<CPostilPencilTipUI> tip;
     FrozenScreen frozen;
     EffectSurface surface;
+    bool composited = false;
 
     QImage FrozenPart() const
     {
@@ -87,6 +90,7 @@ struct CPostilAnnotation::View {
     {
         frozen = std::move(r.frozen);
         surface = EffectSurface::For(r.screen);
+        composited = r.composited;
         if (draw)
             draw->Cover(surface, FrozenPart());
         if (pencil && pencil->IsVisible()) {
@@ -101,12 +105,13 @@ struct CPostilAnnotation::View {
     void Run(PencilRequest& r)
     {
         if (pencil && draw && draw->IsCovering())
-            pencil->PlaceAt(surface, r.point.x, r.point.y);
+            pencil->PlaceAt(surface, r.point.x, r.point.y, composited);
     }
     void Run(TipRequest& r)
     {
         if (tip)
-            tip->ShowTip(draw && draw->IsCovering() ? surface : EffectSurface::For(r.screen), r.width, r.colorCode);
+            tip->ShowTip(draw && draw->IsCovering() ? surface : EffectSurface::For(r.screen), r.width, r.colorCode,
+                         r.composited);
     }
     void Run(ClearRequest&)
     {
@@ -182,7 +187,8 @@ void CPostilAnnotation::ShowStep(EffectPoint point)
         m_nColorCode = config.GetInt(ConfigInt::LineColor);
         m_nPenWidth = config.GetInt(ConfigInt::LineSize);
         m_screen = m_services.screen != nullptr ? m_services.screen->Rect() : platform::ScreenRect{};
-        View::Post(m_view, CoverRequest{FrozenScreen::Capture(m_services.capture, "CPresenterPostil::Show"), m_screen});
+        View::Post(m_view, CoverRequest{FrozenScreen::Capture(m_services.capture, "CPresenterPostil::Show"), m_screen,
+                                        m_services.Composited()});
         m_bCovering = true;
     }
     View::Post(m_view, PencilRequest{point});
@@ -237,7 +243,7 @@ int CPostilAnnotation::StepWidth(bool up)
              width);
     const platform::ScreenRect screen =
         m_bCovering ? m_screen : m_services.screen != nullptr ? m_services.screen->Rect() : platform::ScreenRect{};
-    View::Post(m_view, TipRequest{width, config.GetInt(ConfigInt::LineColor), screen});
+    View::Post(m_view, TipRequest{width, config.GetInt(ConfigInt::LineColor), screen, m_services.Composited()});
     m_nPenWidth = width;
     return width;
 }

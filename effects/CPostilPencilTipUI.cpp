@@ -4,6 +4,8 @@
 #include "KVOLog.h"
 #include "OverlayWindow.h"
 
+#include <QPainterPath>
+#include <QRegion>
 #include <QWidget>
 
 #include <cmath>
@@ -50,7 +52,7 @@ std::string CPostilPencilTipUI::PictureFor(int colorCode)
     }
 }
 
-void CPostilPencilTipUI::ShowTip(const EffectSurface& surface, int penWidth, int colorCode)
+void CPostilPencilTipUI::ShowTip(const EffectSurface& surface, int penWidth, int colorCode, bool composited)
 {
     QWidget* host = GetWidget();
     if (host == nullptr)
@@ -60,6 +62,13 @@ void CPostilPencilTipUI::ShowTip(const EffectSurface& surface, int penWidth, int
     const int top = s.y + static_cast<int>(s.height * 0.5) - kHeight / 2;
     const QPointF at = surface.ToLogical(left, top);
     host->setGeometry(static_cast<int>(std::lround(at.x())), static_cast<int>(std::lround(at.y())), kWidth, kHeight);
+    if (composited) {
+        host->clearMask();
+    } else {
+        QPainterPath outline;
+        outline.addRoundedRect(QRectF(0, 0, kWidth, kHeight), 10, 10);
+        host->setMask(QRegion(outline.toFillPolygon().toPolygon()));
+    }
     if (!host->isVisible()) {
         host->show();
         host->raise();

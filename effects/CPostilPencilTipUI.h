@@ -23,7 +23,8 @@ public:
     bool Build();
 
     // Shows the tip centred on `surface` for a pen `penWidth` pixels wide in colour `colorCode`.
-    void ShowTip(const EffectSurface& surface, int penWidth, int colorCode);
+    // Without a compositor its rounded corners are cut by the window's shape.
+    void ShowTip(const EffectSurface& surface, int penWidth, int colorCode, bool composited);
     void Hide();
     bool IsShown() const { return m_bShown; }
     // The tip's bar picture for a colour code; empty for codes without one.

@@ -3,6 +3,8 @@
 #include "KVOLog.h"
 #include "OverlayWindow.h"
 
+#include <QBitmap>
+#include <QImage>
 #include <QWidget>
 
 #include <cmath>
@@ -29,11 +31,20 @@ void CPostilPencilUI::InitWindow()
     }
 }
 
-void CPostilPencilUI::PlaceAt(const EffectSurface& surface, int x, int y)
+void CPostilPencilUI::PlaceAt(const EffectSurface& surface, int x, int y, bool composited)
 {
     QWidget* host = GetWidget();
     if (host == nullptr)
         return;
+    if (m_shapedFor != (composited ? 0 : 1)) {
+        m_shapedFor = composited ? 0 : 1;
+        QImage picture;
+        if (composited || !picture.load(QString::fromStdString(
+                              CPaintManagerUI::ResolveResourceFile("button\\FunctionSet\\Pencil.png"))))
+            host->clearMask();
+        else
+            host->setMask(QBitmap::fromImage(picture.createAlphaMask().scaled(host->size())));
+    }
     const QRectF logical = surface.ToLogical(x, y, kSide, kSide);
     const QRect place(static_cast<int>(std::lround(logical.x())), static_cast<int>(std::lround(logical.y())),
                       static_cast<int>(std::ceil(logical.width())), static_cast<int>(std::ceil(logical.height())));

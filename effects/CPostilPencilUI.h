@@ -14,7 +14,8 @@ public:
     bool Build();
 
     // Places the pencil with its top-left corner on the physical point (x, y) of `surface`.
-    void PlaceAt(const EffectSurface& surface, int x, int y);
+    // Without a compositor the window is shaped from the picture, so no black square shows.
+    void PlaceAt(const EffectSurface& surface, int x, int y, bool composited);
     void Collapse();
     bool IsVisible() const { return m_bVisible; }
 
@@ -22,4 +23,5 @@ public:
 
 private:
     bool m_bVisible = false;
+    int m_shapedFor = -1; // 1 shaped (no compositor), 0 unshaped, -1 not set
 };

@@ -15,7 +15,8 @@ namespace fs = std::filesystem;
 EffectSkinFolder::EffectSkinFolder(unsigned int laserArgb)
 {
     const fs::path source = fs::path(ORVELLE_SOURCE_DIR) / "res/ImgRes";
-    for (const char* skin : {"SearchlightUI.xml", "DigitalLaserUI.xml"})
+    for (const char* skin :
+         {"SearchlightUI.xml", "DigitalLaserUI.xml", "ZoomUI.xml", "PostilPencilUI.xml", "PostilPencilTipUI.xml"})
         fs::copy_file(source / skin, m_dir.path() / skin);
     fs::create_directories(m_dir.path() / "button/FunctionSet/DigitalLaser");
     QImage marker(22, 22, QImage::Format_ARGB32);
@@ -37,6 +38,28 @@ EffectSkinFolder::EffectSkinFolder(unsigned int laserArgb)
 }
 
 EffectSkinFolder::~EffectSkinFolder() { CPaintManagerUI::ClearImageCache(); }
+
+FakeScreenCapture::FakeScreenCapture(int width, int height, uint32_t argb)
+    : m_width(width), m_height(height), m_pixels(static_cast<size_t>(width) * height, argb)
+{
+}
+
+bool FakeScreenCapture::CaptureVirtualScreen(platform::CapturedScreen& out)
+{
+    ++captures;
+    out.width = m_width;
+    out.height = m_height;
+    out.pixels = std::make_unique<uint32_t[]>(m_pixels.size());
+    std::copy(m_pixels.begin(), m_pixels.end(), out.pixels.get());
+    return true;
+}
+
+void FakeScreenCapture::Square(int x, int y, int side, uint32_t argb)
+{
+    for (int py = y; py < y + side; ++py)
+        for (int px = x; px < x + side; ++px)
+            m_pixels[static_cast<size_t>(py) * m_width + px] = argb;
+}
 
 EffectServices TestServices(const platform::IPresentationScreen& screen, platform::ICompositor& compositor,
                             CConfigManager& config)

@@ -4,6 +4,7 @@
 
 #include "EffectServices.h"
 #include "ICompositor.h"
+#include "IScreenCapture.h"
 #include "IPresentationScreen.h"
 #include "TempDir.h"
 
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include <vector>
 
 class FixedPresentationScreen final : public platform::IPresentationScreen {
 public:
@@ -29,6 +31,21 @@ public:
 
 private:
     std::atomic<bool> m_running;
+};
+
+// A desktop of a fixed picture; counts its captures.
+class FakeScreenCapture final : public platform::IScreenCapture {
+public:
+    FakeScreenCapture(int width, int height, uint32_t argb);
+    bool CaptureVirtualScreen(platform::CapturedScreen& out) override;
+    // Paints a square of `argb` with its top-left corner at (x, y).
+    void Square(int x, int y, int side, uint32_t argb);
+    std::atomic<int> captures{0};
+
+private:
+    int m_width;
+    int m_height;
+    std::vector<uint32_t> m_pixels;
 };
 
 // Services over the test's screen, compositor and settings; a right-click stops nothing.
