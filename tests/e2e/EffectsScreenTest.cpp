@@ -1,7 +1,7 @@
-// The spotlight and the laser as they reach the screen: the real program on its own Xvfb, over a
-// known test pattern, driven by the virtual remote, checked on screenshots of the root window.
-// Each case runs once under xcompmgr (translucent cover) and once without a compositor (shaped
-// cover, black outside the hole).
+// The spotlight, the laser, the magnifier and the pen as they reach the screen: the real program
+// on its own Xvfb, over a known test pattern, driven by the virtual remote, checked on
+// screenshots of the root window. Each case runs once under xcompmgr (translucent cover) and
+// once without a compositor (shaped cover, black outside the hole).
 
 #include "ChildProcess.h"
 #include "TempDir.h"
@@ -52,16 +52,30 @@ struct Image {
     }
 };
 
+// Where the magnifier's point ends up (scaled like the spotlight's) and the two small squares
+// beside it that the lens must enlarge: a magenta one up-left, a black one down-right.
+constexpr int kLensX = kWidth / 2 + kMovedX, kLensY = kHeight / 2 + kMovedY;
+constexpr int kPatch = 10;
+constexpr int kMagentaX = kLensX - 20, kMagentaY = kLensY - 20;
+constexpr int kBlackX = kLensX + 10, kBlackY = kLensY + 10;
+
 // Cells of four bright colours, none of them reddish, so a dimmed pixel and the laser's red tell
-// themselves apart from the pattern.
+// themselves apart from the pattern; plus the magnifier's two squares.
 Image MakePattern()
 {
     static const Rgb colours[] = {{60, 180, 255}, {80, 230, 80}, {240, 240, 240}, {48, 208, 208}};
+    const auto in = [](int x, int y, int left, int top) {
+        return x >= left && x < left + kPatch && y >= top && y < top + kPatch;
+    };
     Image image;
     image.rgb.reserve(size_t{kWidth} * kHeight * 3);
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
-            const Rgb c = colours[(x / 40 + (y / 40) * 3) % 4];
+            Rgb c = colours[(x / 40 + (y / 40) * 3) % 4];
+            if (in(x, y, kMagentaX, kMagentaY))
+                c = {255, 0, 255};
+            else if (in(x, y, kBlackX, kBlackY))
+                c = {0, 0, 0};
             image.rgb.insert(image.rgb.end(), {uint8_t(c.r), uint8_t(c.g), uint8_t(c.b)});
         }
     }
@@ -171,7 +185,8 @@ protected:
 
     // The remote comes online, presses the function key `presses` times, then holds the do key
     // still, moves it by kSteps reports and holds it still again before letting go.
-    void StartWithRemote(int presses)
+    // `afterRelease` runs once the do key is let go.
+    void StartWithRemote(int presses, const std::string& afterRelease = "")
     {
         std::string play = "report 0x03 0\nwait 500\n";
         for (int i = 0; i < presses; ++i)
@@ -179,7 +194,7 @@ protected:
         // Waits shorter than the repeat period: no motion report is sent twice.
         play += "report 0x03 4\nwait 100\nrepeat " + std::to_string(kSteps) + " {\nreport 0x03 4 " +
                 std::to_string(kStepX) + " " + std::to_string(kStepY) + "\nwait 10\n}\nreport 0x03 4\nwait 6000\n" +
-                "report 0x03 0\nwait 30000\n";
+                "report 0x03 0\n" + afterRelease + "wait 30000\n";
         const std::string script = m_runtime.file("remote.txt");
         WriteWholeFile(script, play);
         const std::string socket = m_runtime.file("remote.sock");
@@ -317,6 +332,73 @@ TEST_P(EffectsScreenTest, LaserDotIsRedAtThePointAndGoneOnRelease)
     },
          8s);
     Poll([&] { return Restored(); }, 15s);
+}
+
+// Three presses select the magnifier: around the point the squares appear twice their size, the
+// black one still black; outside the lens the screen is dimmed (the frozen screen darkened when
+// there is no compositor, never black); the release takes it all away.
+TEST_P(EffectsScreenTest, MagnifierLensEnlargesThePatternAtThePointOverADimmedScreen)
+{
+    StartWithRemote(3);
+    WaitShown("Zoom_Show end");
+    Poll([&] {
+        const Image shot = Shot();
+        if (!shot.Valid())
+            return std::string("no screenshot");
+        // Twice the distance from the point, twice the size.
+        const int mx = kLensX + 2 * (kMagentaX - kLensX), my = kLensY + 2 * (kMagentaY - kLensY);
+        for (const auto& [x, y] : {std::pair{mx + 1, my + 1}, {mx + 18, my + 18}, {mx + 1, my + 18}}) {
+            const Rgb s = shot.At(x, y);
+            if (s.r != 255 || s.g != 0 || s.b != 255)
+                return Describe("not magenta in the lens", x, y, s);
+        }
+        if (const Rgb s = shot.At(mx + 22, my + 22); s.r == 255 && s.g == 0 && s.b == 255)
+            return Describe("magenta beyond the enlarged square", mx + 22, my + 22, s);
+        const int bx = kLensX + 2 * (kBlackX - kLensX), by = kLensY + 2 * (kBlackY - kLensY);
+        for (const auto& [x, y] : {std::pair{bx + 1, by + 1}, {bx + 18, by + 18}}) {
+            const Rgb s = shot.At(x, y);
+            if (s.r != 0 || s.g != 0 || s.b != 0)
+                return Describe("black content not black in the lens", x, y, s);
+        }
+        for (const auto& [x, y] : {std::pair{20, 20}, {kWidth - 20, kHeight - 20}, {kLensX, kLensY - 150}}) {
+            const Rgb s = shot.At(x, y), p = Pattern().At(x, y);
+            const int seen = s.r + s.g + s.b, under = p.r + p.g + p.b;
+            if (!(seen * 10 > under * 4 && seen * 10 < under * 8))
+                return Describe("not dimmed outside the lens", x, y, s);
+        }
+        return std::string();
+    },
+         8s);
+    Poll([&] { return Restored(); }, 15s);
+}
+
+// Four presses select the pen, which comes on at once; the held do key draws a red stroke along
+// the motion on the frozen picture. Leaving the pen takes the picture and the stroke away.
+TEST_P(EffectsScreenTest, PenStrokeFollowsTheMotionAndGoesWithThePen)
+{
+    StartWithRemote(4, "wait 3000\nreport 0x03 8\nwait 50\nreport 0x03 0\n");
+    // The pen's motion is not scaled; its first report only sets where the stroke starts.
+    const int x0 = kWidth / 2 + kStepX, y0 = kHeight / 2 + kStepY;
+    const int x1 = kWidth / 2 + kSteps * kStepX, y1 = kHeight / 2 + kSteps * kStepY;
+    Poll([&] {
+        const Image shot = Shot();
+        if (!shot.Valid())
+            return std::string("no screenshot");
+        for (int i = 1; i <= 8; ++i) {
+            const int x = x0 + (x1 - x0) * i / 10, y = y0 + (y1 - y0) * i / 10;
+            bool red = false;
+            for (int dy = -3; dy <= 3 && !red; ++dy) {
+                const Rgb s = shot.At(x, y + dy);
+                red = s.r > 200 && s.g < 60 && s.b < 60;
+            }
+            if (!red)
+                return Describe("no stroke", x, y, shot.At(x, y));
+        }
+        // Away from the stroke the frozen picture is the pattern.
+        return Unchanged(shot, 20, 20, 300, 200);
+    },
+         8s);
+    Poll([&] { return Restored(); }, 20s);
 }
 
 INSTANTIATE_TEST_SUITE_P(Compositor, EffectsScreenTest, ::testing::Values(true, false),
