@@ -2,7 +2,8 @@
 // from Move to the window change handed to the window system (the repaint and backing-store
 // flush included), and the pixels repainted per move. The spotlight must repaint at most its
 // old and new hole (compositor) or nothing but its shape (no compositor), never the screen; the
-// laser dot moves its window and repaints nothing.
+// laser dot moves its window and repaints nothing; a pen segment repaints its own box and a
+// lens move the lens alone, over a frozen picture taken once.
 
 #include "CPresenterDigitalLaser.h"
 #include "CPresenterSearchLight.h"
@@ -12,12 +13,20 @@
 #include "ICompositor.h"
 #include "IPresentationScreen.h"
 #include "LaserOverlay.h"
+#include "CPostilAnnotation.h"
+#include "CPostilDrawWindow.h"
+#include "CPresenterPostil.h"
+#include "IScreenCapture.h"
+#include "KVOMagnifyManager.h"
+#include "MagnifierLens.h"
+#include "MagnifierWindows.h"
 
 #include <QApplication>
 #include <QPaintEvent>
 #include <QWidget>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -167,6 +176,103 @@ void BM_LaserMove(benchmark::State& state)
     laser.Hide(true);
 }
 BENCHMARK(BM_LaserMove)->ArgNames({"screen4k"})->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The desktop of the two monitors as one grey picture.
+class GreyDesktop final : public platform::IScreenCapture {
+public:
+    bool CaptureVirtualScreen(platform::CapturedScreen& out) override
+    {
+        out.width = 1920 + 3840;
+        out.height = 2160;
+        out.pixels = std::make_unique<uint32_t[]>(static_cast<size_t>(out.width) * out.height);
+        std::fill_n(out.pixels.get(), static_cast<size_t>(out.width) * out.height, 0xFF808080u);
+        return true;
+    }
+};
+
+void BM_PenSegment(benchmark::State& state)
+{
+    const platform::ScreenRect rect = kScreens[state.range(0)];
+    const FixedScreen screen(rect);
+    FixedCompositor compositor(true);
+    CConfigManager config;
+    GreyDesktop desktop;
+    EffectServices services = Services(screen, compositor, config);
+    services.capture = &desktop;
+    CPresenterPostil pen(services);
+    pen.Create();
+    pen.Show(CirclePoint(rect, 0));
+    CPostilAnnotation& annotation = *pen.GetAnnotation();
+    annotation.DrawSegmentTo(CirclePoint(rect, 0));
+    QCoreApplication::processEvents();
+    PaintCounter counter;
+    qApp->installEventFilter(&counter);
+    int i = 1;
+    for (auto _ : state) {
+        // The motion thread's step, without its queue: the segment and its repaint.
+        annotation.DrawSegmentTo(CirclePoint(rect, i++));
+        QCoreApplication::processEvents();
+        counter.EndMove();
+    }
+    qApp->removeEventFilter(&counter);
+    counter.Report(state);
+    state.counters["screen_px"] = static_cast<double>(rect.width) * rect.height;
+    pen.Hide(true);
+    QCoreApplication::processEvents();
+}
+BENCHMARK(BM_PenSegment)->ArgNames({"screen4k"})->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void BM_LensMove(benchmark::State& state)
+{
+    const platform::ScreenRect rect = kScreens[state.range(0)];
+    const FixedScreen screen(rect);
+    FixedCompositor compositor(state.range(1) != 0);
+    CConfigManager config;
+    config.SetEffectSize(CConfigManager::EffectSize::ZoomLens,
+                         rect.width > 2700 ? CConfigManager::Size{1280, 540} : CConfigManager::Size{540, 351});
+    config.SetInt(ConfigInt::ZoomShowMouse, 1, false);
+    GreyDesktop desktop;
+    EffectServices services = Services(screen, compositor, config);
+    services.capture = &desktop;
+    services.effectPoint = [rect] { return CirclePoint(rect, 0); };
+    Zoom_CreatWindow();
+    CreateZoomUI();
+    {
+        KVOMagnifyManager zoom(services);
+        zoom.Create();
+        zoom.Show({});
+        MagnifierLens* lens = GetZoomLens();
+        while (lens->Renders() == 0)
+            QCoreApplication::processEvents();
+        const int builds = lens->BufferBuilds();
+        PaintCounter counter;
+        qApp->installEventFilter(&counter);
+        int i = 1;
+        for (auto _ : state) {
+            // Through the motion queue and thread to the UI thread's repaint.
+            const int renders = lens->Renders();
+            zoom.Move(CirclePoint(rect, i++));
+            while (lens->Renders() == renders)
+                QCoreApplication::processEvents();
+            QCoreApplication::processEvents();
+            counter.EndMove();
+        }
+        qApp->removeEventFilter(&counter);
+        counter.Report(state);
+        state.counters["buffer_builds"] = lens->BufferBuilds() - builds;
+        zoom.Hide(true);
+        while (lens->isVisible())
+            QCoreApplication::processEvents();
+    }
+    FreeMagnifierWindows();
+}
+BENCHMARK(BM_LensMove)
+    ->ArgNames({"screen4k", "compositor"})
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({0, 0})
+    ->Args({1, 0})
+    ->Unit(benchmark::kMicrosecond);
 
 void Quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
 

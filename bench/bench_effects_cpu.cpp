@@ -1,10 +1,13 @@
-// What the spotlight and the laser dot cost the whole desktop: the real Orvelle, started hidden
-// under Xvfb at 1920 x 1080 (with xcompmgr or without a compositor), and a virtual remote that
-// selects the effect, holds the do key still, then holds it while tracing a circle at 100 reports
-// a second. The cost of drawing lands in the X server and the compositor as much as in the
-// program, so the figure is the CPU time of all three together, read from /proc/<pid>/stat.
+// What the spotlight, the laser dot, the magnifier and the pen cost the whole desktop: the real
+// Orvelle, started hidden under Xvfb at 1920 x 1080 (with xcompmgr or without a compositor), and a
+// virtual remote that selects the effect, holds the do key still, then holds it while tracing a
+// circle at 100 reports a second. The cost of drawing lands in the X server and the compositor as
+// much as in the program, so the figure is the CPU time of all three together, read from
+// /proc/<pid>/stat. The program's resident memory is reported at the effect's peak and 2 s after
+// it was hidden (the frozen pictures of the magnifier and the pen must go with it).
 //
-//   bench_effects_cpu [--effect spotlight|laser] [--compositor on|off] [--seconds N] [--bin DIR] [--keep]
+//   bench_effects_cpu [--effect spotlight|laser|magnifier|pen] [--compositor on|off] [--size WxH]
+//                     [--seconds N] [--bin DIR] [--keep]
 //
 // Three windows of N seconds (default 30), each inside its own phase of the remote's script:
 //   idle     effect selected, do key up, the remote reporting 100 times a second
@@ -20,6 +23,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -40,6 +44,7 @@ namespace {
 
 constexpr double kTargetSpotlightPercent = 15.0;
 constexpr double kTargetLaserPercent = 5.0;
+constexpr double kTargetFrozenPercent = 15.0; // the magnifier and the pen
 constexpr double kTargetShownPercent = 0.5;  // "about 0": a few ticks of the heartbeats, nothing drawn
 constexpr int kRate = 100;                   // reports a second, as the remote sends while it moves
 constexpr int kStepsPerCircle = 100;         // one circle a second
@@ -48,7 +53,18 @@ constexpr auto kSettle = 3s;                 // after the connection: start-up t
 constexpr auto kMargin = 1s;                 // kept out of each window at both ends of its phase
 constexpr auto kSamplePeriod = 50ms;
 
+// The effects in the order the function key selects them.
+const char* const kEffects[] = {"spotlight", "laser", "magnifier", "pen"};
+// Logged at the first show: the do key's first report has reached the effect.
+const char* const kShownLines[] = {"Searchlight_UI::Show x:", "DigitalLaser_UI::Draw ", "Zoom_Show end",
+                                   "CPresenterPostil::Show x:"};
+// Where the program logs the drawing it chose (with or without a compositor).
+const char* const kModeLines[] = {"Searchlight_UI::Show ", "DigitalLaser_UI::Draw ", "KVOMagnifyManager::Show ",
+                                  "CPresenterPostil::Show "};
+
 struct Options {
+    int effect = 0; // index into kEffects
+    std::string size = "1920x1080";
     bool laser = false;
     bool compositor = false;
     int seconds = 30;
@@ -61,8 +77,12 @@ bool ParseOptions(int argc, char** argv, Options* o)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const std::string v = i + 1 < argc ? argv[i + 1] : "";
-        if (a == "--effect" && (v == "spotlight" || v == "laser")) {
-            o->laser = v == "laser";
+        if (a == "--effect" && std::find(std::begin(kEffects), std::end(kEffects), v) != std::end(kEffects)) {
+            o->effect = static_cast<int>(std::find(std::begin(kEffects), std::end(kEffects), v) - std::begin(kEffects));
+            o->laser = o->effect == 1;
+            ++i;
+        } else if (a == "--size" && v.find('x') != std::string::npos) {
+            o->size = v;
             ++i;
         } else if (a == "--compositor" && (v == "on" || v == "off")) {
             o->compositor = v == "on";
@@ -85,12 +105,13 @@ bool ParseOptions(int argc, char** argv, Options* o)
 // The remote's whole performance. The idle and shown phases are one report and one wait each, the
 // repetition done by --rate on the tool's fixed schedule, so their lengths are exact; the circle
 // is one report per step and may run a little long, never short.
-std::string RemoteScript(bool laser, std::chrono::milliseconds phase)
+std::string RemoteScript(int effect, std::chrono::milliseconds phase)
 {
     std::ostringstream s;
     s << "report 0x03 0\nwait " << std::chrono::duration_cast<std::chrono::milliseconds>(kSettle).count() << "\n";
-    // The first press of the function key selects the spotlight, the second the laser.
-    for (int press = 0; press < (laser ? 2 : 1); ++press)
+    // The first press of the function key selects the spotlight, the next ones the laser, the
+    // magnifier and the pen.
+    for (int press = 0; press <= effect; ++press)
         s << "report 0x03 8\nwait 50\nreport 0x03 0\nwait 500\n";
     s << "# idle\nreport 0x03 0\nwait " << phase.count() << "\n";
     s << "# shown\nreport 0x03 4 0 0\nwait " << phase.count() << "\n";
@@ -106,7 +127,11 @@ std::string RemoteScript(bool laser, std::chrono::milliseconds phase)
         x = nx;
         y = ny;
     }
-    s << "}\nreport 0x03 0\nwait 2000\n";
+    s << "}\nreport 0x03 0\nwait 500\n";
+    // The pen stays when the do key is let go; it is left by switching to the next function.
+    if (effect == 3)
+        s << "report 0x03 8\nwait 50\nreport 0x03 0\n";
+    s << "wait 4000\n";
     return s.str();
 }
 
@@ -132,6 +157,14 @@ const Sample* At(const std::vector<Sample>& samples, Clock::time_point t)
             return &s;
     }
     return nullptr;
+}
+
+// VmRSS of a process in kB; 0 when it cannot be read.
+long ResidentKb(pid_t pid)
+{
+    const std::string status = ReadAll("/proc/" + std::to_string(pid) + "/status");
+    const size_t at = status.find("VmRSS:");
+    return at == std::string::npos ? 0 : std::strtol(status.c_str() + at + 6, nullptr, 10);
 }
 
 std::string LogText(const fs::path& logDir)
@@ -162,8 +195,8 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
-        std::fprintf(stderr, "usage: bench_effects_cpu [--effect spotlight|laser] [--compositor on|off] [--seconds N] "
-                             "[--bin DIR] [--keep]\n");
+        std::fprintf(stderr, "usage: bench_effects_cpu [--effect spotlight|laser|magnifier|pen] [--compositor on|off] "
+                             "[--size WxH] [--seconds N] [--bin DIR] [--keep]\n");
         return 2;
     }
     const std::string xvfb = Which("Xvfb");
@@ -188,9 +221,8 @@ int main(int argc, char** argv)
     fs::create_directories(scratch / "rt");
     fs::permissions(scratch / "rt", fs::perms::owner_all);
     const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    const char* effect = options.laser ? "laser" : "spotlight";
-    // Logged once, at the first show: the do key's first report has reached the effect.
-    const std::string shownLine = options.laser ? "DigitalLaser_UI::Draw " : "Searchlight_UI::Show x:";
+    const char* effect = kEffects[options.effect];
+    const std::string shownLine = kShownLines[options.effect];
     const auto window = std::chrono::seconds(options.seconds);
     const auto phase = std::chrono::duration_cast<std::chrono::milliseconds>(window + 2 * kMargin);
 
@@ -198,7 +230,7 @@ int main(int argc, char** argv)
     {
         Children children;
         pid_t server = -1;
-        const std::string display = StartXvfb(&children, xvfb, "1920x1080x24", quiet, &server);
+        const std::string display = StartXvfb(&children, xvfb, options.size + "x24", quiet, &server);
         if (display.empty()) {
             std::fprintf(stderr, "bench_effects_cpu: Xvfb did not start\n");
             return 1;
@@ -211,7 +243,7 @@ int main(int argc, char** argv)
 
         const std::string socket = (scratch / "rt" / "remote.sock").string();
         const fs::path script = scratch / "remote.txt";
-        std::ofstream(script) << RemoteScript(options.laser, phase);
+        std::ofstream(script) << RemoteScript(options.effect, phase);
         children.Add(Spawn({(options.bin / "orvelle-virtual-remote").string(), "--socket", socket, "--script",
                             script.string(), "--rate", std::to_string(kRate), "--quiet", "--record",
                             (scratch / "frames.txt").string()},
@@ -239,15 +271,22 @@ int main(int argc, char** argv)
                          (install / "log").c_str());
             options.keep = true;
         } else {
-            const auto end = *shown + 2 * phase;
+            // The pen comes on when it is chosen, a phase before the do key is held: its idle
+            // window is the pen on screen with the do key up.
+            const Clock::time_point base = options.effect == 3 ? *shown + phase : *shown;
+            const auto end = base + 2 * phase;
+            long peakKb = 0;
             while (Clock::now() < end) {
                 std::this_thread::sleep_for(kSamplePeriod);
                 samples.push_back(Take(measured));
+                peakKb = std::max(peakKb, ResidentKb(pid));
             }
+            // The release (and for the pen the switch away) comes at the end of the circle.
+            std::this_thread::sleep_for(2500ms);
+            const long afterKb = ResidentKb(pid);
             const std::string log = LogText(install / "log");
             // Which drawing the program chose: translucent with a compositor, shaped without.
-            const std::string mode =
-                LogLine(log, options.laser ? "DigitalLaser_UI::Draw " : "Searchlight_UI::Show ", "compositor");
+            const std::string mode = LogLine(log, kModeLines[options.effect], "compositor");
             const double tick = static_cast<double>(sysconf(_SC_CLK_TCK));
             struct Figure {
                 const char* name;
@@ -255,12 +294,13 @@ int main(int argc, char** argv)
                 double target;
             };
             const Figure figures[] = {
-                {"idle", *shown - phase + kMargin, kTargetShownPercent},
-                {"shown", *shown + kMargin, kTargetShownPercent},
-                {"moving", *shown + phase + kMargin, options.laser ? kTargetLaserPercent : kTargetSpotlightPercent},
+                {"idle", base - phase + kMargin, kTargetShownPercent},
+                {"shown", base + kMargin, kTargetShownPercent},
+                {"moving", base + phase + kMargin,
+                 options.laser ? kTargetLaserPercent : options.effect >= 2 ? kTargetFrozenPercent : kTargetSpotlightPercent},
             };
-            std::printf("%s, compositor %s, Xvfb 1920x1080, remote at %d reports/s, %d s per window (%s)\n", effect,
-                        options.compositor ? "xcompmgr" : "none", kRate, options.seconds, options.bin.c_str());
+            std::printf("%s, compositor %s, Xvfb %s, remote at %d reports/s, %d s per window (%s)\n", effect,
+                        options.compositor ? "xcompmgr" : "none", options.size.c_str(), kRate, options.seconds, options.bin.c_str());
             std::printf("mode: %s\n", mode.empty() ? "(not in the log)" : mode.c_str());
             for (const auto& f : figures) {
                 const Sample* a = At(samples, f.from);
@@ -283,6 +323,8 @@ int main(int argc, char** argv)
                             f.target == kTargetShownPercent ? "about 0, at most" : "at most", f.target,
                             total <= f.target ? "met" : "MISSED");
             }
+            std::printf("memory Orvelle resident %.1f MB at the peak, %.1f MB 2 s after the hide\n", peakKb / 1024.0,
+                        afterKb / 1024.0);
             if (log.find("size is full") != std::string::npos)
                 std::printf("note: the laser queue dropped moves (\"size is full\" in the log)\n");
             result = 0;

@@ -61,17 +61,8 @@ struct CPostilAnnotation::View {
         {
             std::lock_guard guard(view->lock);
             view->requests.push_back(std::move(request));
-            if (view->posted && !IsOnUiThread())
-                return;
-            view->posted = true;
         }
-        std::weak_ptr<View> weak = view;
-        CallOnUiThread(
-            [weak] {
-                if (std::shared_ptr<View> v = weak.lock())
-                    v->Apply();
-            },
-            false);
+        PostApplyOnce(view, view->lock, view->posted);
     }
 
     void Apply()
@@ -187,8 +178,11 @@ void CPostilAnnotation::ShowStep(EffectPoint point)
         m_nColorCode = config.GetInt(ConfigInt::LineColor);
         m_nPenWidth = config.GetInt(ConfigInt::LineSize);
         m_screen = m_services.screen != nullptr ? m_services.screen->Rect() : platform::ScreenRect{};
+        const bool composited = m_services.Composited();
+        WriteLog(KVO_LOG_INFO, "CPresenterPostil::Show x:%d y:%d %s", point.x, point.y,
+                 composited ? "compositor running" : "no compositor: shaped pencil");
         View::Post(m_view, CoverRequest{FrozenScreen::Capture(m_services.capture, "CPresenterPostil::Show"), m_screen,
-                                        m_services.Composited()});
+                                        composited});
         m_bCovering = true;
     }
     View::Post(m_view, PencilRequest{point});

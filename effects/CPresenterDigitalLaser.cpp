@@ -2,12 +2,12 @@
 
 #include "ConfigManager.h"
 #include "DigitalLaser_UI.h"
+#include "EffectCommandQueue.h"
 #include "IPresentationScreen.h"
 #include "KVOLog.h"
 #include "OverlayWindow.h"
 #include "PresentationScreen.h"
 
-#include <cstring>
 
 CPresenterDigitalLaser::CPresenterDigitalLaser(EffectServices services)
     : m_services(std::move(services)), m_thread(std::make_unique<LaserActionThread>("LaserActionThread", this))
@@ -110,46 +110,28 @@ EffectSize CPresenterDigitalLaser::DotSize()
     return m_dotSize;
 }
 
+namespace {
+
+const EffectCmdTexts kLaserTexts{"CPresenterDigitalLaser::PushLaserCmd return by: (cmdInfo == NULL)",
+                                 "CPresenterDigitalLaser::PushLaserCmd size is full",
+                                 "CPresenterDigitalLaser::CircleActionThread() return by: (cmdInfo == NULL)",
+                                 "CPresenterDigitalLaser::CircleActionThread() return by: (1 == cmdInfo.exit_tag).",
+                                 "CPresenterDigitalLaser::CircleActionThread() return by: (cmdInfo->obj == NULL)"};
+
+} // namespace
+
 void CPresenterDigitalLaser::PushLaserCmd(LaserCmd code, EffectPoint point)
 {
-    cmdInfo* cmd = m_laserQueue.getObj();
-    if (cmd == nullptr) {
-        WriteLog(KVO_LOG_ERROR, "CPresenterDigitalLaser::PushLaserCmd return by: (cmdInfo == NULL)");
-        return;
-    }
-    // The point rides in the record's own buffer: no allocation per move.
-    std::memcpy(cmd->data.get(), &point, sizeof point);
-    cmd->dataLength = sizeof point;
-    cmd->cmdId = code;
-    if (code == LASER_MOVE) {
-        if (m_laserQueue.offerObjNoWait(cmd) != 0)
-            WriteLog(KVO_LOG_WARN, "CPresenterDigitalLaser::PushLaserCmd size is full");
-        return;
-    }
-    m_laserQueue.offerObj(cmd);
+    PushEffectCmd(m_laserQueue, code, point, code != LASER_MOVE, kLaserTexts);
 }
 
 bool CPresenterDigitalLaser::CircleActionThread()
 {
-    cmdInfo* cmd = m_laserQueue.takeObj();
-    if (cmd == nullptr) {
-        WriteLog(KVO_LOG_ERROR, "CPresenterDigitalLaser::CircleActionThread() return by: (cmdInfo == NULL)");
-        return true;
-    }
-    if (cmd->exit_tag == 1) {
-        m_laserQueue.releaseObj(cmd);
-        WriteLog(KVO_LOG_INFO, "CPresenterDigitalLaser::CircleActionThread() return by: (1 == cmdInfo.exit_tag).");
-        return false;
-    }
-    if (cmd->dataLength < static_cast<int32_t>(sizeof(EffectPoint))) {
-        WriteLog(KVO_LOG_ERROR, "CPresenterDigitalLaser::CircleActionThread() return by: (cmdInfo->obj == NULL)");
-        m_laserQueue.releaseObj(cmd);
-        return true;
-    }
+    int code = 0;
     EffectPoint point;
-    std::memcpy(&point, cmd->data.get(), sizeof point);
-    const int code = cmd->cmdId;
-    m_laserQueue.releaseObj(cmd);
+    const EffectCmdTaken taken = TakeEffectCmd(m_laserQueue, kLaserTexts, code, point);
+    if (taken != EffectCmdTaken::Run)
+        return taken != EffectCmdTaken::Exit;
 
     DigitalLaser_UI* host = nullptr;
     {

@@ -1,6 +1,7 @@
 #include "KVOMagnifyManager.h"
 
 #include "ConfigManager.h"
+#include "EffectCommandQueue.h"
 #include "FrozenScreen.h"
 #include "IPresentationScreen.h"
 #include "KVOLog.h"
@@ -16,6 +17,12 @@
 namespace {
 
 constexpr const char* kMarkerPicture = "button\\FunctionSet\\Mouse_Center.png";
+
+const EffectCmdTexts kMagnifyTexts{"KVOMagnifyManager::PushMagnifyCmd return by: (cmdInfo == NULL)",
+                                   "KVOMagnifyManager::PushMagnifyCmd size is full",
+                                   "KVOMagnifyManager::CircleActionThread() return by: (cmdInfo == NULL)",
+                                   "KVOMagnifyManager::CircleActionThread() return by: (1 == cmdInfo.exit_tag).",
+                                   "KVOMagnifyManager::CircleActionThread() return by: (cmdInfo->obj == NULL)"};
 
 struct MotionNode {
     int32_t type;
@@ -44,22 +51,7 @@ struct KVOMagnifyManager::View {
     QImage marker;
     bool markerTried = false;
 
-    static void Post(const std::shared_ptr<View>& view)
-    {
-        {
-            std::lock_guard guard(view->lock);
-            if (view->posted && !IsOnUiThread())
-                return;
-            view->posted = true;
-        }
-        std::weak_ptr<View> weak = view;
-        CallOnUiThread(
-            [weak] {
-                if (std::shared_ptr<View> v = weak.lock())
-                    v->Apply();
-            },
-            false);
-    }
+    static void Post(const std::shared_ptr<View>& view) { PostApplyOnce(view, view->lock, view->posted); }
 
     void Apply()
     {
@@ -191,18 +183,8 @@ void KVOMagnifyManager::SetShownState(int state)
 
 void KVOMagnifyManager::PushMagnifyCmd(MagnifyCmd code, EffectPoint point)
 {
-    cmdInfo* cmd = m_magnifyQueue.getObj();
-    if (cmd == nullptr) {
-        WriteLog(KVO_LOG_ERROR, "KVOMagnifyManager::PushMagnifyCmd return by: (cmdInfo == NULL)");
-        return;
-    }
-    std::memcpy(cmd->data.get(), &point, sizeof point);
-    cmd->dataLength = sizeof point;
-    cmd->cmdId = code;
     // Show and hide wait for room: neither may be lost.
-    if (m_magnifyQueue.queueSize() >= m_magnifyQueue.capacity)
-        WriteLog(KVO_LOG_WARN, "KVOMagnifyManager::PushMagnifyCmd size is full");
-    m_magnifyQueue.offerObj(cmd);
+    PushEffectCmd(m_magnifyQueue, code, point, true, kMagnifyTexts);
 }
 
 void KVOMagnifyManager::PushMotion(MotionType type, EffectPoint point)
@@ -214,23 +196,11 @@ void KVOMagnifyManager::PushMotion(MotionType type, EffectPoint point)
 
 bool KVOMagnifyManager::CircleActionThread()
 {
-    cmdInfo* cmd = m_magnifyQueue.takeObj();
-    if (cmd == nullptr) {
-        WriteLog(KVO_LOG_ERROR, "KVOMagnifyManager::CircleActionThread() return by: (cmdInfo == NULL)");
-        return true;
-    }
-    if (cmd->exit_tag == 1) {
-        m_magnifyQueue.releaseObj(cmd);
-        WriteLog(KVO_LOG_INFO, "KVOMagnifyManager::CircleActionThread() return by: (1 == cmdInfo.exit_tag).");
-        return false;
-    }
-    if (cmd->dataLength < static_cast<int32_t>(sizeof(EffectPoint))) {
-        WriteLog(KVO_LOG_ERROR, "KVOMagnifyManager::CircleActionThread() return by: (cmdInfo->obj == NULL)");
-        m_magnifyQueue.releaseObj(cmd);
-        return true;
-    }
-    const int code = cmd->cmdId;
-    m_magnifyQueue.releaseObj(cmd);
+    int code = 0;
+    EffectPoint point;
+    const EffectCmdTaken taken = TakeEffectCmd(m_magnifyQueue, kMagnifyTexts, code, point);
+    if (taken != EffectCmdTaken::Run)
+        return taken != EffectCmdTaken::Exit;
     if (code == MAGNIFY_HIDE)
         HideStep();
     else if (code == MAGNIFY_SHOW)
@@ -251,6 +221,9 @@ void KVOMagnifyManager::ShowStep()
     snapshot.borderRound = config.GetReal(ConfigReal::ZoomBorderRound);
     snapshot.alpha = config.GetInt(ConfigInt::ZoomAlphaVal) & 0xFF;
     snapshot.composited = m_services.Composited();
+    WriteLog(KVO_LOG_INFO, "KVOMagnifyManager::Show %s",
+             snapshot.composited ? "compositor running: translucent dim layer"
+                                 : "no compositor: dim layer drawn from the frozen screen");
     const CConfigManager::Size stored = config.GetEffectSize(CConfigManager::EffectSize::ZoomLens);
     const EffectSize lens{stored.width, LensHeight(stored.width, snapshot.aspectRatio)};
 

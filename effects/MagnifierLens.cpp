@@ -37,9 +37,6 @@ void MagnifierLens::Rebuild(const Look& look, qreal ratio)
     m_built = look;
     m_ratio = ratio;
     const EffectSize size = look.size;
-    m_frame = QImage(size.width, size.height, QImage::Format_ARGB32_Premultiplied);
-    m_frame.fill(Qt::transparent);
-    m_frame.setDevicePixelRatio(ratio);
     m_mask = QImage(size.width, size.height, QImage::Format_ARGB32_Premultiplied);
     m_mask.fill(Qt::transparent);
     {
@@ -64,36 +61,15 @@ void MagnifierLens::Render(const QImage& frozen, EffectPoint capturePoint, const
 {
     if (look.size.width <= 0 || look.size.height <= 0)
         return;
-    if (m_frame.isNull() || !(look.size == m_built.size) || look.borderRound != m_built.borderRound ||
+    if (m_mask.isNull() || !(look.size == m_built.size) || look.borderRound != m_built.borderRound ||
         look.composited != m_built.composited || surface.ratio != m_ratio)
         Rebuild(look, surface.ratio);
     m_built.zoom = look.zoom;
     ++m_renders;
     const LensSource source = LensSourceAt(capturePoint, look.size.width, look.size.height, look.zoom);
-    const QRect target(0, 0, look.size.width, look.size.height);
-    {
-        QPainter painter(&m_frame);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        const QRect sourceRect(source.left, source.top, source.width, source.height);
-        // Beyond the edge of the picture the lens shows black, not what an earlier move left.
-        if (!frozen.rect().contains(sourceRect))
-            painter.fillRect(target, Qt::black);
-        // Nearest-pixel enlargement, as sharp as the screen it magnifies and cheap enough per move.
-        painter.drawImage(QRectF(0, 0, look.size.width / m_ratio, look.size.height / m_ratio), frozen,
-                          QRectF(sourceRect));
-        if (look.composited) {
-            painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-            painter.drawImage(QPointF(0, 0), m_mask);
-        }
-        if (marker != nullptr && !marker->isNull()) {
-            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-            painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-            const QRectF spot((look.size.width / 2 - kMarkerSide / 2) / m_ratio,
-                              (look.size.height / 2 - kMarkerSide / 2) / m_ratio, kMarkerSide / m_ratio,
-                              kMarkerSide / m_ratio);
-            painter.drawImage(spot, *marker);
-        }
-    }
+    m_source = QRect(source.left, source.top, source.width, source.height);
+    m_frozen = frozen;
+    m_marker = marker != nullptr ? *marker : QImage();
     const QPointF topLeft = surface.ToLogical(at.x - static_cast<int>(look.size.width * 0.5),
                                               at.y - static_cast<int>(look.size.height * 0.5));
     move(static_cast<int>(std::lround(topLeft.x())), static_cast<int>(std::lround(topLeft.y())));
@@ -104,10 +80,46 @@ void MagnifierLens::Render(const QImage& frozen, EffectPoint capturePoint, const
     }
 }
 
+void MagnifierLens::Paint(QPainter& painter) const
+{
+    const QRectF target(0, 0, m_built.size.width / m_ratio, m_built.size.height / m_ratio);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    // Beyond the edge of the picture the lens shows black.
+    if (!m_frozen.rect().contains(m_source))
+        painter.fillRect(target, Qt::black);
+    // Nearest-pixel enlargement, as sharp as the screen it magnifies and cheap enough per move.
+    painter.drawImage(target, m_frozen, QRectF(m_source));
+    if (m_built.composited) {
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        painter.drawImage(QPointF(0, 0), m_mask);
+    }
+    if (!m_marker.isNull()) {
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        const QRectF spot((m_built.size.width / 2 - kMarkerSide / 2) / m_ratio,
+                          (m_built.size.height / 2 - kMarkerSide / 2) / m_ratio, kMarkerSide / m_ratio,
+                          kMarkerSide / m_ratio);
+        painter.drawImage(spot, m_marker);
+    }
+}
+
+QImage MagnifierLens::Frame() const
+{
+    if (m_mask.isNull() || m_frozen.isNull())
+        return {};
+    QImage frame(m_built.size.width, m_built.size.height, QImage::Format_ARGB32_Premultiplied);
+    frame.fill(Qt::transparent);
+    frame.setDevicePixelRatio(m_ratio);
+    QPainter painter(&frame);
+    Paint(painter);
+    return frame;
+}
+
 void MagnifierLens::Collapse()
 {
     hide();
-    m_frame = QImage();
+    m_frozen = QImage();
+    m_marker = QImage();
     m_mask = QImage();
     m_built = Look{};
     m_ratio = 0.0;
@@ -115,7 +127,8 @@ void MagnifierLens::Collapse()
 
 void MagnifierLens::paintEvent(QPaintEvent*)
 {
+    if (m_mask.isNull() || m_frozen.isNull())
+        return;
     QPainter painter(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QPointF(0, 0), m_frame);
+    Paint(painter);
 }

@@ -4,9 +4,9 @@
 // Its corners are cut with real alpha where a compositor draws it and by the window's shape
 // where none does; the enlarged picture itself is opaque, so black content stays black.
 //
-// Its buffers (the frame and the corner mask) are made for one lens size and rebuilt only when
-// the size, the roundness or the mode changes; a move redraws the frame and moves the window,
-// nothing else. UI thread.
+// Its buffer (the corner mask) is made for one lens size and rebuilt only when the size, the
+// roundness or the mode changes; a move moves the window and repaints it straight from the
+// frozen picture, nothing else. UI thread.
 
 #include "EffectSizes.h"
 #include "EffectSurface.h"
@@ -32,9 +32,9 @@ public:
     // Hides the lens and frees its buffers.
     void Collapse();
 
-    // For tests and benchmarks: what the lens shows (physical pixels, premultiplied ARGB), how
-    // often its buffers were built and how often it was drawn.
-    const QImage& Frame() const { return m_frame; }
+    // For tests and benchmarks: what the lens shows (physical pixels, premultiplied ARGB; null
+    // while collapsed), how often its buffers were built and how often it was drawn.
+    QImage Frame() const;
     int BufferBuilds() const { return m_builds; }
     int Renders() const { return m_renders; }
 
@@ -43,8 +43,12 @@ protected:
 
 private:
     void Rebuild(const Look& look, qreal ratio);
+    // Paints the lens in logical pixels of the window.
+    void Paint(QPainter& painter) const;
 
-    QImage m_frame;
+    QImage m_frozen;
+    QRect m_source; // of m_frozen
+    QImage m_marker;
     QImage m_mask; // opaque white inside the rounded outline, cleared outside
     Look m_built;
     qreal m_ratio = 0.0;
@@ -55,4 +59,5 @@ private:
 // The outline of a lens of `size` with roundness `borderRound`: the corner ellipse is twice the
 // roundness times the size (0.5 makes the whole lens an ellipse, 0 a rectangle).
 class QPainterPath;
+class QPainter;
 QPainterPath LensOutline(EffectSize size, float borderRound);

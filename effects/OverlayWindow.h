@@ -7,6 +7,8 @@
 #include "SkinTypes.h"
 
 #include <functional>
+#include <memory>
+#include <mutex>
 
 class CWindowWnd;
 class QWidget;
@@ -23,3 +25,24 @@ bool IsOnUiThread();
 // else posted to `target`, the window's handle as last published for other threads. False
 // when the post failed, so the caller may post again later.
 bool DeliverToWindow(CWindowWnd& window, HWND target, UINT msg);
+
+// Gets `owner->Apply()` to the UI thread once for any number of calls made before it runs:
+// `posted` (guarded by `lock`) says a call is on its way, and Apply clears it under that lock.
+// Called on the UI thread it applies at once. The call does nothing when the owner is gone by then.
+template <class T>
+void PostApplyOnce(const std::shared_ptr<T>& owner, std::mutex& lock, bool& posted)
+{
+    {
+        std::lock_guard guard(lock);
+        if (posted && !IsOnUiThread())
+            return;
+        posted = true;
+    }
+    std::weak_ptr<T> weak = owner;
+    CallOnUiThread(
+        [weak] {
+            if (std::shared_ptr<T> alive = weak.lock())
+                alive->Apply();
+        },
+        false);
+}

@@ -2,25 +2,26 @@
 
 #include <algorithm>
 
+namespace {
+
+struct FixedColour {
+    int code, r, g, b;
+};
+constexpr FixedColour kFixedColours[] = {{POSTIL_RED, 255, 0, 0},
+                                         {POSTIL_GREEN, 0, 255, 0},
+                                         {POSTIL_BLUE, 0, 0, 255},
+                                         {POSTIL_WHITE, 255, 255, 255},
+                                         {POSTIL_BLACK, 0, 0, 0}};
+
+} // namespace
+
 void UpdatePostilColor(PostilColor& c, int code, int dx, int dy)
 {
-    switch (code) {
-    case POSTIL_RED:
-        c.r = 255, c.g = 0, c.b = 0;
-        break;
-    case POSTIL_GREEN:
-        c.r = 0, c.g = 255, c.b = 0;
-        break;
-    case POSTIL_BLUE:
-        c.r = 0, c.g = 0, c.b = 255;
-        break;
-    case POSTIL_WHITE:
-        c.r = 255, c.g = 255, c.b = 255;
-        break;
-    case POSTIL_BLACK:
-        c.r = 0, c.g = 0, c.b = 0;
-        break;
-    case POSTIL_RAINBOW: {
+    for (const FixedColour& f : kFixedColours) {
+        if (f.code == code)
+            c.r = f.r, c.g = f.g, c.b = f.b;
+    }
+    if (code == POSTIL_RAINBOW) {
         if (c.previousCode != POSTIL_RAINBOW)
             c.r = 250, c.g = 0, c.b = 0;
         const int d = std::max(std::max(dx, dy) / 10, 1) * 5;
@@ -40,10 +41,6 @@ void UpdatePostilColor(PostilColor& c, int code, int dx, int dy)
         c.r = std::clamp(c.r, 0, 250);
         c.g = std::clamp(c.g, 0, 250);
         c.b = std::clamp(c.b, 0, 250);
-        break;
-    }
-    default:
-        break;
     }
     c.previousCode = code;
 }

@@ -105,7 +105,7 @@ bool X11ScreenCapture::CaptureVirtualScreen(CapturedScreen& out)
             m_shmFailed = true;
     }
     if (m_lastShm) {
-        out.pixels = std::make_unique<uint32_t[]>(static_cast<size_t>(out.width) * out.height);
+        out.pixels = std::make_unique_for_overwrite<uint32_t[]>(static_cast<size_t>(out.width) * out.height);
         CopyPixels(image, out);
     }
     if (image != nullptr) {
@@ -124,7 +124,7 @@ bool X11ScreenCapture::CaptureVirtualScreen(CapturedScreen& out)
             out = CapturedScreen{};
             return false;
         }
-        out.pixels = std::make_unique<uint32_t[]>(static_cast<size_t>(out.width) * out.height);
+        out.pixels = std::make_unique_for_overwrite<uint32_t[]>(static_cast<size_t>(out.width) * out.height);
         CopyPixels(image, out);
         XDestroyImage(image);
     }

@@ -84,7 +84,7 @@ TEST_F(Magnifier, LensShowsThePatchAtTwiceItsSizeKeepsBlackAndCutsItsCornersWith
     EXPECT_EQ(zoom->GetShownState(), KVOMagnifyManager::STATE_SHOWN);
     ASSERT_TRUE(GetZoomUI()->IsCovering());
     EXPECT_EQ(GetZoomUI()->GetWidget()->geometry(), QRect(0, 0, 800, 800));
-    const QImage& frame = Lens().Frame();
+    const QImage frame = Lens().Frame();
     ASSERT_EQ(frame.size(), QSize(400, 200));
     // The 10-pixel patch 10 pixels up-left of the point covers 20 pixels, 20 up-left of the centre.
     EXPECT_EQ(frame.pixel(200 - 20, 100 - 20), kMagenta);
@@ -124,7 +124,7 @@ TEST_F(Magnifier, RoundnessZeroGivesARectangleAndNoCompositorShapesTheLens)
     EXPECT_EQ(Lens().Frame().pixel(399, 199), kGrey);
     EXPECT_EQ(Lens().mask(), QRegion(0, 0, 400, 200));
     // Without a compositor the dim layer is the frozen screen darkened, never black.
-    const QImage& dimmed = GetZoomUI()->Fallback();
+    const QImage dimmed = GetZoomUI()->Fallback();
     ASSERT_EQ(dimmed.size(), QSize(800, 800));
     const QRgb seen = dimmed.pixel(700, 700);
     EXPECT_GT(qRed(seen), 60);
