@@ -25,6 +25,8 @@ TEST(LensArithmetic, ZoomTwoCopiesHalfTheLensAroundThePoint)
     EXPECT_EQ(source.width, 270);
     EXPECT_EQ(source.height, 135);
     EXPECT_EQ(LensHeight(400, 0.5f), 200);
+    // A zoom factor of 0 from the settings file shows the area unenlarged instead of dividing by zero.
+    EXPECT_EQ(LensSourceAt({1000, 500}, 540, 270, 0.0f).width, 540);
 }
 
 class Magnifier : public PoolFixture {
