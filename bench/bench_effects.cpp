@@ -110,30 +110,53 @@ EffectServices Services(const FixedScreen& screen, FixedCompositor& compositor, 
     return services;
 }
 
-void BM_SpotlightMove(benchmark::State& state)
-{
-    const platform::ScreenRect rect = kScreens[state.range(0)];
-    const FixedScreen screen(rect);
-    FixedCompositor compositor(state.range(1) != 0);
+// What every effect benchmark runs on: one of the monitors, a compositor switch and settings.
+struct Scene {
+    explicit Scene(const benchmark::State& state, bool composited = true)
+        : rect(kScreens[state.range(0)]), screen(rect), compositor(composited)
+    {
+    }
+    EffectServices Services() { return ::Services(screen, compositor, config); }
+    // The effect's size setting, large on the large screen.
+    void SetSize(CConfigManager::EffectSize which, CConfigManager::Size large, CConfigManager::Size normal)
+    {
+        config.SetEffectSize(which, rect.width > 2700 ? large : normal);
+    }
+
+    const platform::ScreenRect rect;
+    const FixedScreen screen;
+    FixedCompositor compositor;
     CConfigManager config;
-    config.SetEffectSize(CConfigManager::EffectSize::Spotlight,
-                         rect.width > 2700 ? CConfigManager::Size{1280, 540} : CConfigManager::Size{540, 351});
-    config.SetInt(ConfigInt::SearchlightShowMouse, 1, false);
-    CPresenterSearchLight light(Services(screen, compositor, config));
-    light.Create();
-    light.Show(CirclePoint(rect, 0));
-    QCoreApplication::processEvents();
+};
+
+// Times `move(i)` for i = 1, 2, ... with the events it causes (paints and flushes), counting the
+// pixels each move repaints.
+template <class Move>
+void MeasureMoves(benchmark::State& state, const Move& move)
+{
     PaintCounter counter;
     qApp->installEventFilter(&counter);
     int i = 1;
     for (auto _ : state) {
-        light.Move(CirclePoint(rect, i++));
-        QCoreApplication::processEvents(); // paints and flushes what the move changed
+        move(i++);
+        QCoreApplication::processEvents();
         counter.EndMove();
     }
     qApp->removeEventFilter(&counter);
     counter.Report(state);
-    state.counters["screen_px"] = static_cast<double>(rect.width) * rect.height;
+}
+
+void BM_SpotlightMove(benchmark::State& state)
+{
+    Scene scene(state, state.range(1) != 0);
+    scene.SetSize(CConfigManager::EffectSize::Spotlight, {1280, 540}, {540, 351});
+    scene.config.SetInt(ConfigInt::SearchlightShowMouse, 1, false);
+    CPresenterSearchLight light(scene.Services());
+    light.Create();
+    light.Show(CirclePoint(scene.rect, 0));
+    QCoreApplication::processEvents();
+    MeasureMoves(state, [&](int i) { light.Move(CirclePoint(scene.rect, i)); });
+    state.counters["screen_px"] = static_cast<double>(scene.rect.width) * scene.rect.height;
     light.Hide(true);
     QCoreApplication::processEvents();
 }
@@ -147,13 +170,10 @@ BENCHMARK(BM_SpotlightMove)
 
 void BM_LaserMove(benchmark::State& state)
 {
-    const platform::ScreenRect rect = kScreens[state.range(0)];
-    const FixedScreen screen(rect);
-    FixedCompositor compositor(true);
-    CConfigManager config;
-    config.SetEffectSize(CConfigManager::EffectSize::LaserDot, CConfigManager::Size{280, 280});
-    EffectServices services = Services(screen, compositor, config);
-    services.effectPoint = [rect] { return CirclePoint(rect, 0); };
+    Scene scene(state);
+    scene.config.SetEffectSize(CConfigManager::EffectSize::LaserDot, CConfigManager::Size{280, 280});
+    EffectServices services = scene.Services();
+    services.effectPoint = [rect = scene.rect] { return CirclePoint(rect, 0); };
     CPresenterDigitalLaser laser(services);
     laser.Create();
     laser.Show({});
@@ -161,17 +181,8 @@ void BM_LaserMove(benchmark::State& state)
     while (!overlay->isVisible())
         QCoreApplication::processEvents();
     const int renders = overlay->RenderCount();
-    PaintCounter counter;
-    qApp->installEventFilter(&counter);
-    int i = 1;
-    for (auto _ : state) {
-        // The worker's step, without its queue: what the UI thread does per move.
-        laser.GetWindow()->PostDraw(CirclePoint(rect, i++), {280, 280}, false);
-        QCoreApplication::processEvents();
-        counter.EndMove();
-    }
-    qApp->removeEventFilter(&counter);
-    counter.Report(state);
+    // The worker's step, without its queue: what the UI thread does per move.
+    MeasureMoves(state, [&](int i) { laser.GetWindow()->PostDraw(CirclePoint(scene.rect, i), {280, 280}, false); });
     state.counters["picture_scalings"] = overlay->RenderCount() - renders;
     laser.Hide(true);
 }
@@ -192,31 +203,19 @@ public:
 
 void BM_PenSegment(benchmark::State& state)
 {
-    const platform::ScreenRect rect = kScreens[state.range(0)];
-    const FixedScreen screen(rect);
-    FixedCompositor compositor(true);
-    CConfigManager config;
+    Scene scene(state);
     GreyDesktop desktop;
-    EffectServices services = Services(screen, compositor, config);
+    EffectServices services = scene.Services();
     services.capture = &desktop;
     CPresenterPostil pen(services);
     pen.Create();
-    pen.Show(CirclePoint(rect, 0));
+    pen.Show(CirclePoint(scene.rect, 0));
     CPostilAnnotation& annotation = *pen.GetAnnotation();
-    annotation.DrawSegmentTo(CirclePoint(rect, 0));
+    annotation.DrawSegmentTo(CirclePoint(scene.rect, 0));
     QCoreApplication::processEvents();
-    PaintCounter counter;
-    qApp->installEventFilter(&counter);
-    int i = 1;
-    for (auto _ : state) {
-        // The motion thread's step, without its queue: the segment and its repaint.
-        annotation.DrawSegmentTo(CirclePoint(rect, i++));
-        QCoreApplication::processEvents();
-        counter.EndMove();
-    }
-    qApp->removeEventFilter(&counter);
-    counter.Report(state);
-    state.counters["screen_px"] = static_cast<double>(rect.width) * rect.height;
+    // The motion thread's step, without its queue: the segment and its repaint.
+    MeasureMoves(state, [&](int i) { annotation.DrawSegmentTo(CirclePoint(scene.rect, i)); });
+    state.counters["screen_px"] = static_cast<double>(scene.rect.width) * scene.rect.height;
     pen.Hide(true);
     QCoreApplication::processEvents();
 }
@@ -224,17 +223,13 @@ BENCHMARK(BM_PenSegment)->ArgNames({"screen4k"})->Arg(0)->Arg(1)->Unit(benchmark
 
 void BM_LensMove(benchmark::State& state)
 {
-    const platform::ScreenRect rect = kScreens[state.range(0)];
-    const FixedScreen screen(rect);
-    FixedCompositor compositor(state.range(1) != 0);
-    CConfigManager config;
-    config.SetEffectSize(CConfigManager::EffectSize::ZoomLens,
-                         rect.width > 2700 ? CConfigManager::Size{1280, 540} : CConfigManager::Size{540, 351});
-    config.SetInt(ConfigInt::ZoomShowMouse, 1, false);
+    Scene scene(state, state.range(1) != 0);
+    scene.SetSize(CConfigManager::EffectSize::ZoomLens, {1280, 540}, {540, 351});
+    scene.config.SetInt(ConfigInt::ZoomShowMouse, 1, false);
     GreyDesktop desktop;
-    EffectServices services = Services(screen, compositor, config);
+    EffectServices services = scene.Services();
     services.capture = &desktop;
-    services.effectPoint = [rect] { return CirclePoint(rect, 0); };
+    services.effectPoint = [rect = scene.rect] { return CirclePoint(rect, 0); };
     Zoom_CreatWindow();
     CreateZoomUI();
     {
@@ -245,20 +240,13 @@ void BM_LensMove(benchmark::State& state)
         while (lens->Renders() == 0)
             QCoreApplication::processEvents();
         const int builds = lens->BufferBuilds();
-        PaintCounter counter;
-        qApp->installEventFilter(&counter);
-        int i = 1;
-        for (auto _ : state) {
-            // Through the motion queue and thread to the UI thread's repaint.
+        // Through the motion queue and thread to the UI thread's repaint.
+        MeasureMoves(state, [&](int i) {
             const int renders = lens->Renders();
-            zoom.Move(CirclePoint(rect, i++));
+            zoom.Move(CirclePoint(scene.rect, i));
             while (lens->Renders() == renders)
                 QCoreApplication::processEvents();
-            QCoreApplication::processEvents();
-            counter.EndMove();
-        }
-        qApp->removeEventFilter(&counter);
-        counter.Report(state);
+        });
         state.counters["buffer_builds"] = lens->BufferBuilds() - builds;
         zoom.Hide(true);
         while (lens->isVisible())
