@@ -17,9 +17,8 @@
 #include "CPostilDrawWindow.h"
 #include "CPresenterPostil.h"
 #include "IScreenCapture.h"
-#include "KVOMagnifyManager.h"
 #include "MagnifierLens.h"
-#include "MagnifierWindows.h"
+#include "FrozenScreen.h"
 
 #include <QApplication>
 #include <QPaintEvent>
@@ -224,35 +223,25 @@ BENCHMARK(BM_PenSegment)->ArgNames({"screen4k"})->Arg(0)->Arg(1)->Unit(benchmark
 void BM_LensMove(benchmark::State& state)
 {
     Scene scene(state, state.range(1) != 0);
-    scene.SetSize(CConfigManager::EffectSize::ZoomLens, {1280, 540}, {540, 351});
-    scene.config.SetInt(ConfigInt::ZoomShowMouse, 1, false);
+    const bool large = scene.rect.width > 2700;
+    const EffectSize size = large ? EffectSize{1280, 640} : EffectSize{540, 270};
     GreyDesktop desktop;
-    EffectServices services = scene.Services();
-    services.capture = &desktop;
-    services.effectPoint = [rect = scene.rect] { return CirclePoint(rect, 0); };
-    Zoom_CreatWindow();
-    CreateZoomUI();
-    {
-        KVOMagnifyManager zoom(services);
-        zoom.Create();
-        zoom.Show({});
-        MagnifierLens* lens = GetZoomLens();
-        while (lens->Renders() == 0)
-            QCoreApplication::processEvents();
-        const int builds = lens->BufferBuilds();
-        // Through the motion queue and thread to the UI thread's repaint.
-        MeasureMoves(state, [&](int i) {
-            const int renders = lens->Renders();
-            zoom.Move(CirclePoint(scene.rect, i));
-            while (lens->Renders() == renders)
-                QCoreApplication::processEvents();
-        });
-        state.counters["buffer_builds"] = lens->BufferBuilds() - builds;
-        zoom.Hide(true);
-        while (lens->isVisible())
-            QCoreApplication::processEvents();
-    }
-    FreeMagnifierWindows();
+    const FrozenScreen frozen = FrozenScreen::Capture(&desktop, "BM_LensMove");
+    QImage marker(28, 28, QImage::Format_ARGB32_Premultiplied);
+    marker.fill(Qt::white);
+    const EffectSurface surface = EffectSurface::For(scene.rect);
+    const MagnifierLens::Look look{size, 2.0f, 0.5f, scene.compositor.IsRunning()};
+    MagnifierLens lens;
+    lens.Render(frozen.image, CirclePoint(scene.rect, 0), look, &marker, surface, CirclePoint(scene.rect, 0));
+    QCoreApplication::processEvents();
+    const int builds = lens.BufferBuilds();
+    // What the UI thread does for each frame of the lens: move it and repaint it from the picture.
+    MeasureMoves(state, [&](int i) {
+        const EffectPoint at = CirclePoint(scene.rect, i);
+        lens.Render(frozen.image, at, look, &marker, surface, at);
+    });
+    state.counters["buffer_builds"] = lens.BufferBuilds() - builds;
+    lens.Collapse();
 }
 BENCHMARK(BM_LensMove)
     ->ArgNames({"screen4k", "compositor"})

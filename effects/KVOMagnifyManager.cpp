@@ -12,6 +12,9 @@
 #include "UIlib.h"
 #include "Zoom_UI.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
+
 #include <cstring>
 
 namespace {
@@ -34,7 +37,9 @@ struct MotionNode {
 
 // What the windows should show, written by the two threads and drawn on the UI thread. Posted
 // work holds it weakly, so it may still run after the manager is gone.
-struct KVOMagnifyManager::View {
+struct KVOMagnifyManager::View : std::enable_shared_from_this<View> {
+    static constexpr qint64 kFrameMs = 16;
+
     std::mutex lock;
     bool shown = false;
     int showCount = 0; // a new show brings a new picture and settings
@@ -50,6 +55,7 @@ struct KVOMagnifyManager::View {
     EffectSurface surface;
     QImage marker;
     bool markerTried = false;
+    QElapsedTimer lastDrawn;
 
     static void Post(const std::shared_ptr<View>& view) { PostApplyOnce(view, view->lock, view->posted); }
 
@@ -62,6 +68,16 @@ struct KVOMagnifyManager::View {
         EffectSize lensSize;
         {
             std::lock_guard guard(lock);
+            // A move sooner than a screen refresh after the last one waits for it, still
+            // taking every move that comes meanwhile: the lens is drawn no faster than it is shown.
+            if (shown && showCount == appliedShow && lastDrawn.isValid() && lastDrawn.elapsed() < kFrameMs) {
+                std::weak_ptr<View> weak = weak_from_this();
+                QTimer::singleShot(static_cast<int>(kFrameMs - lastDrawn.elapsed()), [weak] {
+                    if (std::shared_ptr<View> v = weak.lock())
+                        v->Apply();
+                });
+                return;
+            }
             posted = false;
             isShown = shown;
             show = showCount;
@@ -102,6 +118,7 @@ struct KVOMagnifyManager::View {
         MagnifierLens::Look look{lensSize, settings.zoom, settings.borderRound, settings.composited};
         const EffectPoint capturePoint{at.x - uiFrozen.origin.x(), at.y - uiFrozen.origin.y()};
         lens->Render(uiFrozen.image, capturePoint, look, settings.showMouse ? &marker : nullptr, surface, at);
+        lastDrawn.start();
     }
 };
 

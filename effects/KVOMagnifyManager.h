@@ -48,6 +48,7 @@ public:
 
     int GetShownState();
     EffectSize LensSize();
+    int MotionQueueSize() { return m_motion.Size(); }
 
     // The settings taken at every show.
     struct Snapshot {

@@ -137,6 +137,7 @@ TEST_F(Magnifier, MovesBeforeTheShowAreDroppedAndAStepBeyondHalfTheScreenOnlyRed
 {
     Make();
     zoom->Move({600, 600});
+    ASSERT_TRUE(PumpUntil([&] { return zoom->MotionQueueSize() == 0; }));
     zoom->Show({0, 0});
     ASSERT_TRUE(ShownAt(point));
     const int renders = Lens().Renders();
