@@ -122,8 +122,7 @@ void CPostilDrawWindow::Repaint(QImage picture)
 
 void CPostilDrawWindow::Collapse()
 {
-    if (QWidget* host = GetWidget())
-        host->hide();
+    HideAndReleaseBackingStore(GetWidget());
     m_canvas = QImage();
     m_bCovering = false;
 }

@@ -38,7 +38,10 @@ struct MotionNode {
 // What the windows should show, written by the two threads and drawn on the UI thread. Posted
 // work holds it weakly, so it may still run after the manager is gone.
 struct KVOMagnifyManager::View : std::enable_shared_from_this<View> {
-    static constexpr qint64 kFrameMs = 16;
+    // At most 40 lens frames a second: each one uploads the whole lens and makes the X server
+    // redraw where it was and where it is, so drawing all 100 moves a second of the remote would
+    // cost several times what the eye gains from it.
+    static constexpr qint64 kFrameMs = 25;
 
     std::mutex lock;
     bool shown = false;
@@ -68,8 +71,8 @@ struct KVOMagnifyManager::View : std::enable_shared_from_this<View> {
         EffectSize lensSize;
         {
             std::lock_guard guard(lock);
-            // A move sooner than a screen refresh after the last one waits for it, still
-            // taking every move that comes meanwhile: the lens is drawn no faster than it is shown.
+            // A move sooner than a frame after the last one waits for the frame, still taking
+            // every move that comes meanwhile.
             if (shown && showCount == appliedShow && lastDrawn.isValid() && lastDrawn.elapsed() < kFrameMs) {
                 std::weak_ptr<View> weak = weak_from_this();
                 QTimer::singleShot(static_cast<int>(kFrameMs - lastDrawn.elapsed()), [weak] {

@@ -3,8 +3,8 @@
 // in a lens centred on the effect point, over a dimmed presentation screen. Show and hide are
 // commands of MagnifyActionThread; moves and size steps go through a motion queue of two nodes
 // to the motion thread, so the lens never lags more than two positions behind. Both threads
-// only record what the windows should show; the UI thread draws the newest record, so painting
-// and hiding can never overlap.
+// only record what the windows should show; the UI thread draws the newest record at most 40
+// times a second, so painting and hiding can never overlap.
 
 #include "EffectMotionQueue.h"
 #include "EffectServices.h"

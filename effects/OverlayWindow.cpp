@@ -18,6 +18,18 @@ void SetOverlayTraits(QWidget* window, bool clickThrough)
     window->setFocusPolicy(Qt::NoFocus);
 }
 
+void HideAndReleaseBackingStore(QWidget* window)
+{
+    if (window == nullptr)
+        return;
+    if (window->isVisible() && window->width() * window->height() > 1) {
+        // Painted once at 1 x 1 (the store follows the window's size when it paints), then hidden.
+        window->resize(1, 1);
+        window->repaint();
+    }
+    window->hide();
+}
+
 bool IsOnUiThread()
 {
     const QCoreApplication* app = QCoreApplication::instance();

@@ -21,6 +21,10 @@ void SetOverlayTraits(QWidget* window, bool clickThrough);
 void CallOnUiThread(const std::function<void()>& call, bool wait);
 bool IsOnUiThread();
 
+// Hides a window and gives back its backing store: a hidden window keeps the one it was last
+// painted with, a full screen of pixels for the covers, until it is shown again.
+void HideAndReleaseBackingStore(QWidget* window);
+
 // Hands `msg` to `window`: sent at once on the UI thread (nothing when the window is gone),
 // else posted to `target`, the window's handle as last published for other threads. False
 // when the post failed, so the caller may post again later.

@@ -97,8 +97,7 @@ void Zoom_UI::Cover(const EffectSurface& surface, int alpha, bool composited, co
 
 void Zoom_UI::Collapse()
 {
-    if (QWidget* host = GetWidget())
-        host->hide();
+    HideAndReleaseBackingStore(GetWidget());
     m_fallback = QImage();
     m_bCovering = false;
 }
