@@ -48,12 +48,8 @@ CPostilDrawWindow::CPostilDrawWindow(std::function<void()> onRightButtonUp, std:
 
 bool CPostilDrawWindow::Build()
 {
-    if (GetHWND() != nullptr)
-        return true;
-    const HWND hwnd = Create(nullptr, "", WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, 0, 0, 1, 1);
-    if (hwnd == nullptr)
-        WriteLog(KVO_LOG_ERROR, "CPresenterPostil::Create drawing window could not be built");
-    return hwnd != nullptr;
+    return BuildEffectWindow(*this, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, 1, 1,
+                             "CPresenterPostil::Create drawing window could not be built");
 }
 
 bool CPostilDrawWindow::OnCreateWindow(QWidget* host)

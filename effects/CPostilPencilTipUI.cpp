@@ -15,14 +15,9 @@ CPostilPencilTipUI::CPostilPencilTipUI() : WindowImplBase("PostilPencilTipUI.xml
 
 bool CPostilPencilTipUI::Build()
 {
-    if (GetHWND() != nullptr)
-        return true;
-    const HWND hwnd = Create(nullptr, "", WS_POPUP,
-                             WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_LAYERED, 0,
-                             0, kWidth, kHeight);
-    if (hwnd == nullptr)
-        WriteLog(KVO_LOG_ERROR, "CPostilPencilTipUI::Build PostilPencilTipUI.xml could not be built");
-    return hwnd != nullptr;
+    return BuildEffectWindow(*this, WS_POPUP,
+                             WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_LAYERED,
+                             kWidth, kHeight, "CPostilPencilTipUI::Build PostilPencilTipUI.xml could not be built");
 }
 
 void CPostilPencilTipUI::InitWindow()

@@ -13,13 +13,8 @@ CPostilPencilUI::CPostilPencilUI() : WindowImplBase("PostilPencilUI.xml") {}
 
 bool CPostilPencilUI::Build()
 {
-    if (GetHWND() != nullptr)
-        return true;
-    const HWND hwnd = Create(nullptr, "", WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT,
-                             0, 0, kSide, kSide);
-    if (hwnd == nullptr)
-        WriteLog(KVO_LOG_ERROR, "CPostilPencilUI::Build PostilPencilUI.xml could not be built");
-    return hwnd != nullptr;
+    return BuildEffectWindow(*this, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT,
+                             kSide, kSide, "CPostilPencilUI::Build PostilPencilUI.xml could not be built");
 }
 
 void CPostilPencilUI::InitWindow()

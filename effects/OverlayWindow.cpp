@@ -1,6 +1,7 @@
 #include "OverlayWindow.h"
 
 #include "CWindowWnd.h"
+#include "KVOLog.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -28,6 +29,16 @@ void HideAndReleaseBackingStore(QWidget* window)
         window->repaint();
     }
     window->hide();
+}
+
+bool BuildEffectWindow(CWindowWnd& window, DWORD style, DWORD exStyle, int cx, int cy, const char* failure)
+{
+    if (window.GetHWND() != nullptr)
+        return true;
+    if (window.Create(nullptr, "", style, exStyle, 0, 0, cx, cy) != nullptr)
+        return true;
+    WriteLog(KVO_LOG_ERROR, "%s", failure);
+    return false;
 }
 
 bool IsOnUiThread()

@@ -15,6 +15,10 @@ class QWidget;
 
 void SetOverlayTraits(QWidget* window, bool clickThrough);
 
+// Creates an effect window once (a popup with `exStyle`, `cx` x `cy` at (0, 0)); true when it
+// exists. A failure is logged with `failure`. UI thread.
+bool BuildEffectWindow(CWindowWnd& window, DWORD style, DWORD exStyle, int cx, int cy, const char* failure);
+
 // Runs `call` on the UI thread: at once when already there, else queued; with `wait` the
 // caller blocks until it ran (never used where the UI thread may be waiting on the caller).
 // Without an application nothing runs.

@@ -64,17 +64,14 @@ Searchlight_UI::~Searchlight_UI()
 
 bool Searchlight_UI::Build()
 {
-    if (GetHWND() != nullptr)
-        return true;
     // Created hidden: a collapsed spotlight is a hidden window, and the first show must not
     // flash a 500 x 500 black square or take the focus.
-    const HWND hwnd = Create(nullptr, "", WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                             WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_LAYERED, 0,
-                             0, 500, 500);
-    if (hwnd == nullptr)
-        WriteLog(KVO_LOG_ERROR, "Searchlight_UI::Build SearchlightUI.xml could not be built");
-    m_hPostTarget.store(hwnd);
-    return hwnd != nullptr;
+    const bool built = BuildEffectWindow(
+        *this, WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+        WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_LAYERED, 500, 500,
+        "Searchlight_UI::Build SearchlightUI.xml could not be built");
+    m_hPostTarget.store(GetHWND());
+    return built;
 }
 
 void Searchlight_UI::InitWindow()

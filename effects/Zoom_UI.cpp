@@ -43,14 +43,9 @@ Zoom_UI::~Zoom_UI()
 
 bool Zoom_UI::Build()
 {
-    if (GetHWND() != nullptr)
-        return true;
-    const HWND hwnd = Create(nullptr, "", WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                             WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_LAYERED, 0,
-                             0, 500, 500);
-    if (hwnd == nullptr)
-        WriteLog(KVO_LOG_ERROR, "Zoom_UI::Build ZoomUI.xml could not be built");
-    return hwnd != nullptr;
+    return BuildEffectWindow(*this, WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                             WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_LAYERED, 500,
+                             500, "Zoom_UI::Build ZoomUI.xml could not be built");
 }
 
 void Zoom_UI::InitWindow()
