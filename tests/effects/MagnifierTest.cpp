@@ -115,6 +115,19 @@ TEST_F(Magnifier, LensShowsThePatchAtTwiceItsSizeKeepsBlackAndCutsItsCornersWith
     EXPECT_EQ(zoom->GetShownState(), KVOMagnifyManager::STATE_HIDDEN);
 }
 
+// On a presentation screen away from the desktop's corner the lens still enlarges what lies
+// under the point: the frozen picture is of the whole desktop.
+TEST_F(Magnifier, LensSourceFollowsThePointOnAShiftedScreen)
+{
+    screen = FixedPresentationScreen{{200, 100, 600, 700}};
+    Make();
+    zoom->Show({0, 0});
+    ASSERT_TRUE(ShownAt(point));
+    EXPECT_EQ(GetZoomUI()->GetWidget()->geometry(), QRect(200, 100, 600, 700));
+    EXPECT_EQ(Lens().Frame().pixel(200 - 20, 100 - 20), kMagenta);
+    EXPECT_EQ(Lens().Frame().pixel(200 + 15, 100 + 15), kBlack);
+}
+
 TEST_F(Magnifier, RoundnessZeroGivesARectangleAndNoCompositorShapesTheLens)
 {
     config.SetReal(ConfigReal::ZoomBorderRound, 0.0f, false);
