@@ -258,13 +258,17 @@ int main(int argc, char** argv)
         // Sampled all along, so that the idle window before the first show can be cut out afterwards.
         std::vector<Sample> samples;
         std::optional<Clock::time_point> shown;
+        long beforeKb = 0; // the last reading before the show
         const auto giveUp = Clock::now() + limit;
         while (!shown && Clock::now() < giveUp && waitpid(pid, nullptr, WNOHANG) == 0) {
             samples.push_back(Take(measured));
-            if (LogText(install / "log").find(shownLine) != std::string::npos)
+            const long kb = ResidentKb(pid);
+            if (LogText(install / "log").find(shownLine) != std::string::npos) {
                 shown = samples.back().at;
-            else
+            } else {
+                beforeKb = kb;
                 std::this_thread::sleep_for(kSamplePeriod);
+            }
         }
         if (!shown) {
             std::fprintf(stderr, "bench_effects_cpu: the %s was never shown (log in %s)\n", effect,
@@ -323,8 +327,8 @@ int main(int argc, char** argv)
                             f.target == kTargetShownPercent ? "about 0, at most" : "at most", f.target,
                             total <= f.target ? "met" : "MISSED");
             }
-            std::printf("memory Orvelle resident %.1f MB at the peak, %.1f MB 2 s after the hide\n", peakKb / 1024.0,
-                        afterKb / 1024.0);
+            std::printf("memory Orvelle resident %.1f MB before the show, %.1f MB at the peak, %.1f MB 2 s after the hide\n",
+                        beforeKb / 1024.0, peakKb / 1024.0, afterKb / 1024.0);
             if (log.find("size is full") != std::string::npos)
                 std::printf("note: the laser queue dropped moves (\"size is full\" in the log)\n");
             result = 0;
