@@ -61,7 +61,7 @@ class CoverPainter final : public QObject {
 public:
     QColor colour = Qt::black;
     bool clearHole = false;
-    QRectF hole;
+    QRectF hole; // whole logical pixels
     SIZE round{0, 0};
 
 protected:
@@ -70,17 +70,46 @@ protected:
         if (event->type() != QEvent::Paint)
             return false;
         auto* cover = static_cast<QWidget*>(watched);
+        const QRect holeRect = hole.toAlignedRect();
+        const QImage* tile = clearHole && !holeRect.isEmpty() ? &Tile(holeRect.size(), cover->devicePixelRatioF()) : nullptr;
         QPainter painter(cover);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        for (const QRect& rect : static_cast<QPaintEvent*>(event)->region())
+        // One rectangle at a time: under a plain rectangular clip Qt fills and copies pixels
+        // directly, where a clip of many rectangles goes through its span machinery.
+        for (const QRect& rect : static_cast<QPaintEvent*>(event)->region()) {
+            painter.setClipRect(rect);
             painter.fillRect(rect, colour);
-        if (clearHole && !hole.isEmpty()) {
-            painter.setRenderHint(QPainter::Antialiasing, true);
-            painter.setCompositionMode(QPainter::CompositionMode_Clear);
-            painter.fillPath(HolePath(hole, round), Qt::black);
+            if (tile != nullptr && rect.intersects(holeRect))
+                painter.drawImage(holeRect.topLeft(), *tile);
         }
         return true;
     }
+
+private:
+    // The hole on the cover, rendered once per shape, colour and scale: a paint copies its
+    // pixels instead of rasterising the rounded outline again.
+    const QImage& Tile(const QSize& size, qreal ratio)
+    {
+        if (m_tile.isNull() || m_tileSize != size || m_tileRound.cx != round.cx || m_tileRound.cy != round.cy ||
+            m_tileColour != colour || m_tile.devicePixelRatio() != ratio) {
+            m_tileSize = size;
+            m_tileRound = round;
+            m_tileColour = colour;
+            m_tile = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+            m_tile.setDevicePixelRatio(ratio);
+            m_tile.fill(colour);
+            QPainter painter(&m_tile);
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.setCompositionMode(QPainter::CompositionMode_Clear);
+            painter.fillPath(HolePath(QRectF(QPointF(0, 0), QSizeF(size)), round), Qt::black);
+        }
+        return m_tile;
+    }
+
+    QImage m_tile;
+    QSize m_tileSize;
+    SIZE m_tileRound{0, 0};
+    QColor m_tileColour;
 };
 
 Searchlight_UI::Searchlight_UI(const EffectServices& services)
