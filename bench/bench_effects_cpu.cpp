@@ -4,12 +4,15 @@
 // a second. The cost of drawing lands in the X server and the compositor as much as in the
 // program, so the figure is the CPU time of all three together, read from /proc/<pid>/stat.
 //
-//   bench_effects_cpu [--effect spotlight|laser] [--compositor on|off] [--seconds N] [--bin DIR] [--keep]
+//   bench_effects_cpu [--effect spotlight|laser] [--compositor on|off] [--seconds N] [--screen WxH]
+//                     [--bin DIR] [--keep]
 //
 // Three windows of N seconds (default 30), each inside its own phase of the remote's script:
 //   idle     effect selected, do key up, the remote reporting 100 times a second
 //   shown    do key held without motion, 100 reports a second
 //   moving   do key held, the motion tracing a circle, 100 reports a second
+// The program's resident memory is reported before the first show, at its peak while the effect
+// shows, and two seconds after the do key's release hid it.
 // Exit status 0 when the program ran and was measured, 1 when it could not be started.
 
 #include "ProcCpu.h"
@@ -20,6 +23,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -52,6 +56,7 @@ struct Options {
     bool laser = false;
     bool compositor = false;
     int seconds = 30;
+    std::string screen = "1920x1080";
     fs::path bin = ORVELLE_BIN_DIR;
     bool keep = false;
 };
@@ -69,6 +74,9 @@ bool ParseOptions(int argc, char** argv, Options* o)
             ++i;
         } else if (a == "--seconds" && !v.empty()) {
             o->seconds = std::atoi(v.c_str());
+            ++i;
+        } else if (a == "--screen" && v.find('x') != std::string::npos) {
+            o->screen = v;
             ++i;
         } else if (a == "--bin" && !v.empty()) {
             o->bin = v;
@@ -114,11 +122,12 @@ std::string RemoteScript(bool laser, std::chrono::milliseconds phase)
 struct Sample {
     Clock::time_point at;
     std::vector<unsigned long long> ticks;  // one per process, in the order given
+    long residentKiB = 0;                   // of the first process
 };
 
 Sample Take(const std::vector<pid_t>& pids)
 {
-    Sample s{Clock::now(), {}};
+    Sample s{Clock::now(), {}, ResidentKiB(pids.front()).value_or(0)};
     for (pid_t pid : pids)
         s.ticks.push_back(ProcessTicks(pid).value_or(0));
     return s;
@@ -163,7 +172,7 @@ int main(int argc, char** argv)
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
         std::fprintf(stderr, "usage: bench_effects_cpu [--effect spotlight|laser] [--compositor on|off] [--seconds N] "
-                             "[--bin DIR] [--keep]\n");
+                             "[--screen WxH] [--bin DIR] [--keep]\n");
         return 2;
     }
     const std::string xvfb = Which("Xvfb");
@@ -198,7 +207,7 @@ int main(int argc, char** argv)
     {
         Children children;
         pid_t server = -1;
-        const std::string display = StartXvfb(&children, xvfb, "1920x1080x24", quiet, &server);
+        const std::string display = StartXvfb(&children, xvfb, options.screen + "x24", quiet, &server);
         if (display.empty()) {
             std::fprintf(stderr, "bench_effects_cpu: Xvfb did not start\n");
             return 1;
@@ -239,7 +248,9 @@ int main(int argc, char** argv)
                          (install / "log").c_str());
             options.keep = true;
         } else {
-            const auto end = *shown + 2 * phase;
+            // Past the moving phase: the release, and two seconds with the effect hidden.
+            const auto released = *shown + 2 * phase;
+            const auto end = released + 1800ms;
             while (Clock::now() < end) {
                 std::this_thread::sleep_for(kSamplePeriod);
                 samples.push_back(Take(measured));
@@ -259,8 +270,9 @@ int main(int argc, char** argv)
                 {"shown", *shown + kMargin, kTargetShownPercent},
                 {"moving", *shown + phase + kMargin, options.laser ? kTargetLaserPercent : kTargetSpotlightPercent},
             };
-            std::printf("%s, compositor %s, Xvfb 1920x1080, remote at %d reports/s, %d s per window (%s)\n", effect,
-                        options.compositor ? "xcompmgr" : "none", kRate, options.seconds, options.bin.c_str());
+            std::printf("%s, compositor %s, Xvfb %s, remote at %d reports/s, %d s per window (%s)\n", effect,
+                        options.compositor ? "xcompmgr" : "none", options.screen.c_str(), kRate, options.seconds,
+                        options.bin.c_str());
             std::printf("mode: %s\n", mode.empty() ? "(not in the log)" : mode.c_str());
             for (const auto& f : figures) {
                 const Sample* a = At(samples, f.from);
@@ -283,6 +295,16 @@ int main(int argc, char** argv)
                             f.target == kTargetShownPercent ? "about 0, at most" : "at most", f.target,
                             total <= f.target ? "met" : "MISSED");
             }
+            long before = 0, peak = 0;
+            for (const auto& sample : samples) {
+                if (sample.at < *shown)
+                    before = sample.residentKiB;
+                else if (sample.at < released)
+                    peak = std::max(peak, sample.residentKiB);
+            }
+            std::printf("memory  resident %.1f MiB before the first show, %.1f MiB at the peak while shown, "
+                        "%.1f MiB 2 s after the release\n",
+                        before / 1024.0, peak / 1024.0, samples.back().residentKiB / 1024.0);
             if (log.find("size is full") != std::string::npos)
                 std::printf("note: the laser queue dropped moves (\"size is full\" in the log)\n");
             result = 0;

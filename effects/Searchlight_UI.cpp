@@ -311,7 +311,7 @@ void Searchlight_UI::ApplyFrame()
     if (host == nullptr)
         return;
     if (!frame.covering) {
-        host->hide();
+        HideAndReleaseBuffer(host);
         if (m_pMarker)
             m_pMarker->hide();
         m_bCovering = false;
