@@ -47,23 +47,30 @@ void FreeNode(pMemNode node)
         WriteDirect("ThreadWriteLogFunc() call Mem_Free() failed");
 }
 
-// Launcher: once enough lines were written since the last look, start a new file when the
-// current one has grown too large. The previous file becomes the only backup.
+// Launcher: a current file grown too large becomes the only backup; true when it did.
+bool RollOverIfOversized(const std::string& currentPath, const std::string& backupPath)
+{
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(currentPath, ec);
+    if (ec || size <= static_cast<uintmax_t>(SERVER_LOG_ROLL_SIZE))
+        return false;
+    std::remove(backupPath.c_str());
+    std::rename(currentPath.c_str(), backupPath.c_str());
+    return true;
+}
+
+// Once enough lines were written since the last look, start a new file when the current one has
+// grown too large.
 void CheckRollOver(LogWriterContext* ctx)
 {
     if (ctx->linesSinceCheck < SERVER_LOG_ROLL_CHECK_LINES)
         return;
     ctx->linesSinceCheck = 0;
     std::lock_guard lock(g_sinkLock);
-    if (!g_file)
-        return;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(ctx->currentPath, ec);
-    if (ec || size <= static_cast<uintmax_t>(SERVER_LOG_ROLL_SIZE))
+    // The open file may be renamed: it then goes on as the backup until it is closed.
+    if (!g_file || !RollOverIfOversized(ctx->currentPath, ctx->backupPath))
         return;
     std::fclose(g_file);
-    std::remove(ctx->backupPath.c_str());
-    std::rename(ctx->currentPath.c_str(), ctx->backupPath.c_str());
     g_file = std::fopen(ctx->currentPath.c_str(), "a+");
 }
 
@@ -210,6 +217,9 @@ int StartServerLogWriter(const char* currentPath, const char* backupPath)
     ctx->backupPath = backupPath;
     {
         std::lock_guard lock(g_sinkLock);
+        // The launcher writes a dozen lines a run, far fewer than a roll-over check needs, so a
+        // file left oversized by earlier runs rolls over here or it would grow for ever.
+        RollOverIfOversized(currentPath, backupPath);
         // A file that cannot be opened leaves g_file null: lines are then taken and dropped.
         g_file = std::fopen(currentPath, "ab+");
     }
