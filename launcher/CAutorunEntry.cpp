@@ -9,6 +9,22 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// A desktop entry's string value: a backslash is written as two.
+std::string StringValue(const std::string& text)
+{
+    std::string value;
+    for (char c : text) {
+        if (c == '\\')
+            value += '\\';
+        value += c;
+    }
+    return value;
+}
+
+} // namespace
+
 std::string CAutorunEntry::EntryPath()
 {
     const char* config = std::getenv("XDG_CONFIG_HOME");
@@ -37,13 +53,7 @@ std::string CAutorunEntry::ExecValue(const std::string& program)
         quoted += c;
     }
     quoted += '"';
-    std::string value;
-    for (char c : quoted) {
-        if (c == '\\')
-            value += '\\';
-        value += c;
-    }
-    return value;
+    return StringValue(quoted);
 }
 
 namespace {
@@ -89,7 +99,7 @@ bool CAutorunEntry::Refresh(const std::string& program, const std::string& entry
          << "Comment=Starts Orvelle when a receiver of the presentation remote is plugged in\n"
          << "Exec=" << exec << "\n"
          // A launcher that was removed is skipped at log-on instead of failing there.
-         << "TryExec=" << fs::path(program).string() << "\n"
+         << "TryExec=" << StringValue(program) << "\n"
          << "NoDisplay=true\n"
          << "X-GNOME-Autostart-enabled=true\n";
     std::error_code ec;
