@@ -195,6 +195,9 @@ TEST_F(LauncherTest, SecondLauncherPrintsTheLineAndLeavesTheEntryAloneAMovedOneR
     const pid_t third = StartLauncher(moved / "OrvelleServer");
     ASSERT_TRUE(Eventually([&] { return EntryExec() != "/elsewhere"; }, 5s));
     EXPECT_EQ(EntryExec(), "\"" + (m_root.path() / "moved \\\\$here" / "OrvelleServer").string() + "\"");
+    if (const std::string validate = Which("desktop-file-validate"); !validate.empty()) {
+        EXPECT_EQ(std::system((validate + " '" + Entry().string() + "'").c_str()), 0) << ReadWholeFile(Entry().string());
+    }
     EXPECT_EQ(End(third), 0);
 }
 
