@@ -132,7 +132,11 @@ void ThreadWriteLogFunc(LogWriterContext* ctx)
     pMemNode nodes[LOG_BATCH];
     while (ctx->running.load(std::memory_order_acquire)) {
         int count = 0;
-        DeRingQTimed(ctx->queue, nodes, LOG_BATCH, &count, 1000);
+        // The launcher's writer sleeps until a line comes: a launcher idles for days and every
+        // wake-up costs. Closing clears the flag and wakes the wait.
+        const int timeoutMs = ctx->variant == LogVariant::Server ? 0 : 1000;
+        DeRingQTimedWhile(ctx->queue, nodes, LOG_BATCH, &count, timeoutMs,
+                          [ctx] { return ctx->running.load(std::memory_order_acquire); });
         WriteBatch(ctx, nodes, count);
         // Orvelle paces itself so a burst of lines costs one flush per batch, not per line. After
         // a pass that found nothing there is no burst to gather, and the wait itself paces.
@@ -240,6 +244,7 @@ void CloseLogWriter()
 
     if (g_ctx) {
         g_ctx->running.store(false, std::memory_order_release);
+        RingQWake(g_ctx->queue);
         // Wake the writer at once instead of letting its timed wait run out.
         pMemNode stop = nullptr;
         if (Mem_Alloc(&stop, 128, __FILE__) == 0) {

@@ -6,6 +6,7 @@
 #include "KVOHidThreadManager.h"
 #include "KVOLog.h"
 #include "KVOMemPool.h"
+#include "UserFolders.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -43,15 +44,22 @@ CKVOServer::CKVOServer(std::string launcherPath)
       m_folder(std::filesystem::path(m_launcherPath).parent_path().string()),
       m_program((std::filesystem::path(m_folder) / CMainProgram::kProgramName).string())
 {
+    // Beside the launcher, unless the user may not write there (a system install).
+    const CUserFolders folders = CUserFolders::For(m_folder);
+    folders.Create();
+    m_logFolder = folders.StateFolder();
 }
 
 CKVOServer::~CKVOServer() { Stop(); }
 
-std::string CKVOServer::CurrentLogPath() const { return (std::filesystem::path(m_folder) / "ServerLog.log").string(); }
+std::string CKVOServer::CurrentLogPath() const
+{
+    return (std::filesystem::path(m_logFolder) / "ServerLog.log").string();
+}
 
 std::string CKVOServer::BackupLogPath() const
 {
-    return (std::filesystem::path(m_folder) / "ServerLogBack.log").string();
+    return (std::filesystem::path(m_logFolder) / "ServerLogBack.log").string();
 }
 
 int CKVOServer::Start(unsigned threads)

@@ -18,15 +18,15 @@ public:
     static constexpr int kPresenceNodeSize = 128;
     static constexpr unsigned char kPresenceReportId = 0x0A;
 
-    // `launcherPath` is the running launcher's full path: its folder holds the main program and
-    // the two log files.
+    // `launcherPath` is the running launcher's full path: its folder holds the main program.
     explicit CKVOServer(std::string launcherPath);
     ~CKVOServer();
     CKVOServer(const CKVOServer&) = delete;
     CKVOServer& operator=(const CKVOServer&) = delete;
 
     // Creates the pool and the data queues, starts the log writer on "ServerLog.log" and
-    // "ServerLogBack.log", and then `threads` (all of them by default). 0 success, else the pool's
+    // "ServerLogBack.log" (beside the launcher, or in the user's state folder when the launcher's
+    // folder is not writable), and then `threads` (all of them by default). 0 success, else the pool's
     // or the queues' code, with nothing left created.
     enum Threads : unsigned { kStarter = 1, kPoller = 2, kConsumer = 4, kAll = 7 };
     int Start(unsigned threads = kAll);
@@ -51,6 +51,7 @@ private:
 
     std::string m_launcherPath;
     std::string m_folder;
+    std::string m_logFolder;
     CMainProgram m_program;
     std::mutex m_startLock;  // the starter and the consumer never start the program together
     bool m_present = false;  // the poller's last state

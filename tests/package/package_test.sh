@@ -112,6 +112,25 @@ check "the skin is unpacked into the user's cache" '[ -f "$home/.cache/Orvelle/I
 kill "$program_pid" 2>/dev/null
 wait_for 5 '! kill -0 "$program_pid" 2>/dev/null'
 program_pid=""
+
+# The launcher of the package, as the same user: Orvelle is not running, so three seconds after
+# its start the launcher starts it, and its own log goes to the user's state folder as well.
+setpriv --reuid "$user" --regid "$user" --init-groups env -i HOME="$home" USER="$user" PATH=/usr/bin:/bin \
+  DISPLAY="$display" XDG_RUNTIME_DIR="$runtime" /opt/orvelle/OrvelleServer >"$work/launcher.txt" 2>&1 &
+launcher_pid=$!
+orvelle_pids() {
+  for p in /proc/[0-9]*; do
+    [ "$(readlink "$p/exe" 2>/dev/null)" = /opt/orvelle/Orvelle ] && echo "${p#/proc/}"
+  done
+}
+check "the launcher starts Orvelle hidden and logs in the user's state folder" \
+  'wait_for 10 "[ -n \"\$(orvelle_pids)\" ]" &&
+   grep -qs "ThreadStartApp() call  start ShellExecute..0!" "$home/.local/state/Orvelle/ServerLog.log"'
+check "the launcher wrote the user's log-on entry" \
+  'grep -qs "^Exec=\"/opt/orvelle/OrvelleServer\"$" "$home/.config/autostart/QuillonServer.desktop"'
+kill "$launcher_pid" 2>/dev/null
+for p in $(orvelle_pids); do kill "$p"; done
+wait_for 5 '[ -z "$(orvelle_pids)" ] && ! kill -0 "$launcher_pid" 2>/dev/null'
 find /opt/orvelle -printf '%p %s %T@\n' | sort >"$work/opt-after.txt"
 check "nothing was written under /opt/orvelle" 'diff "$work/opt-before.txt" "$work/opt-after.txt"'
 
