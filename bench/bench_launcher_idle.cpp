@@ -78,12 +78,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: bench_launcher_idle [--seconds N]\n");
         return 2;
     }
-    char pattern[] = "/tmp/orvelle-launcher-idle-XXXXXX";
-    if (!mkdtemp(pattern)) {
-        std::perror("bench_launcher_idle: mkdtemp");
+    const fs::path scratch = MakeScratchFolder("bench_launcher_idle", "orvelle-launcher-idle");
+    if (scratch.empty())
         return 1;
-    }
-    const fs::path scratch = pattern;
     std::error_code ec;
     for (const char* folder : {"rt", "config"}) {
         fs::create_directories(scratch / folder);

@@ -20,6 +20,10 @@ namespace {
 KVOLinkRunningFlag g_bServerRunning;
 
 constexpr int kConsumerBatch = 256;
+// A presence message: a 128-byte node, byte 0 the report id, bytes 3 and 4 the 16-bit
+// little-endian state (1 present, 0 absent).
+constexpr int kPresenceNodeSize = 128;
+constexpr unsigned char kPresenceReportId = 0x0A;
 
 std::vector<uint16_t> ReceiverProducts()
 {

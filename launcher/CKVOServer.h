@@ -15,8 +15,6 @@ public:
     static constexpr int kPollPeriodMs = 1000;
     static constexpr int kStartAttempts = 10;
     static constexpr int kAttemptPauseMs = 200;
-    static constexpr int kPresenceNodeSize = 128;
-    static constexpr unsigned char kPresenceReportId = 0x0A;
 
     // `launcherPath` is the running launcher's full path: its folder holds the main program.
     explicit CKVOServer(std::string launcherPath);

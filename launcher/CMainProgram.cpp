@@ -1,6 +1,7 @@
 #include "CMainProgram.h"
 
-#include <dirent.h>
+#include "DirEntries.h"
+
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -35,25 +36,14 @@ bool CMainProgram::Exists() const
 
 bool CMainProgram::IsRunning(const std::string& procFolder) const
 {
-    DIR* dir = ::opendir(procFolder.c_str());
-    if (!dir)
-        return false;
-    bool running = false;
-    while (!running) {
-        const dirent* entry = ::readdir(dir);
-        if (!entry)
-            break;
-        if (!std::isdigit(static_cast<unsigned char>(entry->d_name[0])))
-            continue;
-        const std::string link = procFolder + "/" + entry->d_name + "/exe";
+    return platform::AnyDirEntry(procFolder, [&](const char* pid) {
+        if (!std::isdigit(static_cast<unsigned char>(pid[0])))
+            return false;
+        const std::string link = procFolder + "/" + pid + "/exe";
         char target[PATH_MAX];
         const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
-        if (n <= 0)
-            continue;
-        running = WithoutDeletedMark(std::string(target, static_cast<size_t>(n))) == m_path;
-    }
-    ::closedir(dir);
-    return running;
+        return n > 0 && WithoutDeletedMark(std::string(target, static_cast<size_t>(n))) == m_path;
+    });
 }
 
 int CMainProgram::Start() const

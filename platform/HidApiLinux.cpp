@@ -1,9 +1,9 @@
 #include "HidApiLinux.h"
 
+#include "DirEntries.h"
 #include "HidReportDescriptor.h"
 #include "WakeFd.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <hidapi.h>
 #include <libudev.h>
@@ -192,37 +192,24 @@ bool HidApiLinux::AnyPresent(uint16_t vendorId, const std::vector<uint16_t>& pro
 bool HidApiLinux::AnyPresentIn(const std::string& classFolder, uint16_t vendorId,
                                const std::vector<uint16_t>& productIds)
 {
-    DIR* dir = ::opendir(classFolder.c_str());
-    if (!dir)
-        return false;
-    bool found = false;
-    while (!found) {
-        const dirent* entry = ::readdir(dir);
-        if (!entry)
-            break;
-        if (entry->d_name[0] == '.')
-            continue;
-        const std::string uevent = classFolder + "/" + entry->d_name + "/device/uevent";
+    return AnyDirEntry(classFolder, [&](const char* node) {
+        const std::string uevent = classFolder + "/" + node + "/device/uevent";
         const int fd = ::open(uevent.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
-            continue;
+            return false;
         char text[1024];
         const ssize_t n = ::read(fd, text, sizeof text - 1);
         ::close(fd);
         if (n <= 0)
-            continue;
+            return false;
         text[n] = '\0';
         // "HID_ID=<bus>:<vendor>:<product>", each in hex, on a line of its own.
         const char* line = std::strncmp(text, "HID_ID=", 7) == 0 ? text : std::strstr(text, "\nHID_ID=");
         unsigned bus = 0, vendor = 0, product = 0;
         if (!line || std::sscanf(std::strchr(line, '=') + 1, "%x:%x:%x", &bus, &vendor, &product) != 3)
-            continue;
-        if (vendor != vendorId)
-            continue;
-        found = std::find(productIds.begin(), productIds.end(), product) != productIds.end();
-    }
-    ::closedir(dir);
-    return found;
+            return false;
+        return vendor == vendorId && std::find(productIds.begin(), productIds.end(), product) != productIds.end();
+    });
 }
 
 std::string HidApiLinux::ContainerId(const std::string& path)

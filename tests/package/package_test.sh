@@ -48,17 +48,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-checks=0
-failures=0
-check() {
-  checks=$((checks + 1))
-  if eval "$2"; then
-    echo "ok: $1"
-  else
-    echo "FAILED: $1"
-    failures=$((failures + 1))
-  fi
-}
+. "$(dirname "$0")/../support/checks.sh"
 wait_for() {  # seconds, condition
   local end=$((SECONDS + $1))
   while [ $SECONDS -lt $end ]; do
