@@ -243,9 +243,9 @@ void CloseLogWriter()
     RingQueue* queue = g_logQueue.exchange(nullptr, std::memory_order_seq_cst);
 
     if (g_ctx) {
-        g_ctx->running.store(false, std::memory_order_release);
-        RingQWake(g_ctx->queue);
-        // Wake the writer at once instead of letting its timed wait run out.
+        // The stop node goes in while the writer still runs, so that it is taken (and freed)
+        // before the writer's last look at an empty queue. Clearing the flag and waking the wait
+        // then end the writer, also when no node could be had for it.
         pMemNode stop = nullptr;
         if (Mem_Alloc(&stop, 128, __FILE__) == 0) {
             stop->stop_tag = 1;
@@ -253,6 +253,8 @@ void CloseLogWriter()
             if (EnRingQ(g_ctx->queue, stop) != 0)
                 Mem_Free(stop, __FILE__, __func__, __LINE__);
         }
+        g_ctx->running.store(false, std::memory_order_release);
+        RingQWake(g_ctx->queue);
         if (g_ctx->thread.joinable())
             g_ctx->thread.join();
         g_ctx.reset();
