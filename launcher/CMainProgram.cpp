@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -70,8 +71,11 @@ int CMainProgram::Start() const
     std::string arg = kHiddenArg;
     char* argv[] = {program.data(), arg.data(), nullptr};
     pid_t pid = -1;
-    if (posix_spawn(&pid, m_path.c_str(), &actions, &attr, argv, environ) != 0)
+    // posix_spawn reports its error as the result; callers read errno as after any failed call.
+    if (const int rc = posix_spawn(&pid, m_path.c_str(), &actions, &attr, argv, environ); rc != 0) {
+        errno = rc;
         pid = -1;
+    }
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     return pid;

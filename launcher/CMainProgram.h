@@ -21,7 +21,7 @@ public:
     bool IsRunning(const std::string& procFolder = "/proc") const;
     // Starts the program with the single argument kHiddenArg, detached in a new session, with
     // the default signal dispositions and none of the launcher's descriptors beyond 0 to 2.
-    // The child's id, or -1 when it could not be started.
+    // The child's id, or -1 with errno set when it could not be started.
     int Start() const;
 
 private:

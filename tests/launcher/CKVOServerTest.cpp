@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <vector>
 
@@ -95,3 +96,15 @@ TEST(MainProgramTest, RunsOnlyWhenItsOwnFileIsAProcessesExecutable)
 }
 
 } // namespace
+
+TEST(MainProgramTest, StartThatCannotExecSaysWhy)
+{
+    TempDir root;
+    WriteWholeFile(root.file("Orvelle"), "not a program\n");
+    fs::permissions(root.file("Orvelle"), fs::perms::owner_read | fs::perms::owner_write);
+    const CMainProgram program(root.file("Orvelle"));
+    EXPECT_TRUE(program.Exists());
+    errno = 0;
+    EXPECT_EQ(program.Start(), -1);
+    EXPECT_EQ(errno, EACCES);
+}
