@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -60,6 +62,18 @@ public:
 private:
     std::vector<pid_t> m_pids;
 };
+
+// A new private folder "/tmp/<prefix>-XXXXXX" for one run; empty (and a line on standard error
+// naming `program`) when it cannot be made.
+inline std::filesystem::path MakeScratchFolder(const char* program, const std::string& prefix)
+{
+    std::string pattern = "/tmp/" + prefix + "-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        std::perror((std::string(program) + ": mkdtemp").c_str());
+        return {};
+    }
+    return pattern;
+}
 
 // Starts Xvfb on a free display with one screen of `geometry` (for example "1920x1080x24");
 // "DISPLAY=:n" for the children, empty when it did not start. Its process id goes to `pid` when given.

@@ -181,12 +181,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_effects_cpu: %s is not installed\n", xvfb.empty() ? "Xvfb" : "xcompmgr");
         return 1;
     }
-    char pattern[] = "/tmp/orvelle-effects-cpu-XXXXXX";
-    if (!mkdtemp(pattern)) {
-        std::perror("bench_effects_cpu: mkdtemp");
+    const fs::path scratch = MakeScratchFolder("bench_effects_cpu", "orvelle-effects-cpu");
+    if (scratch.empty())
         return 1;
-    }
-    const fs::path scratch = pattern;
     const fs::path install = scratch / "install";
     std::error_code ec;
     if (!CopyInstall(options.bin, install, ec)) {
