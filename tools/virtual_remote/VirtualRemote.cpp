@@ -143,13 +143,14 @@ private:
 
     void Send(const std::vector<uint8_t>& report)
     {
+        // Taken before the send: once sent, the program may act on it before this thread runs again.
+        const auto at = Clock::now();
         if (!m_server.SendReport(report.data(), report.size())) {
             Note("program disconnected");
             return;
         }
         if (m_sent.is_open()) {
-            // Written after the send: the time is when the program could first have read it.
-            m_sent << std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
+            m_sent << std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
             for (const uint8_t byte : report) {
                 char hex[4];
                 std::snprintf(hex, sizeof hex, " %02X", byte);
