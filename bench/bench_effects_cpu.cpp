@@ -52,13 +52,10 @@ constexpr auto kSettle = 3s;                 // after the connection: start-up t
 constexpr auto kMargin = 1s;                 // kept out of each window at both ends of its phase
 constexpr auto kSamplePeriod = 50ms;
 
-struct Options {
+struct Options : RunOptions {
+    Options() { bin = ORVELLE_BIN_DIR; }
     bool laser = false;
-    bool compositor = false;
-    int seconds = 30;
     std::string screen = "1920x1080";
-    fs::path bin = ORVELLE_BIN_DIR;
-    bool keep = false;
 };
 
 bool ParseOptions(int argc, char** argv, Options* o)
@@ -66,23 +63,14 @@ bool ParseOptions(int argc, char** argv, Options* o)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const std::string v = i + 1 < argc ? argv[i + 1] : "";
-        if (a == "--effect" && (v == "spotlight" || v == "laser")) {
+        if (const int used = TakeRunOption(a, v, o)) {
+            i += used - 1;
+        } else if (a == "--effect" && (v == "spotlight" || v == "laser")) {
             o->laser = v == "laser";
-            ++i;
-        } else if (a == "--compositor" && (v == "on" || v == "off")) {
-            o->compositor = v == "on";
-            ++i;
-        } else if (a == "--seconds" && !v.empty()) {
-            o->seconds = std::atoi(v.c_str());
             ++i;
         } else if (a == "--screen" && v.find('x') != std::string::npos) {
             o->screen = v;
             ++i;
-        } else if (a == "--bin" && !v.empty()) {
-            o->bin = v;
-            ++i;
-        } else if (a == "--keep") {
-            o->keep = true;
         } else {
             return false;
         }
@@ -175,24 +163,15 @@ int main(int argc, char** argv)
                              "[--screen WxH] [--bin DIR] [--keep]\n");
         return 2;
     }
-    const std::string xvfb = Which("Xvfb");
-    const std::string xcompmgr = Which("xcompmgr");
-    if (xvfb.empty() || (options.compositor && xcompmgr.empty())) {
-        std::fprintf(stderr, "bench_effects_cpu: %s is not installed\n", xvfb.empty() ? "Xvfb" : "xcompmgr");
+    std::string xvfb, xcompmgr;
+    if (!FindDisplayTools("bench_effects_cpu", options.compositor, &xvfb, &xcompmgr))
         return 1;
-    }
-    const fs::path scratch = MakeScratchFolder("bench_effects_cpu", "orvelle-effects-cpu");
-    if (scratch.empty())
+    const ProgramScratch run = PrepareProgramScratch("bench_effects_cpu", "orvelle-effects-cpu", options.bin);
+    if (run.scratch.empty())
         return 1;
-    const fs::path install = scratch / "install";
+    const fs::path& scratch = run.scratch;
+    const fs::path& install = run.install;
     std::error_code ec;
-    if (!CopyInstall(options.bin, install, ec)) {
-        std::fprintf(stderr, "bench_effects_cpu: %s has no built Orvelle install folder (%s)\n", options.bin.c_str(),
-                     ec.message().c_str());
-        return 1;
-    }
-    fs::create_directories(scratch / "rt");
-    fs::permissions(scratch / "rt", fs::perms::owner_all);
     const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
     const char* effect = options.laser ? "laser" : "spotlight";
     // Logged once, at the first show: the do key's first report has reached the effect.
@@ -215,7 +194,7 @@ int main(int argc, char** argv)
             std::this_thread::sleep_for(500ms);  // owns the compositor selection before the program asks
         }
 
-        const std::string socket = (scratch / "rt" / "remote.sock").string();
+        const std::string socket = (run.runtime / "remote.sock").string();
         const fs::path script = scratch / "remote.txt";
         std::ofstream(script) << RemoteScript(options.laser, phase);
         children.Add(Spawn({(options.bin / "orvelle-virtual-remote").string(), "--socket", socket, "--script",
@@ -223,7 +202,7 @@ int main(int argc, char** argv)
                             (scratch / "frames.txt").string()},
                            CleanEnv({display}), quiet));
         const pid_t pid = children.Add(Spawn({(install / "Orvelle").string(), "hideWindows"},
-                                             CleanEnv({display, "XDG_RUNTIME_DIR=" + (scratch / "rt").string(),
+                                             CleanEnv({display, "XDG_RUNTIME_DIR=" + run.runtime.string(),
                                                        "ORVELLE_VIRTUAL_RECEIVER=" + socket}),
                                              quiet));
         measured.insert(measured.begin(), pid);

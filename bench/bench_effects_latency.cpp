@@ -44,32 +44,17 @@ constexpr int kStepsPerSweep = 150;
 constexpr int kMotion = 2;      // remote counts per report; the program scales them for the screen
 constexpr int kMaxDot = 300;    // the dot's window is square and at most this large
 
-struct Options {
-    bool compositor = false;
-    int seconds = 30;
-    fs::path bin = ORVELLE_BIN_DIR;
-    bool keep = false;
+struct Options : RunOptions {
+    Options() { bin = ORVELLE_BIN_DIR; }
 };
 
 bool ParseOptions(int argc, char** argv, Options* o)
 {
     for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const std::string v = i + 1 < argc ? argv[i + 1] : "";
-        if (a == "--compositor" && (v == "on" || v == "off")) {
-            o->compositor = v == "on";
-            ++i;
-        } else if (a == "--seconds" && !v.empty()) {
-            o->seconds = std::atoi(v.c_str());
-            ++i;
-        } else if (a == "--bin" && !v.empty()) {
-            o->bin = v;
-            ++i;
-        } else if (a == "--keep") {
-            o->keep = true;
-        } else {
+        const int used = TakeRunOption(argv[i], i + 1 < argc ? argv[i + 1] : "", o);
+        if (used == 0)
             return false;
-        }
+        i += used - 1;
     }
     return o->seconds > 0;
 }
@@ -194,24 +179,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: bench_effects_latency [--compositor on|off] [--seconds N] [--bin DIR] [--keep]\n");
         return 2;
     }
-    const std::string xvfb = Which("Xvfb");
-    const std::string xcompmgr = Which("xcompmgr");
-    if (xvfb.empty() || (options.compositor && xcompmgr.empty())) {
-        std::fprintf(stderr, "bench_effects_latency: %s is not installed\n", xvfb.empty() ? "Xvfb" : "xcompmgr");
+    std::string xvfb, xcompmgr;
+    if (!FindDisplayTools("bench_effects_latency", options.compositor, &xvfb, &xcompmgr))
         return 1;
-    }
-    const fs::path scratch = MakeScratchFolder("bench_effects_latency", "orvelle-effects-latency");
-    if (scratch.empty())
+    const ProgramScratch run = PrepareProgramScratch("bench_effects_latency", "orvelle-effects-latency", options.bin);
+    if (run.scratch.empty())
         return 1;
-    const fs::path install = scratch / "install";
-    std::error_code ec;
-    if (!CopyInstall(options.bin, install, ec)) {
-        std::fprintf(stderr, "bench_effects_latency: %s has no built Orvelle install folder (%s)\n",
-                     options.bin.c_str(), ec.message().c_str());
-        return 1;
-    }
-    fs::create_directories(scratch / "rt");
-    fs::permissions(scratch / "rt", fs::perms::owner_all);
+    const fs::path& scratch = run.scratch;
+    const fs::path& install = run.install;
     const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
     const int sweepPairs = std::max(1, options.seconds * 100 / (2 * kStepsPerSweep));
 
@@ -233,7 +208,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "bench_effects_latency: cannot open %s\n", display.c_str());
             return 1;
         }
-        const std::string socket = (scratch / "rt" / "remote.sock").string();
+        const std::string socket = (run.runtime / "remote.sock").string();
         const fs::path script = scratch / "remote.txt";
         std::ofstream(script) << RemoteScript(sweepPairs);
         const pid_t remote = children.Add(Spawn({(options.bin / "orvelle-virtual-remote").string(), "--socket", socket,
@@ -242,7 +217,7 @@ int main(int argc, char** argv)
                                                  (scratch / "sent.txt").string()},
                                                 CleanEnv({display}), quiet));
         children.Add(Spawn({(install / "Orvelle").string(), "hideWindows"},
-                           CleanEnv({display, "XDG_RUNTIME_DIR=" + (scratch / "rt").string(),
+                           CleanEnv({display, "XDG_RUNTIME_DIR=" + run.runtime.string(),
                                      "ORVELLE_VIRTUAL_RECEIVER=" + socket}),
                            quiet));
         // The remote ends with its script.
@@ -309,6 +284,7 @@ int main(int argc, char** argv)
                     Percentile(latencies, 100), kTargetP99Ms, p99 < kTargetP99Ms ? "met" : "MISSED");
         result = 0;
     }
+    std::error_code ec;
     if (options.keep)
         std::fprintf(stderr, "bench_effects_latency: scratch folder kept: %s\n", scratch.c_str());
     else
