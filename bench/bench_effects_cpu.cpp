@@ -197,10 +197,11 @@ int main(int argc, char** argv)
         const std::string socket = (run.runtime / "remote.sock").string();
         const fs::path script = scratch / "remote.txt";
         std::ofstream(script) << RemoteScript(options.laser, phase);
-        children.Add(Spawn({(options.bin / "orvelle-virtual-remote").string(), "--socket", socket, "--script",
-                            script.string(), "--rate", std::to_string(kRate), "--quiet", "--record",
-                            (scratch / "frames.txt").string()},
-                           CleanEnv({display}), quiet));
+        const pid_t remote =
+            children.Add(Spawn({(options.bin / "orvelle-virtual-remote").string(), "--socket", socket, "--script",
+                                script.string(), "--rate", std::to_string(kRate), "--quiet", "--record",
+                                (scratch / "frames.txt").string()},
+                               CleanEnv({display}), quiet));
         const pid_t pid = children.Add(Spawn({(install / "Orvelle").string(), "hideWindows"},
                                              CleanEnv({display, "XDG_RUNTIME_DIR=" + run.runtime.string(),
                                                        "ORVELLE_VIRTUAL_RECEIVER=" + socket}),
@@ -224,13 +225,14 @@ int main(int argc, char** argv)
                          (install / "log").c_str());
             options.keep = true;
         } else {
-            // Past the moving phase: the release, and two seconds with the effect hidden.
-            const auto released = *shown + 2 * phase;
-            const auto end = released + 1800ms;
-            while (Clock::now() < end) {
+            // Past the moving phase, which may run a little long, until the remote's script ends: the
+            // release comes 2 s before that.
+            const auto end = *shown + 2 * phase;
+            while (Clock::now() < end || (waitpid(remote, nullptr, WNOHANG) == 0 && Clock::now() < end + 30s)) {
                 std::this_thread::sleep_for(kSamplePeriod);
                 samples.push_back(Take(measured));
             }
+            const auto released = samples.back().at - 2s;
             const std::string log = LogText(install / "log");
             // Which drawing the program chose: translucent with a compositor, shaped without.
             const std::string mode =
