@@ -3,16 +3,18 @@
 // virtual remote that selects the effect, holds the do key still, then holds it while tracing a
 // circle at 100 reports a second. The cost of drawing lands in the X server and the compositor as
 // much as in the program, so the figure is the CPU time of all three together, read from
-// /proc/<pid>/stat. The program's resident memory is reported at the effect's peak and 2 s after
-// it was hidden (the frozen pictures of the magnifier and the pen must go with it).
+// /proc/<pid>/stat.
 //
-//   bench_effects_cpu [--effect spotlight|laser|magnifier|pen] [--compositor on|off] [--size WxH]
-//                     [--seconds N] [--bin DIR] [--keep]
+//   bench_effects_cpu [--effect spotlight|laser|magnifier|pen] [--compositor on|off] [--seconds N]
+//                     [--screen WxH] [--bin DIR] [--keep]
 //
 // Three windows of N seconds (default 30), each inside its own phase of the remote's script:
 //   idle     effect selected, do key up, the remote reporting 100 times a second
 //   shown    do key held without motion, 100 reports a second
 //   moving   do key held, the motion tracing a circle, 100 reports a second
+// The program's resident memory is reported before the first show, at its peak while the effect
+// shows, and two seconds after the do key's release hid it (the pen, which stays when the do key
+// is let go, is left with the function key instead).
 // Exit status 0 when the program ran and was measured, 1 when it could not be started.
 
 #include "ProcCpu.h"
@@ -44,7 +46,6 @@ namespace {
 
 constexpr double kTargetSpotlightPercent = 15.0;
 constexpr double kTargetLaserPercent = 5.0;
-constexpr double kTargetFrozenPercent = 15.0; // the magnifier and the pen
 constexpr double kTargetShownPercent = 0.5;  // "about 0": a few ticks of the heartbeats, nothing drawn
 constexpr int kRate = 100;                   // reports a second, as the remote sends while it moves
 constexpr int kStepsPerCircle = 100;         // one circle a second
@@ -52,9 +53,11 @@ constexpr double kRadius = 300.0;            // physical pixels, well inside the
 constexpr auto kSettle = 3s;                 // after the connection: start-up timers and the first sync run out
 constexpr auto kMargin = 1s;                 // kept out of each window at both ends of its phase
 constexpr auto kSamplePeriod = 50ms;
+constexpr double kTargetFrozenPercent = 15.0; // the magnifier and the pen
 
 // The effects in the order the function key selects them.
 const char* const kEffects[] = {"spotlight", "laser", "magnifier", "pen"};
+constexpr int kPen = 3;
 // Logged at the first show: the do key's first report has reached the effect.
 const char* const kShownLines[] = {"Searchlight_UI::Show x:", "DigitalLaser_UI::Draw ", "Zoom_Show end",
                                    "CPresenterPostil::Show x:"};
@@ -62,14 +65,11 @@ const char* const kShownLines[] = {"Searchlight_UI::Show x:", "DigitalLaser_UI::
 const char* const kModeLines[] = {"Searchlight_UI::Show ", "DigitalLaser_UI::Draw ", "KVOMagnifyManager::Show ",
                                   "CPresenterPostil::Show "};
 
-struct Options {
+struct Options : RunOptions {
+    Options() { bin = ORVELLE_BIN_DIR; }
     int effect = 0; // index into kEffects
-    std::string size = "1920x1080";
     bool laser = false;
-    bool compositor = false;
-    int seconds = 30;
-    fs::path bin = ORVELLE_BIN_DIR;
-    bool keep = false;
+    std::string screen = "1920x1080";
 };
 
 bool ParseOptions(int argc, char** argv, Options* o)
@@ -77,24 +77,15 @@ bool ParseOptions(int argc, char** argv, Options* o)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const std::string v = i + 1 < argc ? argv[i + 1] : "";
-        if (a == "--effect" && std::find(std::begin(kEffects), std::end(kEffects), v) != std::end(kEffects)) {
+        if (const int used = TakeRunOption(a, v, o)) {
+            i += used - 1;
+        } else if (a == "--effect" && std::find(std::begin(kEffects), std::end(kEffects), v) != std::end(kEffects)) {
             o->effect = static_cast<int>(std::find(std::begin(kEffects), std::end(kEffects), v) - std::begin(kEffects));
             o->laser = o->effect == 1;
             ++i;
-        } else if (a == "--size" && v.find('x') != std::string::npos) {
-            o->size = v;
+        } else if (a == "--screen" && v.find('x') != std::string::npos) {
+            o->screen = v;
             ++i;
-        } else if (a == "--compositor" && (v == "on" || v == "off")) {
-            o->compositor = v == "on";
-            ++i;
-        } else if (a == "--seconds" && !v.empty()) {
-            o->seconds = std::atoi(v.c_str());
-            ++i;
-        } else if (a == "--bin" && !v.empty()) {
-            o->bin = v;
-            ++i;
-        } else if (a == "--keep") {
-            o->keep = true;
         } else {
             return false;
         }
@@ -127,11 +118,11 @@ std::string RemoteScript(int effect, std::chrono::milliseconds phase)
         x = nx;
         y = ny;
     }
-    s << "}\nreport 0x03 0\nwait 500\n";
+    s << "}\nreport 0x03 0\n";
     // The pen stays when the do key is let go; it is left by switching to the next function.
-    if (effect == 3)
-        s << "report 0x03 8\nwait 50\nreport 0x03 0\n";
-    s << "wait 4000\n";
+    if (effect == kPen)
+        s << "wait 500\nreport 0x03 8\nwait 50\nreport 0x03 0\n";
+    s << "wait 2000\n";
     return s.str();
 }
 
@@ -139,11 +130,12 @@ std::string RemoteScript(int effect, std::chrono::milliseconds phase)
 struct Sample {
     Clock::time_point at;
     std::vector<unsigned long long> ticks;  // one per process, in the order given
+    long residentKiB = 0;                   // of the first process
 };
 
 Sample Take(const std::vector<pid_t>& pids)
 {
-    Sample s{Clock::now(), {}};
+    Sample s{Clock::now(), {}, ResidentKiB(pids.front()).value_or(0)};
     for (pid_t pid : pids)
         s.ticks.push_back(ProcessTicks(pid).value_or(0));
     return s;
@@ -157,14 +149,6 @@ const Sample* At(const std::vector<Sample>& samples, Clock::time_point t)
             return &s;
     }
     return nullptr;
-}
-
-// VmRSS of a process in kB; 0 when it cannot be read.
-long ResidentKb(pid_t pid)
-{
-    const std::string status = ReadAll("/proc/" + std::to_string(pid) + "/status");
-    const size_t at = status.find("VmRSS:");
-    return at == std::string::npos ? 0 : std::strtol(status.c_str() + at + 6, nullptr, 10);
 }
 
 std::string LogText(const fs::path& logDir)
@@ -195,33 +179,22 @@ int main(int argc, char** argv)
 {
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
-        std::fprintf(stderr, "usage: bench_effects_cpu [--effect spotlight|laser|magnifier|pen] [--compositor on|off] "
-                             "[--size WxH] [--seconds N] [--bin DIR] [--keep]\n");
+        std::fprintf(stderr, "usage: bench_effects_cpu [--effect spotlight|laser|magnifier|pen] [--compositor on|off] [--seconds N] "
+                             "[--screen WxH] [--bin DIR] [--keep]\n");
         return 2;
     }
-    const std::string xvfb = Which("Xvfb");
-    const std::string xcompmgr = Which("xcompmgr");
-    if (xvfb.empty() || (options.compositor && xcompmgr.empty())) {
-        std::fprintf(stderr, "bench_effects_cpu: %s is not installed\n", xvfb.empty() ? "Xvfb" : "xcompmgr");
+    std::string xvfb, xcompmgr;
+    if (!FindDisplayTools("bench_effects_cpu", options.compositor, &xvfb, &xcompmgr))
         return 1;
-    }
-    char pattern[] = "/tmp/orvelle-effects-cpu-XXXXXX";
-    if (!mkdtemp(pattern)) {
-        std::perror("bench_effects_cpu: mkdtemp");
+    const ProgramScratch run = PrepareProgramScratch("bench_effects_cpu", "orvelle-effects-cpu", options.bin);
+    if (run.scratch.empty())
         return 1;
-    }
-    const fs::path scratch = pattern;
-    const fs::path install = scratch / "install";
+    const fs::path& scratch = run.scratch;
+    const fs::path& install = run.install;
     std::error_code ec;
-    if (!CopyInstall(options.bin, install, ec)) {
-        std::fprintf(stderr, "bench_effects_cpu: %s has no built Orvelle install folder (%s)\n", options.bin.c_str(),
-                     ec.message().c_str());
-        return 1;
-    }
-    fs::create_directories(scratch / "rt");
-    fs::permissions(scratch / "rt", fs::perms::owner_all);
     const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
     const char* effect = kEffects[options.effect];
+    // Logged once, at the first show: the do key's first report has reached the effect.
     const std::string shownLine = kShownLines[options.effect];
     const auto window = std::chrono::seconds(options.seconds);
     const auto phase = std::chrono::duration_cast<std::chrono::milliseconds>(window + 2 * kMargin);
@@ -230,7 +203,7 @@ int main(int argc, char** argv)
     {
         Children children;
         pid_t server = -1;
-        const std::string display = StartXvfb(&children, xvfb, options.size + "x24", quiet, &server);
+        const std::string display = StartXvfb(&children, xvfb, options.screen + "x24", quiet, &server);
         if (display.empty()) {
             std::fprintf(stderr, "bench_effects_cpu: Xvfb did not start\n");
             return 1;
@@ -241,15 +214,16 @@ int main(int argc, char** argv)
             std::this_thread::sleep_for(500ms);  // owns the compositor selection before the program asks
         }
 
-        const std::string socket = (scratch / "rt" / "remote.sock").string();
+        const std::string socket = (run.runtime / "remote.sock").string();
         const fs::path script = scratch / "remote.txt";
         std::ofstream(script) << RemoteScript(options.effect, phase);
-        children.Add(Spawn({(options.bin / "orvelle-virtual-remote").string(), "--socket", socket, "--script",
-                            script.string(), "--rate", std::to_string(kRate), "--quiet", "--record",
-                            (scratch / "frames.txt").string()},
-                           CleanEnv({display}), quiet));
+        const pid_t remote =
+            children.Add(Spawn({(options.bin / "orvelle-virtual-remote").string(), "--socket", socket, "--script",
+                                script.string(), "--rate", std::to_string(kRate), "--quiet", "--record",
+                                (scratch / "frames.txt").string()},
+                               CleanEnv({display}), quiet));
         const pid_t pid = children.Add(Spawn({(install / "Orvelle").string(), "hideWindows"},
-                                             CleanEnv({display, "XDG_RUNTIME_DIR=" + (scratch / "rt").string(),
+                                             CleanEnv({display, "XDG_RUNTIME_DIR=" + run.runtime.string(),
                                                        "ORVELLE_VIRTUAL_RECEIVER=" + socket}),
                                              quiet));
         measured.insert(measured.begin(), pid);
@@ -258,36 +232,30 @@ int main(int argc, char** argv)
         // Sampled all along, so that the idle window before the first show can be cut out afterwards.
         std::vector<Sample> samples;
         std::optional<Clock::time_point> shown;
-        long beforeKb = 0; // the last reading before the show
         const auto giveUp = Clock::now() + limit;
         while (!shown && Clock::now() < giveUp && waitpid(pid, nullptr, WNOHANG) == 0) {
             samples.push_back(Take(measured));
-            const long kb = ResidentKb(pid);
-            if (LogText(install / "log").find(shownLine) != std::string::npos) {
+            if (LogText(install / "log").find(shownLine) != std::string::npos)
                 shown = samples.back().at;
-            } else {
-                beforeKb = kb;
+            else
                 std::this_thread::sleep_for(kSamplePeriod);
-            }
         }
         if (!shown) {
             std::fprintf(stderr, "bench_effects_cpu: the %s was never shown (log in %s)\n", effect,
                          (install / "log").c_str());
             options.keep = true;
         } else {
+            // Past the moving phase, which may run a little long, until the remote's script ends: the
+            // release comes 2 s before that.
             // The pen comes on when it is chosen, a phase before the do key is held: its idle
             // window is the pen on screen with the do key up.
-            const Clock::time_point base = options.effect == 3 ? *shown + phase : *shown;
+            const Clock::time_point base = options.effect == kPen ? *shown + phase : *shown;
             const auto end = base + 2 * phase;
-            long peakKb = 0;
-            while (Clock::now() < end) {
+            while (Clock::now() < end || (waitpid(remote, nullptr, WNOHANG) == 0 && Clock::now() < end + 30s)) {
                 std::this_thread::sleep_for(kSamplePeriod);
                 samples.push_back(Take(measured));
-                peakKb = std::max(peakKb, ResidentKb(pid));
             }
-            // The release (and for the pen the switch away) comes at the end of the circle.
-            std::this_thread::sleep_for(2500ms);
-            const long afterKb = ResidentKb(pid);
+            const auto released = samples.back().at - 2s;
             const std::string log = LogText(install / "log");
             // Which drawing the program chose: translucent with a compositor, shaped without.
             const std::string mode = LogLine(log, kModeLines[options.effect], "compositor");
@@ -301,10 +269,11 @@ int main(int argc, char** argv)
                 {"idle", base - phase + kMargin, kTargetShownPercent},
                 {"shown", base + kMargin, kTargetShownPercent},
                 {"moving", base + phase + kMargin,
-                 options.laser ? kTargetLaserPercent : options.effect >= 2 ? kTargetFrozenPercent : kTargetSpotlightPercent},
+                 options.laser ? kTargetLaserPercent : options.effect > 1 ? kTargetFrozenPercent : kTargetSpotlightPercent},
             };
             std::printf("%s, compositor %s, Xvfb %s, remote at %d reports/s, %d s per window (%s)\n", effect,
-                        options.compositor ? "xcompmgr" : "none", options.size.c_str(), kRate, options.seconds, options.bin.c_str());
+                        options.compositor ? "xcompmgr" : "none", options.screen.c_str(), kRate, options.seconds,
+                        options.bin.c_str());
             std::printf("mode: %s\n", mode.empty() ? "(not in the log)" : mode.c_str());
             for (const auto& f : figures) {
                 const Sample* a = At(samples, f.from);
@@ -327,8 +296,16 @@ int main(int argc, char** argv)
                             f.target == kTargetShownPercent ? "about 0, at most" : "at most", f.target,
                             total <= f.target ? "met" : "MISSED");
             }
-            std::printf("memory Orvelle resident %.1f MB before the show, %.1f MB at the peak, %.1f MB 2 s after the hide\n",
-                        beforeKb / 1024.0, peakKb / 1024.0, afterKb / 1024.0);
+            long before = 0, peak = 0;
+            for (const auto& sample : samples) {
+                if (sample.at < *shown)
+                    before = sample.residentKiB;
+                else if (sample.at < released)
+                    peak = std::max(peak, sample.residentKiB);
+            }
+            std::printf("memory  resident %.1f MiB before the first show, %.1f MiB at the peak while shown, "
+                        "%.1f MiB 2 s after the release\n",
+                        before / 1024.0, peak / 1024.0, samples.back().residentKiB / 1024.0);
             if (log.find("size is full") != std::string::npos)
                 std::printf("note: the laser queue dropped moves (\"size is full\" in the log)\n");
             result = 0;

@@ -118,7 +118,8 @@ void CPostilDrawWindow::Repaint(QImage picture)
 
 void CPostilDrawWindow::Collapse()
 {
-    HideAndReleaseBackingStore(GetWidget());
+    if (QWidget* host = GetWidget())
+        HideAndReleaseBuffer(host);
     m_canvas = QImage();
     m_bCovering = false;
 }

@@ -3,6 +3,7 @@
 #include "CWindowWnd.h"
 #include "KVOLog.h"
 
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
@@ -19,18 +20,6 @@ void SetOverlayTraits(QWidget* window, bool clickThrough)
     window->setFocusPolicy(Qt::NoFocus);
 }
 
-void HideAndReleaseBackingStore(QWidget* window)
-{
-    if (window == nullptr)
-        return;
-    if (window->isVisible() && window->width() * window->height() > 1) {
-        // Painted once at 1 x 1 (the store follows the window's size when it paints), then hidden.
-        window->resize(1, 1);
-        window->repaint();
-    }
-    window->hide();
-}
-
 bool BuildEffectWindow(CWindowWnd& window, DWORD style, DWORD exStyle, int cx, int cy, const char* failure)
 {
     if (window.GetHWND() != nullptr)
@@ -39,6 +28,13 @@ bool BuildEffectWindow(CWindowWnd& window, DWORD style, DWORD exStyle, int cx, i
         return true;
     WriteLog(KVO_LOG_ERROR, "%s", failure);
     return false;
+}
+
+void HideAndReleaseBuffer(QWidget* window)
+{
+    window->hide();
+    if (QBackingStore* store = window->backingStore())
+        store->resize(QSize(1, 1));
 }
 
 bool IsOnUiThread()

@@ -19,15 +19,15 @@ void SetOverlayTraits(QWidget* window, bool clickThrough);
 // exists. A failure is logged with `failure`. UI thread.
 bool BuildEffectWindow(CWindowWnd& window, DWORD style, DWORD exStyle, int cx, int cy, const char* failure);
 
+// Hides `window` and gives its paint buffer back: a hidden full-screen cover would otherwise keep
+// 32 MiB at 3840 x 2160. Qt allocates the buffer again, and repaints it all, at the next show.
+void HideAndReleaseBuffer(QWidget* window);
+
 // Runs `call` on the UI thread: at once when already there, else queued; with `wait` the
 // caller blocks until it ran (never used where the UI thread may be waiting on the caller).
 // Without an application nothing runs.
 void CallOnUiThread(const std::function<void()>& call, bool wait);
 bool IsOnUiThread();
-
-// Hides a window and gives back its backing store: a hidden window keeps the one it was last
-// painted with, a full screen of pixels for the covers, until it is shown again.
-void HideAndReleaseBackingStore(QWidget* window);
 
 // Hands `msg` to `window`: sent at once on the UI thread (nothing when the window is gone),
 // else posted to `target`, the window's handle as last published for other threads. False

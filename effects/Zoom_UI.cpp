@@ -92,7 +92,8 @@ void Zoom_UI::Cover(const EffectSurface& surface, int alpha, bool composited, co
 
 void Zoom_UI::Collapse()
 {
-    HideAndReleaseBackingStore(GetWidget());
+    if (QWidget* host = GetWidget())
+        HideAndReleaseBuffer(host);
     m_fallback = QImage();
     m_bCovering = false;
 }
