@@ -1,7 +1,9 @@
 #include "OnScreenEffects.h"
 
+#include "CBlankScreenUI.h"
 #include "CPresenterDigitalLaser.h"
 #include "CPresenterSearchLight.h"
+#include "X11Cursor.h"
 
 EffectSet CreateOnScreenEffects(const EffectServices& services)
 {
@@ -9,4 +11,12 @@ EffectSet CreateOnScreenEffects(const EffectServices& services)
     effects[EFFECT_SPOTLIGHT] = std::make_unique<CPresenterSearchLight>(services);
     effects[EFFECT_LASER] = std::make_unique<CPresenterDigitalLaser>(services);
     return effects;
+}
+
+std::unique_ptr<IBlankScreen> CreateBlankScreen(const EffectServices& services, std::function<int()> deviceType)
+{
+    auto window = std::make_unique<CBlankScreenUI>(services, std::make_unique<platform::X11Cursor>(), std::move(deviceType));
+    if (!window->Build())
+        return nullptr;
+    return window;
 }

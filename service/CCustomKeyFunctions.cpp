@@ -336,7 +336,7 @@ void CCustomKeyFunctions::DeleteBlankScreen()
         window = std::move(m_pBlankScreen);
     }
     if (window)
-        window->Close();
+        window->Destroy();
 }
 
 bool CCustomKeyFunctions::SetHook(const std::string& library)
@@ -372,15 +372,22 @@ void CCustomKeyFunctions::SetIsPressFunAndUp(int pressed)
 
 void CCustomKeyFunctions::CloseCutomFunion()
 {
-    std::lock_guard lock(m_hookLock);
-    if (!m_hook.IsOpen())
-        return;
-    if (auto release = reinterpret_cast<ReleaseHookFunc>(m_hook.Symbol("ReleaseHook"))) {
+    ReleaseHookFunc release = nullptr;
+    {
+        std::lock_guard lock(m_hookLock);
+        if (!m_hook.IsOpen())
+            return;
+        release = reinterpret_cast<ReleaseHookFunc>(m_hook.Symbol("ReleaseHook"));
+    }
+    // Outside the lock: the hook's thread may be inside KeyboardProc, which takes it, and the
+    // release waits for that thread.
+    if (release != nullptr) {
         release();
         WriteLog(KVO_LOG_INFO, "CloseCutomFunion() ReleaseHook DLL");
     }
     CCustomKeyFunctions* self = this;
     g_pHookTarget.compare_exchange_strong(self, nullptr);
+    std::lock_guard lock(m_hookLock);
     m_hook.Close();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The blank-screen window as the custom actions drive it. Show, hide and the showing flag may be
 // called from any thread (the window does its work on its own thread); Close on the thread
-// that created it.
+// that created it (Destroy).
 
 #include "IScreens.h"
 
@@ -13,5 +13,5 @@ public:
     // Rolls it up again; the cursor comes back.
     virtual void StartHide() = 0;
     virtual bool IsShowing() const = 0;
-    virtual void Close() = 0;
+    virtual void Destroy() = 0;
 };

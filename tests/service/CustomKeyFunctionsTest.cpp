@@ -32,7 +32,7 @@ public:
     void ShowBlankScreen(platform::ScreenRect screen) override { ++shows, showing = true, shownOn = screen; }
     void StartHide() override { ++hides, showing = false; }
     bool IsShowing() const override { return showing; }
-    void Close() override { ++closes; }
+    void Destroy() override { ++closes; }
     int shows = 0;
     int hides = 0;
     int closes = 0;
