@@ -26,6 +26,9 @@ extern "C" {
 using SetHookFunc = int (*)(HookKeyboardProc proc);
 using SetIsPressFunAndUpFunc = void (*)(uint8_t pressed);
 using ReleaseHookFunc = void (*)();
+// Optional: the program announces each key event it is about to inject (X keycode, 1 down / 0 up),
+// so the hook can tell them from keys other programs inject through the same XTEST device.
+using NoteInjectedKeyFunc = void (*)(uint32_t keycode, uint8_t down);
 }
 
 // The plug-in's file name, beside the program.

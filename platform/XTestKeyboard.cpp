@@ -92,12 +92,20 @@ void XTestKeyboard::SendKey(int vk, bool up, bool /*extended: no such flag on X*
         SetMapping(display, code, keysym);
         m_lent[keysym] = code;
     }
+    if (m_observer)
+        m_observer(code, !up);
     XTestFakeKeyEvent(display, code, up ? False : True, CurrentTime);
     XSync(display, False);
     if (up && lent != m_lent.end()) {
         SetMapping(display, code, NoSymbol);
         m_lent.erase(lent);
     }
+}
+
+void XTestKeyboard::SetInjectionObserver(std::function<void(unsigned keycode, bool down)> observer)
+{
+    X11Connection::Lock lock(m_connection);
+    m_observer = std::move(observer);
 }
 
 bool XTestKeyboard::IsKeyDown(int vk)

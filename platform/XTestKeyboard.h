@@ -6,6 +6,7 @@
 #include "IKeyboard.h"
 #include "X11Connection.h"
 
+#include <functional>
 #include <map>
 
 namespace platform {
@@ -16,11 +17,14 @@ public:
     ~XTestKeyboard() override;
     void SendKey(int vk, bool up, bool extended) override;
     bool IsKeyDown(int vk) override;
+    // Called with the X keycode right before each injected event (the keyboard hook's filter).
+    void SetInjectionObserver(std::function<void(unsigned keycode, bool down)> observer);
 
 private:
     X11Connection m_connection;
     // Keysym -> spare keycode lent to it while its key is down. Guarded by the connection's lock.
     std::map<unsigned long, unsigned char> m_lent;
+    std::function<void(unsigned keycode, bool down)> m_observer;  // guarded by the connection's lock
 };
 
 } // namespace platform

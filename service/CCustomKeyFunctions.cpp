@@ -352,6 +352,7 @@ bool CCustomKeyFunctions::SetHook(const std::string& library)
     auto setHook = reinterpret_cast<SetHookFunc>(m_hook.Symbol("SetHook"));
     if (setHook == nullptr)
         return false;
+    m_noteInjected = reinterpret_cast<NoteInjectedKeyFunc>(m_hook.Symbol("NoteInjectedKey"));
     setHook(&CCustomKeyFunctions::KeyboardProc);
     WriteLog(KVO_LOG_INFO, "SetHook DLL");
     return true;
@@ -379,6 +380,7 @@ void CCustomKeyFunctions::CloseCutomFunion()
             return;
         release = reinterpret_cast<ReleaseHookFunc>(m_hook.Symbol("ReleaseHook"));
     }
+    m_noteInjected = nullptr;
     // Outside the lock: the hook's thread may be inside KeyboardProc, which takes it, and the
     // release waits for that thread.
     if (release != nullptr) {
@@ -389,6 +391,12 @@ void CCustomKeyFunctions::CloseCutomFunion()
     g_pHookTarget.compare_exchange_strong(self, nullptr);
     std::lock_guard lock(m_hookLock);
     m_hook.Close();
+}
+
+void CCustomKeyFunctions::NoteInjectedKey(unsigned keycode, bool down)
+{
+    if (NoteInjectedKeyFunc note = m_noteInjected.load())
+        note(keycode, down ? 1 : 0);
 }
 
 void CCustomKeyFunctions::SetShortcutTextSink(std::function<void(const std::string&)> sink)

@@ -9,6 +9,7 @@
 #include "CSlideShowToggle.h"
 #include "IBlankScreen.h"
 #include "IPresenterActions.h"
+#include "KeyboardHookApi.h"
 #include "SharedLibrary.h"
 
 #include <atomic>
@@ -83,6 +84,9 @@ public:
     void CloseCutomFunion();
     // The hook's callback: (code, message, HookKeyRecord*). Always 1.
     static intptr_t KeyboardProc(int code, uintptr_t message, intptr_t record);
+    // Tells the hook about a key event the program injects next (X keycode), so it is not
+    // taken for the user's. Any thread.
+    void NoteInjectedKey(unsigned keycode, bool down);
 
     // The advanced-features page: the slot its shortcut field records for, and where the text goes.
     void SetRecordingSlot(int slot) { m_recordingSlot = slot; }
@@ -123,4 +127,5 @@ private:
     platform::SharedLibrary m_hook;
     std::string m_hookPath;
     std::function<void(const std::string&)> m_shortcutSink;  // under m_hookLock
+    std::atomic<NoteInjectedKeyFunc> m_noteInjected{nullptr};
 };

@@ -243,6 +243,7 @@ int main(int argc, char** argv)
     CCustomKeyFunctions customKeys(customServices);
     service.SetActions(&customKeys);
     context.customKeys = &customKeys;
+    keyboard.SetInjectionObserver([&customKeys](unsigned keycode, bool down) { customKeys.NoteInjectedKey(keycode, down); });
     context.createBlankScreen = [effectServices, deviceType] { return CreateBlankScreen(effectServices, deviceType); };
 
     CPaintManagerUI::SetInstance(&app);

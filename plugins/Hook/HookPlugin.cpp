@@ -1,8 +1,10 @@
 // The keyboard hook: a thread of its own listens to XInput2 raw key events on the root window
 // (every key of every keyboard, whoever has the focus) and hands presses and releases to the
 // callback given to SetHook as (0, message, record whose first field is the virtual key).
-// Keys whose source is an XTEST device are the program's own injected keys and are ignored, so
-// an emulated shortcut never records itself or hides the blank screen it was not meant to.
+// The program's own injected keys are ignored, so an emulated shortcut never records itself or
+// hides the blank screen: they come from an XTEST device and were announced by NoteInjectedKey
+// just before. Keys other programs inject through XTEST (xdotool, on-screen keyboards) and
+// real keyboards are reported.
 
 #include "KeyboardHookApi.h"
 #include "VirtualKeyTable.h"
@@ -15,6 +17,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <deque>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -26,6 +30,32 @@ namespace {
 std::atomic<HookKeyboardProc> g_proc{nullptr};
 // Fun + page up is held; kept for the callback's owner, the raw listener has no use for it.
 std::atomic<uint8_t> g_funAndUp{0};
+
+// Key events the program announced, oldest first; an announcement not seen within a second is
+// dropped (its event never came, for instance because the key was not on the keymap).
+struct Injected {
+    uint32_t keycode;
+    bool down;
+    std::chrono::steady_clock::time_point at;
+};
+std::mutex g_injectedLock;
+std::deque<Injected> g_injected;
+constexpr auto kInjectedLifetime = std::chrono::seconds(1);
+
+bool TakeInjected(uint32_t keycode, bool down)
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(g_injectedLock);
+    while (!g_injected.empty() && now - g_injected.front().at > kInjectedLifetime)
+        g_injected.pop_front();
+    for (auto it = g_injected.begin(); it != g_injected.end(); ++it) {
+        if (it->keycode == keycode && it->down == down) {
+            g_injected.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
 
 std::mutex g_lock;  // start and stop
 std::thread g_thread;
@@ -71,11 +101,14 @@ void ThreadHookFunc(Display* display, int opcode, int wakeFd)
             if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
                 const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
                 const int vk = VirtualKeyOf(display, raw->detail);
+                const bool down = cookie->evtype == XI_RawKeyPress;
+                const bool ours = IsXTestDevice(display, raw->sourceid, xtestDevices) &&
+                                  TakeInjected(static_cast<uint32_t>(raw->detail), down);
                 HookKeyboardProc proc = g_proc.load();
-                if (vk >= 0 && proc != nullptr && !IsXTestDevice(display, raw->sourceid, xtestDevices)) {
+                if (vk >= 0 && proc != nullptr && !ours) {
                     HookKeyRecord record{static_cast<uint32_t>(vk), static_cast<uint32_t>(raw->detail), 0,
                                          static_cast<uint32_t>(raw->time), 0};
-                    proc(0, cookie->evtype == XI_RawKeyPress ? kHookKeyDown : kHookKeyUp,
+                    proc(0, down ? kHookKeyDown : kHookKeyUp,
                          reinterpret_cast<intptr_t>(&record));
                 }
             } else if (cookie->evtype == XI_HierarchyChanged) {
@@ -102,20 +135,25 @@ Display* OpenListener(int* opcode)
     }
     int event = 0;
     int error = 0;
+    // 2.1 or later delivers raw events of master devices.
     int major = 2;
-    int minor = 0;
+    int minor = 2;
     if (!XQueryExtension(display, "XInputExtension", opcode, &event, &error) ||
         XIQueryVersion(display, &major, &minor) != Success) {
         std::fprintf(stderr, "libHook: the X server has no XInput 2\n");
         XCloseDisplay(display);
         return nullptr;
     }
-    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
-    XISetMask(bits, XI_RawKeyPress);
-    XISetMask(bits, XI_RawKeyRelease);
-    XISetMask(bits, XI_HierarchyChanged);
-    XIEventMask mask{XIAllDevices, static_cast<int>(sizeof bits), bits};
-    XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
+    unsigned char keyBits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(keyBits, XI_RawKeyPress);
+    XISetMask(keyBits, XI_RawKeyRelease);
+    // Hierarchy changes can be selected for all devices only.
+    unsigned char hierarchyBits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(hierarchyBits, XI_HierarchyChanged);
+    // Master devices only: each key once, its slave (real keyboard or XTEST) as the source.
+    XIEventMask masks[2] = {{XIAllMasterDevices, static_cast<int>(sizeof keyBits), keyBits},
+                            {XIAllDevices, static_cast<int>(sizeof hierarchyBits), hierarchyBits}};
+    XISelectEvents(display, DefaultRootWindow(display), masks, 2);
     XFlush(display);
     return display;
 }
@@ -144,6 +182,12 @@ int SetHook(HookKeyboardProc proc)
 }
 
 void SetIsPressFunAndUp(uint8_t pressed) { g_funAndUp = pressed; }
+
+void NoteInjectedKey(uint32_t keycode, uint8_t down)
+{
+    std::lock_guard lock(g_injectedLock);
+    g_injected.push_back({keycode, down != 0, std::chrono::steady_clock::now()});
+}
 
 // Stops the listener and forgets the callback; nothing is called after it returns.
 void ReleaseHook()
