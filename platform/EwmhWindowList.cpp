@@ -64,6 +64,46 @@ bool Describe(Display* display, Window window, DesktopWindow& out)
     return true;
 }
 
+// The bits of a resource id that a client chooses; the rest names the client. The same for every
+// client of a server, so our own connection's mask serves (Xlib keeps it in a private field).
+unsigned long ClientIdMask(Display* display)
+{
+    return reinterpret_cast<_XPrivDisplay>(display)->private4;
+}
+
+// Mapped override-redirect windows with a title: a slide show may bypass the window manager
+// (LibreOffice does, depending on its back end). Such a window often has no WM_CLASS; it gets the
+// class of a managed window of the same X client.
+void AddUnmanaged(Display* display, std::vector<DesktopWindow>& windows)
+{
+    Window root = 0;
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) == 0)
+        return;
+    const unsigned long mask = ClientIdMask(display);
+    const size_t managed = windows.size();
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes attributes{};
+        if (XGetWindowAttributes(display, children[i], &attributes) == 0 || !attributes.override_redirect ||
+            attributes.map_state != IsViewable)
+            continue;
+        DesktopWindow window;
+        if (!Describe(display, children[i], window) || window.title.empty())
+            continue;
+        for (size_t m = 0; m < managed && window.className.empty(); ++m) {
+            if ((windows[m].handle & ~mask) == (window.handle & ~mask)) {
+                window.className = windows[m].className;
+                window.instanceName = windows[m].instanceName;
+            }
+        }
+        windows.push_back(std::move(window));
+    }
+    if (children != nullptr)
+        XFree(children);
+}
+
 } // namespace
 
 std::vector<DesktopWindow> EwmhWindowList::Windows()
@@ -82,6 +122,7 @@ std::vector<DesktopWindow> EwmhWindowList::Windows()
         if (Describe(display, handle, window))
             windows.push_back(std::move(window));
     }
+    AddUnmanaged(display, windows);
     return windows;
 }
 

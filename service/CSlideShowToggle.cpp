@@ -29,10 +29,10 @@ struct PresentationProgram {
 };
 
 // LibreOffice names its document window "<file> - LibreOffice Impress" and its slide-show
-// window after the document; Okular and Evince show PDF presentations.
+// window "Presenting: <document>" (managed, or override-redirect without a class of its own); Okular and Evince show PDF presentations.
 const PresentationProgram kPrograms[] = {
     {Program::Office, {"screenClass", "QWidget", "Qt5QWindowIcon", "PPTFrameClass"}, {".ppt", "powerpoint"}},
-    {Program::Impress, {"libreoffice-impress", "Soffice", "soffice", "libreoffice"}, {".odp", ".ppt", "impress"}},
+    {Program::Impress, {"libreoffice-impress", "Soffice", "soffice", "libreoffice"}, {".odp", ".ppt", "impress", "presenting:"}},
     {Program::Okular, {"okular"}, {".pdf", "okular"}},
     {Program::Evince, {"Evince", "evince"}, {".pdf"}},
 };
