@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "KeyboardHookApi.h"
+#include "ProgramUnderRemote.h"
 #include "SharedLibrary.h"
 #include "XTestKeyboard.h"
 
@@ -52,12 +53,14 @@ protected:
         const int xevOut = open(m_dir.file("xev.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         m_xev = Spawn({Which("xev"), "-event", "keyboard", "-name", "orvelle-keys"}, Env(), xevOut);
         close(xevOut);
-        // Focused by the window manager once it is mapped.
-        ASSERT_TRUE(Poll([&] { return Run("timeout 5 xdotool search --onlyvisible --name orvelle-keys windowactivate --sync") == 0; }, 20s));
+        const std::string activate = "sh -c 'id=$(xdotool search --onlyvisible --name orvelle-keys | head -n 1) && "
+                                     "[ -n \"$id\" ] && { xdotool windowactivate $id; [ \"$(xdotool getactivewindow)\" = \"$id\" ]; }'";
+        ASSERT_TRUE(Poll([&] { return Run(activate) == 0; }, 20s)) << "the test window did not get the focus";
     }
     void TearDown() override
     {
         unsetenv("DISPLAY");
+        m_orvelle.Stop();
         for (pid_t pid : {m_xev, m_wm, m_xvfb})
             Stop(pid);
         if (m_log >= 0)
@@ -114,6 +117,7 @@ protected:
     pid_t m_xvfb = -1;
     pid_t m_wm = -1;
     pid_t m_xev = -1;
+    ProgramUnderRemote m_orvelle;
 };
 
 TEST_F(KeyInjectionTest, InjectedKeysArriveWithTheirKeysymsAndModifiers)
@@ -175,6 +179,28 @@ TEST_F(KeyInjectionTest, HookReportsOtherProgramsKeysButNotOurs)
     EXPECT_EQ(keys, (std::vector<std::pair<int, uintptr_t>>{{'X', kHookKeyDown}, {'X', kHookKeyUp}}));
     // Both keys reached the window: ours was skipped by the hook, not lost.
     EXPECT_TRUE(SawPress("state 0x0,", "0x79, y")) << ::testing::PrintToString(Presses());
+}
+
+// The whole road: page down held on the remote for more than a second runs the recorded
+// shortcut (left Shift + A) once for the hold, and it reaches the focused window. The keyboard
+// hook, loaded by the program, neither records it nor counts it as the user's.
+TEST_F(KeyInjectionTest, RecordedShortcutFromTheRemoteArrivesOncePerHold)
+{
+    TempDir install;
+    m_orvelle.Start(install.path(), m_dir.path(), "report 0x03 0\nwait 3000\nreport 0x03 2\nwait 2500\nreport 0x03 0\nwait 60000\n",
+                    "[CustomKey]\nkey=9\nkeybordValue1=160\nkeybordValue2=65\n[Log]\nLog_Level=0\n", Env(), m_log);
+    ASSERT_GT(m_orvelle.program, 0);
+    const auto log = [&] { return InstallLogText(install.path()); };
+    ASSERT_TRUE(Poll([&] { return log().find("CPresenterService::DealDoKeyOpen begin") != std::string::npos; }, 30s)) << log();
+    ASSERT_TRUE(Poll([&] { return SawPress("state 0x1,", "0x41, A"); }, 10s)) << ::testing::PrintToString(Presses());
+    size_t shortcuts = 0;
+    for (const std::string& line : Presses())
+        shortcuts += line.find("(keysym 0x41, A)") != std::string::npos ? 1 : 0;
+    EXPECT_EQ(shortcuts, 1u) << ::testing::PrintToString(Presses());
+    EXPECT_NE(log().find("SetHook DLL"), std::string::npos);
+    // Debug lines are written (Log_Level 0), and none is the hook's report of a key.
+    EXPECT_NE(log().find("[DEBUG]"), std::string::npos);
+    EXPECT_EQ(log().find("KeyboardProc WM_KEYDOWN"), std::string::npos) << log();
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include "ChildProcess.h"
 #include "EwmhWindowList.h"
+#include "ProgramUnderRemote.h"
 #include "TempDir.h"
 
 #include <fcntl.h>
@@ -64,7 +65,8 @@ protected:
         // Its connection goes before the server does (Xlib ends the process on a lost server).
         m_windows.reset();
         unsetenv("DISPLAY");
-        for (pid_t pid : {m_program, m_remote, m_office, m_wm, m_xvfb})
+        m_orvelle.Stop();
+        for (pid_t pid : {m_office, m_wm, m_xvfb})
             Stop(pid);
         if (m_log >= 0)
             close(m_log);
@@ -116,30 +118,19 @@ protected:
     // Page up held for 2.5 s twice, far enough apart for the show to come up in between.
     void StartProgramWithTwoHolds()
     {
-        const fs::path bin = ORVELLE_BIN_DIR;
-        for (const char* file : {"Orvelle", "ImgRes.zip", "InitConfig.ini", "SetupVersion.txt", "libHook.so"})
-            fs::copy_file(bin / file, m_install.path() / file);
-        fs::create_directories(m_dir.path() / "rt");
-        fs::permissions(m_dir.path() / "rt", fs::perms::owner_all);
         const std::string hold = "report 0x03 1\nwait 2500\nreport 0x03 0\n";
-        WriteWholeFile(m_dir.file("remote.txt"), "report 0x03 0\nwait 3000\n" + hold + "wait 20000\n" + hold + "wait 60000\n");
-        const std::string socket = m_dir.file("remote.sock");
-        m_remote = Spawn({bin.string() + "/orvelle-virtual-remote", "--socket", socket, "--script",
-                          m_dir.file("remote.txt"), "--rate", "50", "--duration", "120000", "--quiet", "--record", m_dir.file("frames.txt")},
-                         Env({}));
-        ASSERT_GT(m_remote, 0);
-        m_program = Spawn({(m_install.path() / "Orvelle").string(), "hideWindows"},
-                          Env({"ORVELLE_VIRTUAL_RECEIVER=" + socket, "XDG_RUNTIME_DIR=" + (m_dir.path() / "rt").string(),
-                               "LSAN_OPTIONS=suppressions=" ORVELLE_LSAN_SUPP ":print_suppressions=0"}),
-                          m_log);
-        ASSERT_GT(m_program, 0);
+        m_orvelle.Start(m_install.path(), m_dir.path(), "report 0x03 0\nwait 3000\n" + hold + "wait 20000\n" + hold + "wait 60000\n",
+                        "", Env({}), m_log);
+        ASSERT_GT(m_orvelle.remote, 0);
+        ASSERT_GT(m_orvelle.program, 0);
     }
 
     TempDir m_dir;
     TempDir m_install;
     int m_log = -1;
     std::string m_display;
-    pid_t m_xvfb = -1, m_wm = -1, m_office = -1, m_remote = -1, m_program = -1;
+    pid_t m_xvfb = -1, m_wm = -1, m_office = -1;
+    ProgramUnderRemote m_orvelle;
     std::unique_ptr<platform::EwmhWindowList> m_windows = std::make_unique<platform::EwmhWindowList>();
 };
 
