@@ -40,14 +40,7 @@ DWORD CBlankScreenUI::ColourOf(int index)
 
 bool CBlankScreenUI::Build()
 {
-    if (GetHWND() != nullptr)
-        return true;
-    const HWND hwnd = Create(nullptr, "", WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                             WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, 0, 0, 0, 0);
-    if (hwnd == nullptr)
-        WriteLog(KVO_LOG_ERROR, "CBlankScreenUI::Create failed");
-    m_hPostTarget.store(hwnd);
-    return hwnd != nullptr;
+    return CreateEffectHost(*this, m_hPostTarget, "CBlankScreenUI::Create failed");
 }
 
 void CBlankScreenUI::InitWindow()

@@ -27,14 +27,7 @@ DigitalLaser_UI::~DigitalLaser_UI() { m_hPostTarget.store(nullptr); }
 
 bool DigitalLaser_UI::Build()
 {
-    if (GetHWND() != nullptr)
-        return true;
-    const HWND hwnd = Create(nullptr, "", WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                             WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, 0, 0, 0, 0);
-    if (hwnd == nullptr)
-        WriteLog(KVO_LOG_ERROR, "CPresenterDigitalLaser::Create New Object Failed");
-    m_hPostTarget.store(hwnd);
-    return hwnd != nullptr;
+    return CreateEffectHost(*this, m_hPostTarget, "CPresenterDigitalLaser::Create New Object Failed");
 }
 
 void DigitalLaser_UI::Release()

@@ -1,6 +1,7 @@
 #include "OverlayWindow.h"
 
 #include "CWindowWnd.h"
+#include "KVOLog.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -44,4 +45,16 @@ bool DeliverToWindow(CWindowWnd& window, HWND target, UINT msg)
         return true;
     }
     return ::PostMessageW(target, msg, 0, 0) != 0;
+}
+
+bool CreateEffectHost(CWindowWnd& window, std::atomic<HWND>& postTarget, const char* failure)
+{
+    if (window.GetHWND() != nullptr)
+        return true;
+    const HWND hwnd = window.Create(nullptr, "", WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                                    WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, 0, 0, 0, 0);
+    if (hwnd == nullptr)
+        WriteLog(KVO_LOG_ERROR, "%s", failure);
+    postTarget.store(hwnd);
+    return hwnd != nullptr;
 }

@@ -6,6 +6,7 @@
 
 #include "SkinTypes.h"
 
+#include <atomic>
 #include <functional>
 
 class CWindowWnd;
@@ -23,3 +24,7 @@ bool IsOnUiThread();
 // else posted to `target`, the window's handle as last published for other threads. False
 // when the post failed, so the caller may post again later.
 bool DeliverToWindow(CWindowWnd& window, HWND target, UINT msg);
+
+// Creates an effect's host window hidden and off the task bar, logs `failure` (error level) when
+// it cannot be built, and publishes its handle to `postTarget` for other threads. UI thread.
+bool CreateEffectHost(CWindowWnd& window, std::atomic<HWND>& postTarget, const char* failure);

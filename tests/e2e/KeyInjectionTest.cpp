@@ -16,7 +16,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <functional>
 #include <mutex>
 #include <sstream>
 
@@ -49,13 +48,13 @@ protected:
         ASSERT_FALSE(m_display.empty()) << "Xvfb did not start";
         // The injector opens its connection from DISPLAY on first use.
         setenv("DISPLAY", m_display.c_str(), 1);
-        m_wm = Spawn({Which("openbox")}, Env(), m_log);
+        m_wm = Spawn({Which("openbox")}, DisplayEnv(m_display), m_log);
         const int xevOut = open(m_dir.file("xev.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        m_xev = Spawn({Which("xev"), "-event", "keyboard", "-name", "orvelle-keys"}, Env(), xevOut);
+        m_xev = Spawn({Which("xev"), "-event", "keyboard", "-name", "orvelle-keys"}, DisplayEnv(m_display), xevOut);
         close(xevOut);
         const std::string activate = "sh -c 'id=$(xdotool search --onlyvisible --name orvelle-keys | head -n 1) && "
                                      "[ -n \"$id\" ] && { xdotool windowactivate $id; [ \"$(xdotool getactivewindow)\" = \"$id\" ]; }'";
-        ASSERT_TRUE(Poll([&] { return Run(activate) == 0; }, 20s)) << "the test window did not get the focus";
+        ASSERT_TRUE(WaitFor([&] { return Run(activate) == 0; }, 20s)) << "the test window did not get the focus";
     }
     void TearDown() override
     {
@@ -66,25 +65,9 @@ protected:
         if (m_log >= 0)
             close(m_log);
     }
-    std::vector<std::string> Env() const
-    {
-        auto env = InheritedEnv();
-        env.push_back("DISPLAY=" + m_display);
-        return env;
-    }
     int Run(const std::string& command) const
     {
         return std::system(("DISPLAY=" + m_display + " " + command + " >/dev/null 2>&1").c_str());
-    }
-    static bool Poll(const std::function<bool()>& done, std::chrono::milliseconds limit)
-    {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            std::this_thread::sleep_for(50ms);
-        }
-        return true;
     }
     // The KeyPress lines xev printed: "state 0x1, keycode 71 (keysym 0xffc2, F5)".
     std::vector<std::string> Presses() const
@@ -140,7 +123,7 @@ TEST_F(KeyInjectionTest, InjectedKeysArriveWithTheirKeysymsAndModifiers)
     combo(160, 'A');  // a recorded shortcut: left Shift + A
     tap(176, true);   // media next track
     tap(175, true);   // volume up
-    EXPECT_TRUE(Poll([&] { return Presses().size() >= 9; }, 10s)) << Presses().size() << " presses seen";
+    EXPECT_TRUE(WaitFor([&] { return Presses().size() >= 9; }, 10s)) << Presses().size() << " presses seen";
     EXPECT_TRUE(SawPress("state 0x1,", "0xffc2, F5"));
     EXPECT_TRUE(SawPress("state 0x0,", "0xff1b, Escape"));
     EXPECT_TRUE(SawPress("state 0x0,", "0xff52, Up"));
@@ -173,7 +156,7 @@ TEST_F(KeyInjectionTest, HookReportsOtherProgramsKeysButNotOurs)
         std::lock_guard lock(g_reportedLock);
         return g_reported;
     };
-    EXPECT_TRUE(Poll([&] { return reported().size() >= 2; }, 10s));
+    EXPECT_TRUE(WaitFor([&] { return reported().size() >= 2; }, 10s));
     release();
     const auto keys = reported();
     EXPECT_EQ(keys, (std::vector<std::pair<int, uintptr_t>>{{'X', kHookKeyDown}, {'X', kHookKeyUp}}));
@@ -188,11 +171,11 @@ TEST_F(KeyInjectionTest, RecordedShortcutFromTheRemoteArrivesOncePerHold)
 {
     TempDir install;
     m_orvelle.Start(install.path(), m_dir.path(), "report 0x03 0\nwait 3000\nreport 0x03 2\nwait 2500\nreport 0x03 0\nwait 60000\n",
-                    "[CustomKey]\nkey=9\nkeybordValue1=160\nkeybordValue2=65\n[Log]\nLog_Level=0\n", Env(), m_log);
+                    "[CustomKey]\nkey=9\nkeybordValue1=160\nkeybordValue2=65\n[Log]\nLog_Level=0\n", DisplayEnv(m_display), m_log);
     ASSERT_GT(m_orvelle.program, 0);
     const auto log = [&] { return InstallLogText(install.path()); };
-    ASSERT_TRUE(Poll([&] { return log().find("CPresenterService::DealDoKeyOpen begin") != std::string::npos; }, 30s)) << log();
-    ASSERT_TRUE(Poll([&] { return SawPress("state 0x1,", "0x41, A"); }, 10s)) << ::testing::PrintToString(Presses());
+    ASSERT_TRUE(WaitFor([&] { return log().find("CPresenterService::DealDoKeyOpen begin") != std::string::npos; }, 30s)) << log();
+    ASSERT_TRUE(WaitFor([&] { return SawPress("state 0x1,", "0x41, A"); }, 10s)) << ::testing::PrintToString(Presses());
     size_t shortcuts = 0;
     for (const std::string& line : Presses())
         shortcuts += line.find("(keysym 0x41, A)") != std::string::npos ? 1 : 0;

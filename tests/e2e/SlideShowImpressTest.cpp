@@ -14,7 +14,6 @@
 #include <fcntl.h>
 
 #include <chrono>
-#include <functional>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -48,16 +47,16 @@ protected:
         m_display = SpawnXvfb(Which("Xvfb"), "1280x800x24", InheritedEnv(), &m_xvfb, m_log);
         ASSERT_FALSE(m_display.empty()) << "Xvfb did not start";
         setenv("DISPLAY", m_display.c_str(), 1);  // for the window list
-        m_wm = Spawn({Which("openbox")}, Env({}), m_log);
+        m_wm = Spawn({Which("openbox")}, DisplayEnv(m_display), m_log);
 
         fs::create_directories(m_dir.path() / "home");
         WriteWholeFile(m_dir.file("talk.fodp"), kPresentation);
         m_office = Spawn({Which("soffice"), "--nologo", "--norestore", "--nofirststartwizard",
                           "-env:UserInstallation=file://" + (m_dir.path() / "profile").string(), "--impress",
                           m_dir.file("talk.fodp")},
-                         Env({"HOME=" + (m_dir.path() / "home").string()}), m_log);
+                         DisplayEnv(m_display, {"HOME=" + (m_dir.path() / "home").string()}), m_log);
         ASSERT_GT(m_office, 0);
-        ASSERT_TRUE(Poll([&] { return Document() != 0 && Active() == Document(); }, 180s))
+        ASSERT_TRUE(WaitFor([&] { return Document() != 0 && Active() == Document(); }, 180s, 200ms))
             << "the Impress document window did not come up focused";
     }
     void TearDown() override
@@ -72,23 +71,6 @@ protected:
             close(m_log);
     }
 
-    std::vector<std::string> Env(const std::vector<std::string>& extra) const
-    {
-        std::vector<std::string> env = InheritedEnv();
-        env.push_back("DISPLAY=" + m_display);
-        env.insert(env.end(), extra.begin(), extra.end());
-        return env;
-    }
-    static bool Poll(const std::function<bool()>& done, std::chrono::milliseconds limit)
-    {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            std::this_thread::sleep_for(200ms);
-        }
-        return true;
-    }
     unsigned long Find(const std::function<bool(const platform::DesktopWindow&)>& match)
     {
         for (const auto& w : m_windows->Windows()) {
@@ -120,7 +102,7 @@ protected:
     {
         const std::string hold = "report 0x03 1\nwait 2500\nreport 0x03 0\n";
         m_orvelle.Start(m_install.path(), m_dir.path(), "report 0x03 0\nwait 3000\n" + hold + "wait 20000\n" + hold + "wait 60000\n",
-                        "", Env({}), m_log);
+                        "", DisplayEnv(m_display), m_log);
         ASSERT_GT(m_orvelle.remote, 0);
         ASSERT_GT(m_orvelle.program, 0);
     }
@@ -137,9 +119,9 @@ protected:
 TEST_F(SlideShowImpressTest, PageUpHoldStartsTheShowFullScreenAndTheNextHoldEndsIt)
 {
     StartProgramWithTwoHolds();
-    EXPECT_TRUE(Poll([&] { return ShowRunning(); }, 60s)) << LogText();
+    EXPECT_TRUE(WaitFor([&] { return ShowRunning(); }, 60s, 200ms)) << LogText();
     EXPECT_NE(LogText().find("OnPPT In FullScreen Not Extended Screen"), std::string::npos) << LogText();
-    EXPECT_TRUE(Poll([&] { return !ShowRunning(); }, 60s)) << LogText();
+    EXPECT_TRUE(WaitFor([&] { return !ShowRunning(); }, 60s, 200ms)) << LogText();
     const std::string log = LogText();
     EXPECT_NE(log.find("EnumPPTWindowsProc Is Find PPT"), std::string::npos);
     EXPECT_NE(log.find("OnPPT Out FullScreen End"), std::string::npos) << log;
