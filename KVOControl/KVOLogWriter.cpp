@@ -47,23 +47,30 @@ void FreeNode(pMemNode node)
         WriteDirect("ThreadWriteLogFunc() call Mem_Free() failed");
 }
 
-// Launcher: once enough lines were written since the last look, start a new file when the
-// current one has grown too large. The previous file becomes the only backup.
+// Launcher: a current file grown too large becomes the only backup; true when it did.
+bool RollOverIfOversized(const std::string& currentPath, const std::string& backupPath)
+{
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(currentPath, ec);
+    if (ec || size <= static_cast<uintmax_t>(SERVER_LOG_ROLL_SIZE))
+        return false;
+    std::remove(backupPath.c_str());
+    std::rename(currentPath.c_str(), backupPath.c_str());
+    return true;
+}
+
+// Once enough lines were written since the last look, start a new file when the current one has
+// grown too large.
 void CheckRollOver(LogWriterContext* ctx)
 {
     if (ctx->linesSinceCheck < SERVER_LOG_ROLL_CHECK_LINES)
         return;
     ctx->linesSinceCheck = 0;
     std::lock_guard lock(g_sinkLock);
-    if (!g_file)
-        return;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(ctx->currentPath, ec);
-    if (ec || size <= static_cast<uintmax_t>(SERVER_LOG_ROLL_SIZE))
+    // The open file may be renamed: it then goes on as the backup until it is closed.
+    if (!g_file || !RollOverIfOversized(ctx->currentPath, ctx->backupPath))
         return;
     std::fclose(g_file);
-    std::remove(ctx->backupPath.c_str());
-    std::rename(ctx->currentPath.c_str(), ctx->backupPath.c_str());
     g_file = std::fopen(ctx->currentPath.c_str(), "a+");
 }
 
@@ -125,7 +132,11 @@ void ThreadWriteLogFunc(LogWriterContext* ctx)
     pMemNode nodes[LOG_BATCH];
     while (ctx->running.load(std::memory_order_acquire)) {
         int count = 0;
-        DeRingQTimed(ctx->queue, nodes, LOG_BATCH, &count, 1000);
+        // The launcher's writer sleeps until a line comes: a launcher idles for days and every
+        // wake-up costs. Closing clears the flag and wakes the wait.
+        const int timeoutMs = ctx->variant == LogVariant::Server ? 0 : 1000;
+        DeRingQTimedWhile(ctx->queue, nodes, LOG_BATCH, &count, timeoutMs,
+                          [ctx] { return ctx->running.load(std::memory_order_acquire); });
         WriteBatch(ctx, nodes, count);
         // Orvelle paces itself so a burst of lines costs one flush per batch, not per line. After
         // a pass that found nothing there is no burst to gather, and the wait itself paces.
@@ -210,6 +221,9 @@ int StartServerLogWriter(const char* currentPath, const char* backupPath)
     ctx->backupPath = backupPath;
     {
         std::lock_guard lock(g_sinkLock);
+        // The launcher writes a dozen lines a run, far fewer than a roll-over check needs, so a
+        // file left oversized by earlier runs rolls over here or it would grow for ever.
+        RollOverIfOversized(currentPath, backupPath);
         // A file that cannot be opened leaves g_file null: lines are then taken and dropped.
         g_file = std::fopen(currentPath, "ab+");
     }
@@ -229,8 +243,9 @@ void CloseLogWriter()
     RingQueue* queue = g_logQueue.exchange(nullptr, std::memory_order_seq_cst);
 
     if (g_ctx) {
-        g_ctx->running.store(false, std::memory_order_release);
-        // Wake the writer at once instead of letting its timed wait run out.
+        // The stop node goes in while the writer still runs, so that it is taken (and freed)
+        // before the writer's last look at an empty queue. Clearing the flag and waking the wait
+        // then end the writer, also when no node could be had for it.
         pMemNode stop = nullptr;
         if (Mem_Alloc(&stop, 128, __FILE__) == 0) {
             stop->stop_tag = 1;
@@ -238,6 +253,8 @@ void CloseLogWriter()
             if (EnRingQ(g_ctx->queue, stop) != 0)
                 Mem_Free(stop, __FILE__, __func__, __LINE__);
         }
+        g_ctx->running.store(false, std::memory_order_release);
+        RingQWake(g_ctx->queue);
         if (g_ctx->thread.joinable())
             g_ctx->thread.join();
         g_ctx.reset();

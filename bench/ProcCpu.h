@@ -44,6 +44,18 @@ inline std::optional<unsigned long long> StatTicks(const std::string& stat)
     return ticks;
 }
 
+// Resident memory of a process in KiB (VmRSS), nullopt when it cannot be read.
+inline std::optional<long> ResidentKiB(pid_t pid)
+{
+    std::istringstream status(ReadAll("/proc/" + std::to_string(pid) + "/status"));
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::strtol(line.c_str() + 6, nullptr, 10);
+    }
+    return std::nullopt;
+}
+
 // The whole process, ended threads included.
 inline std::optional<unsigned long long> ProcessTicks(pid_t pid)
 {

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -61,6 +63,18 @@ private:
     std::vector<pid_t> m_pids;
 };
 
+// A new private folder "/tmp/<prefix>-XXXXXX" for one run; empty (and a line on standard error
+// naming `program`) when it cannot be made.
+inline std::filesystem::path MakeScratchFolder(const char* program, const std::string& prefix)
+{
+    std::string pattern = "/tmp/" + prefix + "-XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        std::perror((std::string(program) + ": mkdtemp").c_str());
+        return {};
+    }
+    return pattern;
+}
+
 // Starts Xvfb on a free display with one screen of `geometry` (for example "1920x1080x24");
 // "DISPLAY=:n" for the children, empty when it did not start. Its process id goes to `pid` when given.
 inline std::string StartXvfb(Children* children, const std::string& xvfb, const std::string& geometry, int outputFd,
@@ -103,4 +117,76 @@ inline bool CopyInstall(const std::filesystem::path& bin, const std::filesystem:
             std::filesystem::copy_file(bin / file, install / file, ec);
     }
     return !ec;
+}
+
+// One run's scratch folder ("/tmp/<prefix>-XXXXXX") holding a copy of the built install folder
+// (`install`) and a private runtime folder (`runtime`, for the virtual receiver's socket).
+// Empty `scratch`, with the reason on standard error naming `program`, when it cannot be made.
+struct ProgramScratch {
+    std::filesystem::path scratch;
+    std::filesystem::path install;
+    std::filesystem::path runtime;
+};
+inline ProgramScratch PrepareProgramScratch(const char* program, const std::string& prefix,
+                                            const std::filesystem::path& bin)
+{
+    ProgramScratch run;
+    const std::filesystem::path scratch = MakeScratchFolder(program, prefix);
+    if (scratch.empty())
+        return run;
+    std::error_code ec;
+    if (!CopyInstall(bin, scratch / "install", ec)) {
+        std::fprintf(stderr, "%s: %s has no built Orvelle install folder (%s)\n", program, bin.c_str(),
+                     ec.message().c_str());
+        std::filesystem::remove_all(scratch, ec);
+        return run;
+    }
+    std::filesystem::create_directories(scratch / "rt", ec);
+    std::filesystem::permissions(scratch / "rt", std::filesystem::perms::owner_all, ec);
+    return {scratch, scratch / "install", scratch / "rt"};
+}
+
+// The X server and, when `compositor` is asked for, the compositing manager the run needs; false
+// with a line on standard error naming `program` when one is not installed.
+inline bool FindDisplayTools(const char* program, bool compositor, std::string* xvfb, std::string* xcompmgr)
+{
+    *xvfb = Which("Xvfb");
+    *xcompmgr = Which("xcompmgr");
+    if (xvfb->empty() || (compositor && xcompmgr->empty())) {
+        std::fprintf(stderr, "%s: %s is not installed\n", program, xvfb->empty() ? "Xvfb" : "xcompmgr");
+        return false;
+    }
+    return true;
+}
+
+// The options every benchmark that runs the program takes: --compositor on|off, --seconds N,
+// --bin DIR (the built program's folder), --keep (the scratch folder stays).
+struct RunOptions {
+    bool compositor = false;
+    int seconds = 30;
+    std::filesystem::path bin;
+    bool keep = false;
+};
+
+// Takes `arg` (with `value`, the argument after it) when it is one of those: how many arguments
+// it used, 0 when it is none of them.
+inline int TakeRunOption(const std::string& arg, const std::string& value, RunOptions* o)
+{
+    if (arg == "--compositor" && (value == "on" || value == "off")) {
+        o->compositor = value == "on";
+        return 2;
+    }
+    if (arg == "--seconds" && !value.empty()) {
+        o->seconds = std::atoi(value.c_str());
+        return 2;
+    }
+    if (arg == "--bin" && !value.empty()) {
+        o->bin = value;
+        return 2;
+    }
+    if (arg == "--keep") {
+        o->keep = true;
+        return 1;
+    }
+    return 0;
 }

@@ -4,12 +4,15 @@
 // a second. The cost of drawing lands in the X server and the compositor as much as in the
 // program, so the figure is the CPU time of all three together, read from /proc/<pid>/stat.
 //
-//   bench_effects_cpu [--effect spotlight|laser] [--compositor on|off] [--seconds N] [--bin DIR] [--keep]
+//   bench_effects_cpu [--effect spotlight|laser] [--compositor on|off] [--seconds N] [--screen WxH]
+//                     [--bin DIR] [--keep]
 //
 // Three windows of N seconds (default 30), each inside its own phase of the remote's script:
 //   idle     effect selected, do key up, the remote reporting 100 times a second
 //   shown    do key held without motion, 100 reports a second
 //   moving   do key held, the motion tracing a circle, 100 reports a second
+// The program's resident memory is reported before the first show, at its peak while the effect
+// shows, and two seconds after the do key's release hid it.
 // Exit status 0 when the program ran and was measured, 1 when it could not be started.
 
 #include "ProcCpu.h"
@@ -20,6 +23,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -48,12 +52,10 @@ constexpr auto kSettle = 3s;                 // after the connection: start-up t
 constexpr auto kMargin = 1s;                 // kept out of each window at both ends of its phase
 constexpr auto kSamplePeriod = 50ms;
 
-struct Options {
+struct Options : RunOptions {
+    Options() { bin = ORVELLE_BIN_DIR; }
     bool laser = false;
-    bool compositor = false;
-    int seconds = 30;
-    fs::path bin = ORVELLE_BIN_DIR;
-    bool keep = false;
+    std::string screen = "1920x1080";
 };
 
 bool ParseOptions(int argc, char** argv, Options* o)
@@ -61,20 +63,14 @@ bool ParseOptions(int argc, char** argv, Options* o)
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const std::string v = i + 1 < argc ? argv[i + 1] : "";
-        if (a == "--effect" && (v == "spotlight" || v == "laser")) {
+        if (const int used = TakeRunOption(a, v, o)) {
+            i += used - 1;
+        } else if (a == "--effect" && (v == "spotlight" || v == "laser")) {
             o->laser = v == "laser";
             ++i;
-        } else if (a == "--compositor" && (v == "on" || v == "off")) {
-            o->compositor = v == "on";
+        } else if (a == "--screen" && v.find('x') != std::string::npos) {
+            o->screen = v;
             ++i;
-        } else if (a == "--seconds" && !v.empty()) {
-            o->seconds = std::atoi(v.c_str());
-            ++i;
-        } else if (a == "--bin" && !v.empty()) {
-            o->bin = v;
-            ++i;
-        } else if (a == "--keep") {
-            o->keep = true;
         } else {
             return false;
         }
@@ -114,11 +110,12 @@ std::string RemoteScript(bool laser, std::chrono::milliseconds phase)
 struct Sample {
     Clock::time_point at;
     std::vector<unsigned long long> ticks;  // one per process, in the order given
+    long residentKiB = 0;                   // of the first process
 };
 
 Sample Take(const std::vector<pid_t>& pids)
 {
-    Sample s{Clock::now(), {}};
+    Sample s{Clock::now(), {}, ResidentKiB(pids.front()).value_or(0)};
     for (pid_t pid : pids)
         s.ticks.push_back(ProcessTicks(pid).value_or(0));
     return s;
@@ -163,30 +160,18 @@ int main(int argc, char** argv)
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
         std::fprintf(stderr, "usage: bench_effects_cpu [--effect spotlight|laser] [--compositor on|off] [--seconds N] "
-                             "[--bin DIR] [--keep]\n");
+                             "[--screen WxH] [--bin DIR] [--keep]\n");
         return 2;
     }
-    const std::string xvfb = Which("Xvfb");
-    const std::string xcompmgr = Which("xcompmgr");
-    if (xvfb.empty() || (options.compositor && xcompmgr.empty())) {
-        std::fprintf(stderr, "bench_effects_cpu: %s is not installed\n", xvfb.empty() ? "Xvfb" : "xcompmgr");
+    std::string xvfb, xcompmgr;
+    if (!FindDisplayTools("bench_effects_cpu", options.compositor, &xvfb, &xcompmgr))
         return 1;
-    }
-    char pattern[] = "/tmp/orvelle-effects-cpu-XXXXXX";
-    if (!mkdtemp(pattern)) {
-        std::perror("bench_effects_cpu: mkdtemp");
+    const ProgramScratch run = PrepareProgramScratch("bench_effects_cpu", "orvelle-effects-cpu", options.bin);
+    if (run.scratch.empty())
         return 1;
-    }
-    const fs::path scratch = pattern;
-    const fs::path install = scratch / "install";
+    const fs::path& scratch = run.scratch;
+    const fs::path& install = run.install;
     std::error_code ec;
-    if (!CopyInstall(options.bin, install, ec)) {
-        std::fprintf(stderr, "bench_effects_cpu: %s has no built Orvelle install folder (%s)\n", options.bin.c_str(),
-                     ec.message().c_str());
-        return 1;
-    }
-    fs::create_directories(scratch / "rt");
-    fs::permissions(scratch / "rt", fs::perms::owner_all);
     const int quiet = open("/dev/null", O_WRONLY | O_CLOEXEC);
     const char* effect = options.laser ? "laser" : "spotlight";
     // Logged once, at the first show: the do key's first report has reached the effect.
@@ -198,7 +183,7 @@ int main(int argc, char** argv)
     {
         Children children;
         pid_t server = -1;
-        const std::string display = StartXvfb(&children, xvfb, "1920x1080x24", quiet, &server);
+        const std::string display = StartXvfb(&children, xvfb, options.screen + "x24", quiet, &server);
         if (display.empty()) {
             std::fprintf(stderr, "bench_effects_cpu: Xvfb did not start\n");
             return 1;
@@ -209,15 +194,16 @@ int main(int argc, char** argv)
             std::this_thread::sleep_for(500ms);  // owns the compositor selection before the program asks
         }
 
-        const std::string socket = (scratch / "rt" / "remote.sock").string();
+        const std::string socket = (run.runtime / "remote.sock").string();
         const fs::path script = scratch / "remote.txt";
         std::ofstream(script) << RemoteScript(options.laser, phase);
-        children.Add(Spawn({(options.bin / "orvelle-virtual-remote").string(), "--socket", socket, "--script",
-                            script.string(), "--rate", std::to_string(kRate), "--quiet", "--record",
-                            (scratch / "frames.txt").string()},
-                           CleanEnv({display}), quiet));
+        const pid_t remote =
+            children.Add(Spawn({(options.bin / "orvelle-virtual-remote").string(), "--socket", socket, "--script",
+                                script.string(), "--rate", std::to_string(kRate), "--quiet", "--record",
+                                (scratch / "frames.txt").string()},
+                               CleanEnv({display}), quiet));
         const pid_t pid = children.Add(Spawn({(install / "Orvelle").string(), "hideWindows"},
-                                             CleanEnv({display, "XDG_RUNTIME_DIR=" + (scratch / "rt").string(),
+                                             CleanEnv({display, "XDG_RUNTIME_DIR=" + run.runtime.string(),
                                                        "ORVELLE_VIRTUAL_RECEIVER=" + socket}),
                                              quiet));
         measured.insert(measured.begin(), pid);
@@ -239,11 +225,14 @@ int main(int argc, char** argv)
                          (install / "log").c_str());
             options.keep = true;
         } else {
+            // Past the moving phase, which may run a little long, until the remote's script ends: the
+            // release comes 2 s before that.
             const auto end = *shown + 2 * phase;
-            while (Clock::now() < end) {
+            while (Clock::now() < end || (waitpid(remote, nullptr, WNOHANG) == 0 && Clock::now() < end + 30s)) {
                 std::this_thread::sleep_for(kSamplePeriod);
                 samples.push_back(Take(measured));
             }
+            const auto released = samples.back().at - 2s;
             const std::string log = LogText(install / "log");
             // Which drawing the program chose: translucent with a compositor, shaped without.
             const std::string mode =
@@ -259,8 +248,9 @@ int main(int argc, char** argv)
                 {"shown", *shown + kMargin, kTargetShownPercent},
                 {"moving", *shown + phase + kMargin, options.laser ? kTargetLaserPercent : kTargetSpotlightPercent},
             };
-            std::printf("%s, compositor %s, Xvfb 1920x1080, remote at %d reports/s, %d s per window (%s)\n", effect,
-                        options.compositor ? "xcompmgr" : "none", kRate, options.seconds, options.bin.c_str());
+            std::printf("%s, compositor %s, Xvfb %s, remote at %d reports/s, %d s per window (%s)\n", effect,
+                        options.compositor ? "xcompmgr" : "none", options.screen.c_str(), kRate, options.seconds,
+                        options.bin.c_str());
             std::printf("mode: %s\n", mode.empty() ? "(not in the log)" : mode.c_str());
             for (const auto& f : figures) {
                 const Sample* a = At(samples, f.from);
@@ -283,6 +273,16 @@ int main(int argc, char** argv)
                             f.target == kTargetShownPercent ? "about 0, at most" : "at most", f.target,
                             total <= f.target ? "met" : "MISSED");
             }
+            long before = 0, peak = 0;
+            for (const auto& sample : samples) {
+                if (sample.at < *shown)
+                    before = sample.residentKiB;
+                else if (sample.at < released)
+                    peak = std::max(peak, sample.residentKiB);
+            }
+            std::printf("memory  resident %.1f MiB before the first show, %.1f MiB at the peak while shown, "
+                        "%.1f MiB 2 s after the release\n",
+                        before / 1024.0, peak / 1024.0, samples.back().residentKiB / 1024.0);
             if (log.find("size is full") != std::string::npos)
                 std::printf("note: the laser queue dropped moves (\"size is full\" in the log)\n");
             result = 0;

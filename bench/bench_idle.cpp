@@ -75,12 +75,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_idle: Xvfb is not installed (apt-get install xvfb)\n");
         return 1;
     }
-    char pattern[] = "/tmp/orvelle-idle-XXXXXX";
-    if (!mkdtemp(pattern)) {
-        std::perror("bench_idle: mkdtemp");
+    const fs::path scratch = MakeScratchFolder("bench_idle", "orvelle-idle");
+    if (scratch.empty())
         return 1;
-    }
-    const fs::path scratch = pattern;
     const fs::path install = scratch / "install";
     std::error_code ec;
     if (!CopyInstall(options.bin, install, ec)) {

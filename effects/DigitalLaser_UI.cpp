@@ -127,7 +127,7 @@ LRESULT DigitalLaser_UI::HandleCustomMessage(UINT uMsg, WPARAM, LPARAM, bool& bH
         break;
     case WM_LASER_HIDE:
         if (m_pOverlay)
-            m_pOverlay->hide();
+            m_pOverlay->Conceal();
         break;
     default:
         bHandled = false;

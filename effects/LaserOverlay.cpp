@@ -1,6 +1,7 @@
 #include "LaserOverlay.h"
 
 #include "OverlayWindow.h"
+#include "X11NativeWindow.h"
 
 #include <QBitmap>
 #include <QMouseEvent>
@@ -22,6 +23,7 @@ void LaserOverlay::Render(const QImage& picture, EffectSize size, const EffectSu
         return;
     const qint64 key = picture.isNull() ? 0 : picture.cacheKey();
     if (key != m_pictureKey || !(size == m_size) || surface.ratio != m_ratio || m_frame.isNull()) {
+        Unmute(); // Qt resizes the window and must hear how that went
         m_pictureKey = key;
         m_size = size;
         m_ratio = surface.ratio;
@@ -41,7 +43,7 @@ void LaserOverlay::Render(const QImage& picture, EffectSize size, const EffectSu
         update();
     }
     if (m_bEmpty) {
-        hide();
+        Conceal();
         return;
     }
     if (m_shapedFor != (composited ? 0 : 1)) {
@@ -52,11 +54,38 @@ void LaserOverlay::Render(const QImage& picture, EffectSize size, const EffectSu
             setMask(QBitmap::fromImage(m_frame.createAlphaMask().scaled(QWidget::size())));
     }
     const QPointF topLeft = surface.ToLogical(x - size.width / 2, y - size.height / 2);
-    move(static_cast<int>(std::lround(topLeft.x())), static_cast<int>(std::lround(topLeft.y())));
+    const QPoint logical(static_cast<int>(std::lround(topLeft.x())), static_cast<int>(std::lround(topLeft.y())));
+    // While shown, a move is one request to the server and nothing else; the first placement
+    // goes through Qt, which maps the window where it believes it is.
+    if (isVisible()) {
+        if (m_mutedMask == 0)
+            m_mutedMask = platform::MuteStructureNotifications(windowHandle());
+        if (m_mutedMask != 0 &&
+            platform::MoveNativeWindow(windowHandle(), x - size.width / 2, y - size.height / 2)) {
+            m_movedTo = logical;
+            return;
+        }
+    }
+    move(logical);
     if (!isVisible()) {
         show();
         raise();
     }
+}
+
+void LaserOverlay::Conceal()
+{
+    Unmute();
+    hide();
+}
+
+void LaserOverlay::Unmute()
+{
+    if (m_mutedMask == 0)
+        return;
+    platform::RestoreEventMask(windowHandle(), m_mutedMask);
+    m_mutedMask = 0;
+    move(m_movedTo); // where the native moves left it, which Qt did not hear of
 }
 
 void LaserOverlay::paintEvent(QPaintEvent*)

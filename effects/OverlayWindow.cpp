@@ -3,6 +3,7 @@
 #include "CWindowWnd.h"
 #include "KVOLog.h"
 
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
@@ -17,6 +18,13 @@ void SetOverlayTraits(QWidget* window, bool clickThrough)
     window->setAttribute(Qt::WA_ShowWithoutActivating, true);
     window->setAttribute(Qt::WA_TranslucentBackground, true);
     window->setFocusPolicy(Qt::NoFocus);
+}
+
+void HideAndReleaseBuffer(QWidget* window)
+{
+    window->hide();
+    if (QBackingStore* store = window->backingStore())
+        store->resize(QSize(1, 1));
 }
 
 bool IsOnUiThread()

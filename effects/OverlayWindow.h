@@ -14,6 +14,10 @@ class QWidget;
 
 void SetOverlayTraits(QWidget* window, bool clickThrough);
 
+// Hides `window` and gives its paint buffer back: a hidden full-screen cover would otherwise keep
+// 32 MiB at 3840 x 2160. Qt allocates the buffer again, and repaints it all, at the next show.
+void HideAndReleaseBuffer(QWidget* window);
+
 // Runs `call` on the UI thread: at once when already there, else queued; with `wait` the
 // caller blocks until it ran (never used where the UI thread may be waiting on the caller).
 // Without an application nothing runs.

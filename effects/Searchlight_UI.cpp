@@ -8,6 +8,7 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QPaintEvent>
 #include <QPainterPath>
 #include <QRegion>
 #include <QWidget>
@@ -26,29 +27,90 @@ QPainterPath HolePath(const QRectF& rect, const SIZE& round)
     return path;
 }
 
-// The hole is painted by clearing its pixels: with a compositor they become see-through, and
-// the border round gives smooth, anti-aliased edges.
-class HoleEraser final : public QObject {
+// Where a rounded hole is clear for certain, antialiased edges excluded: the two bands of the
+// rounded rectangle that no corner touches, and the rectangle through the corners' 45-degree
+// points (which keeps an elliptic hole's middle).
+QRegion HoleInterior(const QRectF& rect, const SIZE& round)
+{
+    const double rx = round.cx / 2.0;
+    const double ry = round.cy / 2.0;
+    const QRectF inset = rect.adjusted(1, 1, -1, -1);
+    const double kx = rx * (1.0 - std::sqrt(0.5));
+    const double ky = ry * (1.0 - std::sqrt(0.5));
+    QRegion interior;
+    for (const QRectF& part : {inset.adjusted(rx, 0, -rx, 0), inset.adjusted(0, ry, 0, -ry),
+                               inset.adjusted(kx, ky, -kx, -ky)}) {
+        // Rounded inwards: a pixel partly outside the part is not certain to be clear.
+        const QRect inner(QPoint(static_cast<int>(std::ceil(part.left())), static_cast<int>(std::ceil(part.top()))),
+                          QPoint(static_cast<int>(std::floor(part.right())) - 1,
+                                 static_cast<int>(std::floor(part.bottom())) - 1));
+        if (inner.isValid())
+            interior += inner;
+    }
+    return interior;
+}
+
+long Round(double v) { return std::lround(v); }
+
+} // namespace
+
+// The cover paints itself: black at the cover's alpha, and with a compositor the hole cleared
+// (see-through, with smooth antialiased edges from the border round). It repaints only what
+// it is asked to, which for a move is where the old and the new hole differ.
+class CoverPainter final : public QObject {
 public:
-    using QObject::QObject;
+    QColor colour = Qt::black;
+    bool clearHole = false;
+    QRectF hole; // whole logical pixels
+    SIZE round{0, 0};
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() != QEvent::Paint)
             return false;
-        auto* hole = static_cast<CControlUI*>(watched);
-        QPainter painter(hole);
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.setCompositionMode(QPainter::CompositionMode_Clear);
-        painter.fillPath(HolePath(QRectF(hole->rect()), hole->GetBorderRound()), Qt::black);
+        auto* cover = static_cast<QWidget*>(watched);
+        const QRect holeRect = hole.toAlignedRect();
+        const QImage* tile = clearHole && !holeRect.isEmpty() ? &Tile(holeRect.size(), cover->devicePixelRatioF()) : nullptr;
+        QPainter painter(cover);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        // One rectangle at a time: under a plain rectangular clip Qt fills and copies pixels
+        // directly, where a clip of many rectangles goes through its span machinery.
+        for (const QRect& rect : static_cast<QPaintEvent*>(event)->region()) {
+            painter.setClipRect(rect);
+            painter.fillRect(rect, colour);
+            if (tile != nullptr && rect.intersects(holeRect))
+                painter.drawImage(holeRect.topLeft(), *tile);
+        }
         return true;
     }
+
+private:
+    // The hole on the cover, rendered once per shape, colour and scale: a paint copies its
+    // pixels instead of rasterising the rounded outline again.
+    const QImage& Tile(const QSize& size, qreal ratio)
+    {
+        if (m_tile.isNull() || m_tileSize != size || m_tileRound.cx != round.cx || m_tileRound.cy != round.cy ||
+            m_tileColour != colour || m_tile.devicePixelRatio() != ratio) {
+            m_tileSize = size;
+            m_tileRound = round;
+            m_tileColour = colour;
+            m_tile = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+            m_tile.setDevicePixelRatio(ratio);
+            m_tile.fill(colour);
+            QPainter painter(&m_tile);
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.setCompositionMode(QPainter::CompositionMode_Clear);
+            painter.fillPath(HolePath(QRectF(QPointF(0, 0), QSizeF(size)), round), Qt::black);
+        }
+        return m_tile;
+    }
+
+    QImage m_tile;
+    QSize m_tileSize;
+    SIZE m_tileRound{0, 0};
+    QColor m_tileColour;
 };
-
-long Round(double v) { return std::lround(v); }
-
-} // namespace
 
 Searchlight_UI::Searchlight_UI(const EffectServices& services)
     : WindowImplBase("SearchlightUI.xml"), m_services(services)
@@ -58,8 +120,8 @@ Searchlight_UI::Searchlight_UI(const EffectServices& services)
 Searchlight_UI::~Searchlight_UI()
 {
     m_hPostTarget.store(nullptr);
-    if (m_pHole != nullptr && m_pHoleEraser)
-        m_pHole->removeEventFilter(m_pHoleEraser.get());
+    if (m_pBackground != nullptr && m_pCoverPainter)
+        m_pBackground->removeEventFilter(m_pCoverPainter.get());
 }
 
 bool Searchlight_UI::Build()
@@ -81,13 +143,14 @@ void Searchlight_UI::InitWindow()
 {
     m_pBackground = m_PaintManager.FindControl("windowbackground");
     m_pHole = m_PaintManager.FindControl("tanzhaodeng");
-    if (m_pBackground != nullptr)
+    if (m_pBackground != nullptr) {
         m_pBackground->SetBkColor(kOpaqueBlack);
-    if (m_pHole != nullptr) {
-        m_pHole->SetVisible(false);
-        m_pHoleEraser = std::make_unique<HoleEraser>();
-        m_pHole->installEventFilter(m_pHoleEraser.get());
+        m_pCoverPainter = std::make_unique<CoverPainter>();
+        m_pBackground->installEventFilter(m_pCoverPainter.get());
     }
+    // The hole control keeps the hole's place; the cover paints it.
+    if (m_pHole != nullptr)
+        m_pHole->SetVisible(false);
     if (CControlUI* inSkinMarker = m_PaintManager.FindControl("SearchLight_Mouse_Center"))
         inSkinMarker->SetVisible(false);
     LoadSettings(true);
@@ -229,6 +292,8 @@ void Searchlight_UI::ApplyCover()
     if (m_pBackground != nullptr && coverAlpha != m_nCoverAlpha) {
         m_nCoverAlpha = coverAlpha;
         m_pBackground->SetBkColor(static_cast<DWORD>(coverAlpha) << 24);
+        if (m_pCoverPainter)
+            m_pCoverPainter->colour = QColor(0, 0, 0, coverAlpha);
     }
 }
 
@@ -246,7 +311,7 @@ void Searchlight_UI::ApplyFrame()
     if (host == nullptr)
         return;
     if (!frame.covering) {
-        host->hide();
+        HideAndReleaseBuffer(host);
         if (m_pMarker)
             m_pMarker->hide();
         m_bCovering = false;
@@ -279,11 +344,16 @@ void Searchlight_UI::ApplyFrame()
     if (m_pHole != nullptr) {
         m_pHole->SetBorderRound(round);
         m_pHole->SetPos(logical);
-        // Without a compositor cleared pixels would show black: the shape cuts the hole instead.
-        m_pHole->SetVisible(m_bComposited);
     }
-    if (!m_bComposited) {
-        const QRectF holeRect(QPointF(logical.left, logical.top), QPointF(logical.right, logical.bottom));
+    const QRectF holeRect(QPointF(logical.left, logical.top), QPointF(logical.right, logical.bottom));
+    if (m_bComposited)
+        RepaintHole(holeRect, round);
+    else {
+        // Without a compositor cleared pixels would show black: the shape cuts the hole instead.
+        if (m_pCoverPainter && m_pCoverPainter->clearHole) {
+            m_pCoverPainter->clearHole = false;
+            m_pBackground->update();
+        }
         const QRegion cut(HolePath(holeRect, round).toFillPolygon().toPolygon());
         host->setMask(QRegion(host->rect()) - cut);
     }
@@ -298,4 +368,26 @@ void Searchlight_UI::ApplyFrame()
         else
             m_pMarker->hide();
     }
+}
+
+void Searchlight_UI::RepaintHole(const QRectF& hole, const SIZE& round)
+{
+    CoverPainter* painter = m_pCoverPainter.get();
+    if (painter == nullptr || m_pBackground == nullptr)
+        return;
+    const QRectF was = painter->hole;
+    const SIZE wasRound = painter->round;
+    const bool wasClear = painter->clearHole;
+    painter->hole = hole.translated(m_pBackground->mapFrom(m_pBackground->window(), QPointF(0, 0)));
+    painter->round = round;
+    painter->clearHole = true;
+    if (!wasClear || !m_bCovering) {
+        m_pBackground->update();
+        return;
+    }
+    if (was == painter->hole && wasRound.cx == round.cx && wasRound.cy == round.cy)
+        return;
+    // Pixels inside both holes stay clear; only the rest of the two holes changes.
+    const QRegion both = QRegion(was.toAlignedRect()) + QRegion(painter->hole.toAlignedRect());
+    m_pBackground->update(both - (HoleInterior(was, wasRound) & HoleInterior(painter->hole, round)));
 }

@@ -7,8 +7,8 @@
 //
 // The step functions (ShowStep, PlaceHole, Collapse) may be called from any thread: they
 // record what the window should look like and the UI thread applies the newest record, so a
-// busy UI thread skips stale positions instead of queueing them. A move repaints (or reshapes)
-// only the old and the new hole.
+// busy UI thread skips stale positions instead of queueing them. A move repaints only the
+// pixels where the old and the new hole differ (or, without a compositor, reshapes the window).
 
 #include "EffectServices.h"
 #include "EffectSizes.h"
@@ -19,8 +19,9 @@
 #include <memory>
 #include <mutex>
 
+class CoverPainter;
+class QRectF;
 class SearchlightMarker;
-class QObject;
 
 class Searchlight_UI final : public WindowImplBase {
 public:
@@ -75,6 +76,8 @@ private:
     void Deliver(UINT msg);
     void ApplyFrame();
     void ApplyCover();
+    // Moves the cleared hole, repainting only the pixels that change. Composited cover only.
+    void RepaintHole(const QRectF& hole, const SIZE& round);
 
     EffectServices m_services;
 
@@ -90,7 +93,7 @@ private:
     CControlUI* m_pBackground = nullptr;
     CControlUI* m_pHole = nullptr;
     std::unique_ptr<SearchlightMarker> m_pMarker;
-    std::unique_ptr<QObject> m_pHoleEraser;
+    std::unique_ptr<CoverPainter> m_pCoverPainter;
     EffectSurface m_surface; // of the shown cover's screen
     bool m_bCovering = false;
     bool m_bComposited = false;

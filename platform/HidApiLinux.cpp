@@ -1,5 +1,6 @@
 #include "HidApiLinux.h"
 
+#include "DirEntries.h"
 #include "HidReportDescriptor.h"
 #include "WakeFd.h"
 
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <filesystem>
@@ -180,6 +182,34 @@ std::unique_ptr<IHidDevice> HidApiLinux::Open(const std::string& path)
         return nullptr;
     }
     return std::make_unique<HidrawDevice>(reader, writer, ReceiverReportLengths(path));
+}
+
+bool HidApiLinux::AnyPresent(uint16_t vendorId, const std::vector<uint16_t>& productIds)
+{
+    return AnyPresentIn("/sys/class/hidraw", vendorId, productIds);
+}
+
+bool HidApiLinux::AnyPresentIn(const std::string& classFolder, uint16_t vendorId,
+                               const std::vector<uint16_t>& productIds)
+{
+    return AnyDirEntry(classFolder, [&](const char* node) {
+        const std::string uevent = classFolder + "/" + node + "/device/uevent";
+        const int fd = ::open(uevent.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        char text[1024];
+        const ssize_t n = ::read(fd, text, sizeof text - 1);
+        ::close(fd);
+        if (n <= 0)
+            return false;
+        text[n] = '\0';
+        // "HID_ID=<bus>:<vendor>:<product>", each in hex, on a line of its own.
+        const char* line = std::strncmp(text, "HID_ID=", 7) == 0 ? text : std::strstr(text, "\nHID_ID=");
+        unsigned bus = 0, vendor = 0, product = 0;
+        if (!line || std::sscanf(std::strchr(line, '=') + 1, "%x:%x:%x", &bus, &vendor, &product) != 3)
+            return false;
+        return vendor == vendorId && std::find(productIds.begin(), productIds.end(), product) != productIds.end();
+    });
 }
 
 std::string HidApiLinux::ContainerId(const std::string& path)

@@ -58,6 +58,19 @@ public:
     virtual std::vector<HidInterfaceInfo> Enumerate(uint16_t vendorId) = 0;
     // Opens the interface at `path` for reading and writing; nullptr when it cannot be opened.
     virtual std::unique_ptr<IHidDevice> Open(const std::string& path) = 0;
+    // Whether an interface of `vendorId` with one of `productIds` is present. Meant for a poll
+    // that runs every second, so implementations answer from the cheapest listing the system
+    // has, opening nothing; this default lists every interface of the vendor.
+    virtual bool AnyPresent(uint16_t vendorId, const std::vector<uint16_t>& productIds)
+    {
+        for (const HidInterfaceInfo& info : Enumerate(vendorId)) {
+            for (uint16_t product : productIds) {
+                if (info.productId == product)
+                    return true;
+            }
+        }
+        return false;
+    }
     // The present interfaces that no system notification reports (the virtual receiver), so a
     // monitor that hears about the others needs to poll only these.
     virtual std::vector<HidInterfaceInfo> EnumerateUnnotified(uint16_t vendorId)

@@ -2,6 +2,7 @@
 
 #include "UdevMonitor.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace platform {
@@ -26,6 +27,16 @@ std::vector<HidInterfaceInfo> SystemHidApi::EnumerateUnnotified(uint16_t vendorI
 }
 
 int SystemHidApi::UnnotifiedChangeFd() { return m_virtual ? m_virtual->ChangeFd() : -1; }
+
+bool SystemHidApi::AnyPresent(uint16_t vendorId, const std::vector<uint16_t>& productIds)
+{
+    if (m_hidraw.AnyPresent(vendorId, productIds))
+        return true;
+    if (!ListsVirtual(vendorId))
+        return false;
+    const uint16_t product = m_virtual->Info().productId;
+    return std::find(productIds.begin(), productIds.end(), product) != productIds.end() && m_virtual->IsListening();
+}
 
 std::unique_ptr<IHidDevice> SystemHidApi::Open(const std::string& path)
 {

@@ -16,6 +16,7 @@ public:
     std::vector<HidInterfaceInfo> EnumerateUnnotified(uint16_t vendorId) override;
     int UnnotifiedChangeFd() override;
     std::unique_ptr<IHidDevice> Open(const std::string& path) override;
+    bool AnyPresent(uint16_t vendorId, const std::vector<uint16_t>& productIds) override;
     std::string ContainerId(const std::string& path) override;
 
 private:

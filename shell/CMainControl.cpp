@@ -45,6 +45,8 @@ CMainControl::CMainControl(ProgramContext context)
     , m_mainPage(std::make_unique<CMainPageUI>(&m_PaintManager))
 {
     m_mainPage->SetPage(CMainPageUI::kAboutPage, std::make_unique<CAboutPageUI>(&m_PaintManager));
+    if (m_context.folders.InstallFolder().empty())
+        m_context.folders = CUserFolders::For(m_context.installFolder);
 }
 
 CMainControl::~CMainControl()
@@ -86,11 +88,12 @@ void CMainControl::InitMainPage()
 {
     CConfigManager& config = CConfigManager::GetInstance();
     config.SetInstallFolder(m_context.installFolder);
+    config.SetConfigFolder(m_context.folders.ConfigFolder());
     config.SetScreens(&m_screens);
     config.FirstRunDefaults();
 
     CLanguageConfig& language = CLanguageConfig::GetInstance();
-    language.SetBaseFolder(m_context.installFolder);
+    language.SetBaseFolder(m_context.folders.SkinFolder());
     language.Init();
 
     config.LoadAll();
@@ -135,7 +138,7 @@ void CMainControl::InstallCrashReporter()
     platform::CrashReporterSetup setup;
     setup.appName = kCrashAppName;
     setup.version = ReadSetupVersion(m_context.installFolder);
-    setup.reportFolder = m_context.installFolder + "/log";
+    setup.reportFolder = m_context.folders.LogFolder();
     setup.executable = m_context.executable;
     setup.restartArgs = {kRestartArg};
     setup.startedByRestart = m_context.startedByRestart;
@@ -156,8 +159,8 @@ void CMainControl::InitLog()
     const CConfigManager& config = CConfigManager::GetInstance();
     const int deleteDays = config.GetInt(ConfigInt::LogDeleteDay);
     const int level = config.GetInt(ConfigInt::LogLevel);
-    if (!m_logFile.Open(m_context.installFolder, deleteDays))
-        std::fprintf(stderr, "Orvelle: cannot open the log file in %s/log\n", m_context.installFolder.c_str());
+    if (!m_logFile.Open(m_context.folders.StateFolder(), deleteDays))
+        std::fprintf(stderr, "Orvelle: cannot open the log file in %s\n", m_context.folders.LogFolder().c_str());
     SetLogLevelFilter(level);
     platform::CrashReporter::SetLogFilePath(m_logFile.GetPath());
     WriteLog(KVO_LOG_INFO, "CMainPageUI::InitLog LogFilename:%s DeleteDay:%d LogLevel:%d language:%d",

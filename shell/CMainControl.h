@@ -11,6 +11,7 @@
 #include "QtScreens.h"
 #include "SingleInstanceLock.h"
 #include "ToolTip_Fun.h"
+#include "UserFolders.h"
 #include "UIlib.h"
 
 #include <functional>
@@ -28,6 +29,8 @@ struct LinkHooks {
 
 struct ProgramContext {
     std::string installFolder;
+    // Where the user's files go; decided from installFolder when left empty.
+    CUserFolders folders;
     std::string executable;  // what a crash restarts
     bool startedHidden = false;
     bool startedByRestart = false;

@@ -74,6 +74,8 @@ void CConfigManager::SetInstallFolder(const std::string& folder)
 
 std::string CConfigManager::GetInstallFolder() const { return Read(m_installFolder); }
 
+void CConfigManager::SetConfigFolder(const std::string& folder) { Write(m_configFolder, folder); }
+
 std::string CConfigManager::GetConfigPath() const { return Read(m_configPath); }
 
 void CConfigManager::SetScreens(const platform::IScreens* screens)
@@ -88,7 +90,8 @@ int CConfigManager::Persist(const char* section, const std::string& key, const s
 
 int CConfigManager::FirstRunDefaults()
 {
-    const std::string path = (std::filesystem::path(GetInstallFolder()) / "config.ini").string();
+    const std::string folder = Read(m_configFolder);
+    const std::string path = (std::filesystem::path(folder.empty() ? GetInstallFolder() : folder) / "config.ini").string();
     Write(m_configPath, path);
     if (GetInt(ConfigInt::NewVersion) != 1) {
         SetText(ConfigText::IsUsed, "111110", true);

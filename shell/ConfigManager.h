@@ -25,6 +25,9 @@ public:
     // The folder of config.ini and InitConfig.ini. Defaults to the executable's folder.
     void SetInstallFolder(const std::string& folder);
     std::string GetInstallFolder() const;
+    // The folder of config.ini when it is not the install folder (a system install keeps each
+    // user's settings in the user's own folder). Empty: the install folder.
+    void SetConfigFolder(const std::string& folder);
     // Empty until FirstRunDefaults has run.
     std::string GetConfigPath() const;
     // The monitor layout used by LoadAll. The caller keeps it alive.
@@ -118,6 +121,7 @@ private:
 
     mutable std::mutex m_lock;
     std::string m_installFolder;
+    std::string m_configFolder;
     std::string m_configPath;
     const platform::IScreens* m_screens = nullptr;
 

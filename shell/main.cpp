@@ -22,6 +22,7 @@
 #include "QtScreenCache.h"
 #include "QtSettingsWindow.h"
 #include "SingleInstanceLock.h"
+#include "UserFolders.h"
 #include "X11Compositor.h"
 #include "X11Cursor.h"
 #include "XTestKeyboard.h"
@@ -190,9 +191,15 @@ int main(int argc, char** argv)
     context.installFolder = std::filesystem::path(context.executable).parent_path().string();
     context.instanceLock = &instanceLock;
 
-    const auto unpacked = CImgResUnpacker::Unpack(context.installFolder + "/ImgRes.zip", context.installFolder);
-    if (!unpacked.ok)
+    context.folders = CUserFolders::For(context.installFolder);
+    if (!context.folders.Create())
+        std::fprintf(stderr, "Orvelle: the folders for settings, logs and the skin cannot all be created\n");
+
+    const auto unpacked = CImgResUnpacker::Unpack(context.installFolder + "/ImgRes.zip", context.folders.SkinFolder());
+    if (!unpacked.ok) {
         std::fprintf(stderr, "Orvelle: ImgRes.zip not unpacked, using the skin on disk\n");
+        context.folders.UseInstalledSkinIfMissing();
+    }
 
     QApplication app(argc, argv);
     // Closing the settings window leaves the program in the tray.
@@ -247,7 +254,8 @@ int main(int argc, char** argv)
     context.createBlankScreen = [effectServices, deviceType] { return CreateBlankScreen(effectServices, deviceType); };
 
     CPaintManagerUI::SetInstance(&app);
-    CPaintManagerUI::SetCurrentPath(CPaintManagerUI::GetInstancePath());
+    // The skin is found relative to the folder it was unpacked into.
+    CPaintManagerUI::SetCurrentPath(context.folders.SkinFolder());
     CPaintManagerUI::SetResourcePath("ImgRes");
 
     auto window = std::make_unique<CMainControl>(context);

@@ -172,16 +172,17 @@ protected:
     std::string LogText() const { return InstallLogText(m_install.path()); }
 
     // The remote comes online, presses the function key `presses` times, then holds the do key
-    // still, moves it by kSteps reports and holds it still again before letting go.
-    void StartWithRemote(int presses)
+    // still, moves it by kSteps reports and holds it still again (`stillMs`) before letting go;
+    // `afterRelease` follows 4 s after the release.
+    void StartWithRemote(int presses, int stillMs = 6000, const std::string& afterRelease = "")
     {
         std::string play = "report 0x03 0\nwait 500\n";
         for (int i = 0; i < presses; ++i)
             play += "report 0x03 8\nwait 50\nreport 0x03 0\nwait 300\n";
         // Waits shorter than the repeat period: no motion report is sent twice.
         play += "report 0x03 4\nwait 100\nrepeat " + std::to_string(kSteps) + " {\nreport 0x03 4 " +
-                std::to_string(kStepX) + " " + std::to_string(kStepY) + "\nwait 10\n}\nreport 0x03 4\nwait 6000\n" +
-                "report 0x03 0\nwait 30000\n";
+                std::to_string(kStepX) + " " + std::to_string(kStepY) + "\nwait 10\n}\nreport 0x03 4\nwait " +
+                std::to_string(stillMs) + "\nreport 0x03 0\nwait 4000\n" + afterRelease + "report 0x03 0\nwait 30000\n";
         StartWithScript(play);
     }
 
@@ -237,6 +238,40 @@ protected:
         return shot.rgb == Pattern().rgb ? std::string() : "the pattern is not back everywhere";
     }
 
+    // Where the spotlight was first shown, from its log line.
+    void ShownAt(const std::string& shownWord, int* x, int* y) const
+    {
+        const std::string log = LogText();
+        ASSERT_EQ(std::sscanf(log.c_str() + log.find(shownWord) + shownWord.size(), "%d y:%d", x, y), 2);
+    }
+
+    // Untouched pattern across the middle of the hole centred on (x, y); cover just beyond its
+    // sides, at the screen's corners and at (coveredX, coveredY).
+    std::string HoleAt(int x, int y, int coveredX, int coveredY) const
+    {
+        const Image shot = Shot();
+        if (!shot.Valid())
+            return "no screenshot";
+        // The default hole on this screen: half the screen's height wide, aspect ratio 0.5.
+        const int halfW = kHeight / 4, halfH = kHeight / 8;
+        std::string bad = Unchanged(shot, x - halfW + 25, y - 5, x + halfW - 25, y + 5);
+        if (bad.empty())
+            bad = Unchanged(shot, x - 5, y - halfH + 25, x + 5, y + halfH - 25);
+        for (const auto& [cx, cy] : {std::pair{x - halfW - 25, y}, {x + halfW + 25, y}, {x, y - halfH - 25},
+                                     {x, y + halfH + 25}, {20, 20}, {kWidth - 20, 20}, {20, kHeight - 20},
+                                     {coveredX, coveredY}}) {
+            if (bad.empty())
+                bad = Covered(shot, cx, cy);
+        }
+        return bad;
+    }
+
+    // Starts the program's settings with `key` = `value` in `section`.
+    void SetSetting(const std::string& section, const std::string& key, const std::string& value)
+    {
+        WriteWholeFile((m_install.path() / "config.ini").string(), "[" + section + "]\n" + key + " = " + value + "\n");
+    }
+
     TempDir m_install;
     TempDir m_runtime;
     std::string m_display;
@@ -245,39 +280,42 @@ protected:
 };
 
 // The hole follows the remote: untouched pattern across its middle, cover just beyond its sides,
-// at the corners and where it was first shown; the release takes the cover away.
+// at the corners and where it was first shown; the release takes the cover away, and the next
+// press brings it back whole where the point was left.
 TEST_P(EffectsScreenTest, SpotlightHoleFollowsTheRemoteOverTheCoveredScreen)
 {
-    StartWithRemote(1);
+    StartWithRemote(1, 6000, "report 0x03 4\nwait 5000\n");
     const std::string shownWord = "Searchlight_UI::Show x:";
     WaitShown(shownWord);
     int shownX = 0, shownY = 0;
-    const std::string shownLog = LogText();
-    ASSERT_EQ(std::sscanf(shownLog.c_str() + shownLog.find(shownWord) + shownWord.size(), "%d y:%d", &shownX, &shownY), 2);
+    ShownAt(shownWord, &shownX, &shownY);
     const int x = shownX + kMovedX, y = shownY + kMovedY;
-    // The default hole on this screen: half the screen's height wide, aspect ratio 0.5.
-    const int halfW = kHeight / 4, halfH = kHeight / 8;
-    Poll([&] {
-        const Image shot = Shot();
-        if (!shot.Valid())
-            return std::string("no screenshot");
-        std::string bad = Unchanged(shot, x - halfW + 25, y - 5, x + halfW - 25, y + 5);
-        if (bad.empty())
-            bad = Unchanged(shot, x - 5, y - halfH + 25, x + 5, y + halfH - 25);
-        for (const auto& [cx, cy] : {std::pair{x - halfW - 25, y}, {x + halfW + 25, y}, {x, y - halfH - 25},
-                                     {x, y + halfH + 25}, {20, 20}, {kWidth - 20, 20}, {20, kHeight - 20},
-                                     {shownX, shownY}}) {
-            if (bad.empty())
-                bad = Covered(shot, cx, cy);
-        }
-        return bad;
-    },
-         8s);
+    Poll([&] { return HoleAt(x, y, shownX, shownY); }, 8s);
     const std::string log = LogText();
     EXPECT_NE(log.find(Composited() ? "Searchlight_UI::Show compositor running: translucent cover"
                                     : "Searchlight_UI::Show no compositor: shaped cover"),
               std::string::npos)
         << log;
+    Poll([&] { return Restored(); }, 15s);
+    Poll([&] { return HoleAt(x, y, shownX, shownY); }, 10s);
+    Poll([&] { return Restored(); }, 15s);
+}
+
+// With keep-on-stop the release leaves the spotlight up; the function key ends it.
+TEST_P(EffectsScreenTest, KeptSpotlightOutlivesTheReleaseUntilTheFunctionKey)
+{
+    SetSetting("FunSet_Searchlight", "SaveStatu", "1");
+    StartWithRemote(1, 3000, "wait 4000\nreport 0x03 8\nwait 50\n");
+    const std::string shownWord = "Searchlight_UI::Show x:";
+    WaitShown(shownWord);
+    const auto shown = std::chrono::steady_clock::now();
+    int shownX = 0, shownY = 0;
+    ShownAt(shownWord, &shownX, &shownY);
+    const int x = shownX + kMovedX, y = shownY + kMovedY;
+    Poll([&] { return HoleAt(x, y, shownX, shownY); }, 3s);
+    // Released about 3.4 s after the show; the function key comes about 8 s after the release.
+    std::this_thread::sleep_until(shown + 7s);
+    EXPECT_EQ(HoleAt(x, y, shownX, shownY), "");
     Poll([&] { return Restored(); }, 15s);
 }
 

@@ -17,17 +17,7 @@ env -u DISPLAY -u WAYLAND_DISPLAY ORVELLE_BUILD_DIR="$work/build" ORVELLE_RUN_OU
   "$root/scripts/run" >"$work/run.txt" 2>&1
 status=$?
 
-checks=0
-failures=0
-check() {
-  checks=$((checks + 1))
-  if eval "$2"; then
-    echo "ok: $1"
-  else
-    echo "FAILED: $1"
-    failures=$((failures + 1))
-  fi
-}
+. "$root/tests/support/checks.sh"
 check "scripts/run ends with code 0 (was $status)" '[ "$status" -eq 0 ]'
 check "the settings window picture is there" '[ -s "$work/out/settings-window.png" ]'
 check "the screen picture is there" '[ -s "$work/out/screen.png" ]'

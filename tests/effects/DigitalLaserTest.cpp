@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QMouseEvent>
 
 #include <algorithm>
 #include <condition_variable>
@@ -118,6 +120,26 @@ TEST_F(DigitalLaser, DotIsDrawnAtThePointAndRescaledOnlyWhenItsSizeChanges)
     ASSERT_TRUE(PumpUntil([&] { return Overlay()->isVisible(); }));
     EXPECT_EQ(Overlay()->geometry(), QRect(86, 86, 28, 28));
     EXPECT_FALSE(laser->IsShown());
+}
+
+TEST_F(DigitalLaser, OnlyARightButtonReleaseOnTheDotStopsTheFunction)
+{
+    EffectSkinFolder skins(0xFFFF0000u);
+    EffectServices services = TestServices(screen, compositor, config);
+    int stops = 0;
+    services.stopFunction = [&] { ++stops; };
+    services.effectPoint = [] { return EffectPoint{300, 200}; };
+    laser = std::make_unique<CPresenterDigitalLaser>(services);
+    laser->Create();
+    EXPECT_TRUE(laser->Show({0, 0}));
+    ASSERT_TRUE(PumpUntil([&] { return Overlay() != nullptr && Overlay()->isVisible(); }));
+    EXPECT_FALSE(Overlay()->windowFlags().testFlag(Qt::WindowTransparentForInput)); // the dot takes clicks
+    for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(14, 14), QPointF(300, 200), button, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(Overlay(), &release);
+    }
+    EXPECT_EQ(stops, 1);
 }
 
 TEST_F(DigitalLaser, ShowAfterHideWinsWhileTheUiThreadIsBusy)

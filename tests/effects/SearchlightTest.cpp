@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPaintEvent>
 #include <QWidget>
 
 #include <thread>
@@ -68,6 +69,52 @@ TEST_F(Searchlight, CoverIsDimmedAtAlphaValAndTheHoleIsClear)
     const QImage moved = Frame();
     EXPECT_EQ(qAlpha(moved.pixel(200, 200)), 0);
     EXPECT_EQ(qAlpha(moved.pixel(600, 500)), 100);
+}
+
+// Records what the cover is asked to repaint.
+class RepaintRecorder final : public QObject {
+public:
+    QRegion region;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            region += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
+
+TEST_F(Searchlight, AMoveRepaintsEveryPixelThatChangesButNotTheSharedMiddle)
+{
+    // Elliptic (0.5) and nearly square-cornered (0.1) holes: both kinds of interior.
+    for (const float round : {0.5f, 0.1f}) {
+        config.SetReal(ConfigReal::SearchlightBorderRound, round, false);
+        ASSERT_TRUE(Light().Show({300, 400}));
+        PumpUntil([] { return false; }, std::chrono::milliseconds(20));
+        const QImage before = Frame();
+        RepaintRecorder recorder;
+        QWidget* cover = Light().GetWindow()->GetHole()->parentWidget();
+        cover->installEventFilter(&recorder);
+        Light().Move({319, 407});
+        PumpUntil([&] { return !recorder.region.isEmpty(); });
+        cover->removeEventFilter(&recorder);
+        const QImage after = Frame();
+        const QRegion repainted = recorder.region.translated(cover->mapTo(Window(), QPoint(0, 0)));
+        int changed = 0;
+        for (int y = 0; y < after.height(); ++y)
+            for (int x = 0; x < after.width(); ++x)
+                if (before.pixel(x, y) != after.pixel(x, y)) {
+                    ++changed;
+                    ASSERT_TRUE(repainted.contains(QPoint(x, y))) << round << ": " << x << "," << y;
+                }
+        EXPECT_GT(changed, 0);
+        long long area = 0;
+        for (const QRect& r : repainted)
+            area += static_cast<long long>(r.width()) * r.height();
+        EXPECT_LT(area, 540 * 270) << round; // less than one hole, let alone both
+        Light().Hide(true);
+    }
 }
 
 TEST_F(Searchlight, AlphaValChangeAppliesAtTheNextShow)

@@ -27,6 +27,7 @@ struct Options {
     std::string socketPath;
     std::string scriptPath;
     std::string recordPath;
+    std::string sentPath;    // where each sent report goes with its time; empty: nowhere
     double rate = 0;         // reports per second repeated during waits; 0 off
     long durationMs = -1;    // stop after this long; -1: when the script is done (or never without one)
     bool quiet = false;
@@ -36,12 +37,14 @@ void Usage()
 {
     std::fprintf(stderr,
                  "usage: orvelle-virtual-remote --socket PATH [--script FILE|-] [--rate N]\n"
-                 "                              [--record FILE] [--duration MS] [--quiet]\n"
+                 "                              [--record FILE] [--sent FILE] [--duration MS] [--quiet]\n"
                  "  --socket    Unix socket the program finds through ORVELLE_VIRTUAL_RECEIVER\n"
                  "              (default: that variable)\n"
                  "  --script    reports to play once the program connects ('-' reads stdin)\n"
                  "  --rate N    while waiting, repeat the last report N times a second\n"
                  "  --record    where received frames go, one line each (default stdout)\n"
+                 "  --sent      write every report sent, one line each: the monotonic clock in\n"
+                 "              nanoseconds, then the report's bytes in hex\n"
                  "  --duration  stop after MS milliseconds; without it, stop when the script\n"
                  "              ends, or run until interrupted when there is no script\n");
 }
@@ -62,6 +65,7 @@ bool ParseArgs(int argc, char** argv, Options* o)
         if (a == "--socket" && value(&o->socketPath)) {
         } else if (a == "--script" && value(&o->scriptPath)) {
         } else if (a == "--record" && value(&o->recordPath)) {
+        } else if (a == "--sent" && value(&o->sentPath)) {
         } else if (a == "--rate" && value(&v)) {
             char* end = nullptr;
             o->rate = std::strtod(v.c_str(), &end);
@@ -86,7 +90,11 @@ public:
     Remote(const Options& options, std::vector<RemoteStep> steps, std::ostream& record)
         : m_o(options), m_steps(std::move(steps)), m_record(record), m_start(Clock::now())
     {
+        if (!m_o.sentPath.empty())
+            m_sent.open(m_o.sentPath, std::ios::out | std::ios::trunc);
     }
+
+    bool SentLogOpen() const { return m_o.sentPath.empty() || m_sent.is_open(); }
 
     int Run()
     {
@@ -135,8 +143,21 @@ private:
 
     void Send(const std::vector<uint8_t>& report)
     {
-        if (!m_server.SendReport(report.data(), report.size()))
+        // Taken before the send: once sent, the program may act on it before this thread runs again.
+        const auto at = Clock::now();
+        if (!m_server.SendReport(report.data(), report.size())) {
             Note("program disconnected");
+            return;
+        }
+        if (m_sent.is_open()) {
+            m_sent << std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
+            for (const uint8_t byte : report) {
+                char hex[4];
+                std::snprintf(hex, sizeof hex, " %02X", byte);
+                m_sent << hex;
+            }
+            m_sent << '\n';
+        }
     }
 
     void Step(const RemoteStep& step)
@@ -222,6 +243,7 @@ private:
     const Options& m_o;
     std::vector<RemoteStep> m_steps;
     std::ostream& m_record;
+    std::ofstream m_sent;
     platform::VirtualReceiverServer m_server;
     const Clock::time_point m_start;
     Clock::time_point m_waitUntil = Clock::now();
@@ -270,5 +292,9 @@ int main(int argc, char** argv)
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     Remote remote(options, std::move(steps), file.is_open() ? static_cast<std::ostream&>(file) : std::cout);
+    if (!remote.SentLogOpen()) {
+        std::fprintf(stderr, "orvelle-virtual-remote: cannot write %s\n", options.sentPath.c_str());
+        return 1;
+    }
     return remote.Run();
 }
