@@ -32,10 +32,10 @@ public:
     void ShowBlankScreen(platform::ScreenRect screen) override { ++shows, showing = true, shownOn = screen; }
     void StartHide() override { ++hides, showing = false; }
     bool IsShowing() const override { return showing; }
-    void Destroy() override { ++closes; }
+    void Destroy() override { ++*destroyed; }
     int shows = 0;
     int hides = 0;
-    int closes = 0;
+    int* destroyed = nullptr;  // outlives the window, which the functions delete
     bool showing = false;
     platform::ScreenRect shownOn;
 };
@@ -73,6 +73,7 @@ protected:
         FakeBlankScreen* blank = nullptr;
         functions->CreateBlankScreenThread([&] {
             auto window = std::make_unique<FakeBlankScreen>();
+            window->destroyed = &destroyed;
             blank = window.get();
             return window;
         });
@@ -96,10 +97,11 @@ protected:
     FakeWindowList windows;
     PresenterEnvironment environment;
     int exits = 0;
+    int destroyed = 0;
     std::unique_ptr<CCustomKeyFunctions> functions;
 };
 
-TEST_F(CustomKeyFunctionsTest, BlankScreenTogglesOncePerHoldAndAnyKeyHidesIt)
+TEST_F(CustomKeyFunctionsTest, BlankScreenTogglesOncePerHoldAndIsDestroyedAtDelete)
 {
     FakeBlankScreen* blank = AddBlankScreen();
     ASSERT_NE(blank, nullptr);
@@ -116,7 +118,7 @@ TEST_F(CustomKeyFunctionsTest, BlankScreenTogglesOncePerHoldAndAnyKeyHidesIt)
     EXPECT_EQ(blank->shows, 1);
 
     functions->DeleteBlankScreen();
-    EXPECT_EQ(blank->closes, 1);
+    EXPECT_EQ(destroyed, 1);
     functions->OnPressPageDownKey();  // no window any more: nothing, no crash
 }
 
