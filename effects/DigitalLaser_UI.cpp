@@ -27,11 +27,7 @@ DigitalLaser_UI::~DigitalLaser_UI() { m_hPostTarget.store(nullptr); }
 
 bool DigitalLaser_UI::Build()
 {
-    const bool built = BuildEffectWindow(*this, WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                                         WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, 0, 0,
-                                         "CPresenterDigitalLaser::Create New Object Failed");
-    m_hPostTarget.store(GetHWND());
-    return built;
+    return CreateEffectHost(*this, m_hPostTarget, "CPresenterDigitalLaser::Create New Object Failed");
 }
 
 void DigitalLaser_UI::Release()

@@ -1,9 +1,11 @@
 #include "OnScreenEffects.h"
 
+#include "CBlankScreenUI.h"
 #include "CPresenterDigitalLaser.h"
 #include "CPresenterSearchLight.h"
 #include "CPresenterPostil.h"
 #include "KVOMagnifyManager.h"
+#include "X11Cursor.h"
 
 EffectSet CreateOnScreenEffects(const EffectServices& services)
 {
@@ -13,4 +15,12 @@ EffectSet CreateOnScreenEffects(const EffectServices& services)
     effects[EFFECT_MAGNIFIER] = std::make_unique<KVOMagnifyManager>(services);
     effects[EFFECT_ANNOTATION] = std::make_unique<CPresenterPostil>(services);
     return effects;
+}
+
+std::unique_ptr<IBlankScreen> CreateBlankScreen(const EffectServices& services, std::function<int()> deviceType)
+{
+    auto window = std::make_unique<CBlankScreenUI>(services, std::make_unique<platform::X11Cursor>(), std::move(deviceType));
+    if (!window->Build())
+        return nullptr;
+    return window;
 }

@@ -64,3 +64,11 @@ bool DeliverToWindow(CWindowWnd& window, HWND target, UINT msg)
     }
     return ::PostMessageW(target, msg, 0, 0) != 0;
 }
+
+bool CreateEffectHost(CWindowWnd& window, std::atomic<HWND>& postTarget, const char* failure)
+{
+    const bool built = BuildEffectWindow(window, WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                                         WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, 0, 0, failure);
+    postTarget.store(window.GetHWND());
+    return built;
+}

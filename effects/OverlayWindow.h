@@ -6,6 +6,7 @@
 
 #include "SkinTypes.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -54,3 +55,7 @@ void PostApplyOnce(const std::shared_ptr<T>& owner, std::mutex& lock, bool& post
         },
         false);
 }
+
+// Creates an effect's host window hidden and off the task bar, logs `failure` (error level) when
+// it cannot be built, and publishes its handle to `postTarget` for other threads. UI thread.
+bool CreateEffectHost(CWindowWnd& window, std::atomic<HWND>& postTarget, const char* failure);

@@ -18,6 +18,8 @@ public:
     // Hide and Show nest like a counter: the cursor shows again after as many Shows as Hides.
     virtual void Hide() = 0;
     virtual void Show() = 0;
+    // Hides not yet matched by a Show.
+    virtual int HideCount() const = 0;
 };
 
 } // namespace platform

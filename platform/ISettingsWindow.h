@@ -10,6 +10,8 @@ public:
     virtual ~ISettingsWindow() = default;
     virtual void HideSettingsWindow() = 0;
     virtual void ShowSettingsWindow() = 0;
+    // Shown on screen right now (the shortcut recorder and the display-on-top action ask).
+    virtual bool IsSettingsWindowVisible() const = 0;
 };
 
 } // namespace platform

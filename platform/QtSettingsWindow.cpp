@@ -29,4 +29,11 @@ void QtSettingsWindow::ShowSettingsWindow()
     }, Qt::QueuedConnection);
 }
 
+bool QtSettingsWindow::IsSettingsWindowVisible() const
+{
+    // A flag read from any thread; the answer may be a moment old, which is all callers need.
+    const QWidget* window = m_window.data();
+    return window != nullptr && window->isVisible();
+}
+
 } // namespace platform

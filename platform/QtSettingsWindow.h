@@ -14,6 +14,7 @@ public:
     explicit QtSettingsWindow(QWidget* window) : m_window(window) {}
     void HideSettingsWindow() override;
     void ShowSettingsWindow() override;
+    bool IsSettingsWindowVisible() const override;
 
 private:
     QPointer<QWidget> m_window;

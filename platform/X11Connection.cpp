@@ -6,6 +6,14 @@
 
 namespace platform {
 
+namespace {
+
+// Xlib's own handler ends the process on any protocol error; a window that closes between the
+// list and the query of it (BadWindow) is normal for us and only makes that query fail.
+int IgnoreProtocolError(Display*, XErrorEvent*) { return 0; }
+
+} // namespace
+
 X11Connection::~X11Connection()
 {
     if (m_display != nullptr)
@@ -17,6 +25,8 @@ _XDisplay* X11Connection::OpenLocked()
     if (!m_tried) {
         m_tried = true;
         m_display = XOpenDisplay(nullptr);
+        static std::once_flag s_handler;
+        std::call_once(s_handler, [] { XSetErrorHandler(&IgnoreProtocolError); });
         if (m_display == nullptr)
             std::fprintf(stderr, "Orvelle: no X server for cursor and focus control\n");
     }

@@ -15,8 +15,7 @@ public:
     void SetPos(CursorPoint point) override;
     void Hide() override;
     void Show() override;
-    // Hides not yet matched by a Show.
-    int HideCount() const;
+    int HideCount() const override;
 
 private:
     mutable X11Connection m_connection;

@@ -6,6 +6,7 @@
 #include "ConfigManager.h"
 #include "CrashReporter.h"
 #include "IFunctionToolTip.h"
+#include "KeyboardHookApi.h"
 #include "KVOControler.h"
 #include "KVOLog.h"
 #include "KVOPhysicalDeviceTracker.h"
@@ -150,6 +151,8 @@ void CMainControl::InstallCrashReporter()
 void CMainControl::StartKeyboardHook()
 {
     // The Fun-key keyboard hook plug-in comes with custom key functions.
+    if (m_context.customKeys != nullptr)
+        m_context.customKeys->SetHook(m_context.installFolder + "/" + kHookLibraryName);
 }
 
 void CMainControl::InitLog()
@@ -168,6 +171,8 @@ void CMainControl::InitLog()
 void CMainControl::StartBlankScreenThread()
 {
     // The blank-screen effect's thread comes with the effects.
+    if (m_context.customKeys != nullptr && m_context.createBlankScreen)
+        m_context.customKeys->CreateBlankScreenThread(m_context.createBlankScreen);
 }
 
 void CMainControl::CreateMessageBox()
@@ -221,6 +226,10 @@ void CMainControl::Shutdown()
     platform::CrashReporter::Uninstall();
     // Blank-screen window, floating layer, keyboard hook and the system cursors belong to the
     // effects and pages that create them; they are released here, in this order, once they exist.
+    if (m_context.customKeys != nullptr) {
+        m_context.customKeys->DeleteBlankScreen();
+        m_context.customKeys->CloseCutomFunion();
+    }
     if (CTrayIcon* tray = m_mainPage->GetTray())
         tray->Delete();
     SetFunctionToolTip(nullptr);

@@ -5,6 +5,7 @@
 // down again with the device link last. Its content is the main page (CMainPageUI). UI thread.
 
 #include "AppLogFile.h"
+#include "CCustomKeyFunctions.h"
 #include "CMainPageUI.h"
 #include "CMessageBoxUI.h"
 #include "QtScreens.h"
@@ -35,6 +36,9 @@ struct ProgramContext {
     bool startedByRestart = false;
     platform::SingleInstanceLock* instanceLock = nullptr;  // released first at shutdown
     LinkHooks link;
+    // The custom key functions (keyboard hook, blank screen) and how the blank screen is built.
+    CCustomKeyFunctions* customKeys = nullptr;
+    std::function<std::unique_ptr<IBlankScreen>()> createBlankScreen;
 };
 
 class CMainControl : public WindowImplBase {

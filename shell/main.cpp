@@ -4,6 +4,7 @@
 // The link's headers come before Qt's, whose "slots" macro would rewrite a member name there.
 #include "CPresenterService.h"
 #include "ControllerSet.h"
+#include "DeviceMgr.h"
 #include "KVOControler.h"
 #include "KVOLog.h"
 #include "KVOReportDecoder.h"
@@ -15,6 +16,7 @@
 #include "HiddenStartFlag.h"
 #include "ImgResUnpacker.h"
 #include "EwmhForegroundWindow.h"
+#include "EwmhWindowList.h"
 #include "OnScreenEffects.h"
 #include "PresentationScreen.h"
 #include "QtScreenCache.h"
@@ -24,6 +26,8 @@
 #include "X11Compositor.h"
 #include "X11ScreenCapture.h"
 #include "X11Cursor.h"
+#include "XTestKeyboard.h"
+#include "XdgDesktopLauncher.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -229,6 +233,28 @@ int main(int argc, char** argv)
     // Followed at every effect start, so a projector plugged in later becomes the screen.
     service.SetPresentationScreen(&presentationScreen);
     context.link = DeviceLinkHooks(&screens);
+
+    // The custom key functions: keys through XTest, addresses through the desktop's handlers.
+    platform::XTestKeyboard keyboard;
+    platform::XdgDesktopLauncher launcher;
+    platform::EwmhWindowList windowList;
+    const std::function<int()> deviceType = [] {
+        const DeviceMgr* deviceMgr = CPresenterService::GetInstance().GetDeviceMgr();
+        return deviceMgr != nullptr ? deviceMgr->GetDevType() : 0;
+    };
+    CustomKeyServices customServices;
+    customServices.environment = &service;
+    customServices.keyboard = &keyboard;
+    customServices.launcher = &launcher;
+    customServices.screens = &screens;
+    customServices.windows = &windowList;
+    customServices.deviceType = deviceType;
+    customServices.exitCurrentMode = [] { CPresenterService::GetInstance().ExitCurrentMode(); };
+    CCustomKeyFunctions customKeys(customServices);
+    service.SetActions(&customKeys);
+    context.customKeys = &customKeys;
+    keyboard.SetInjectionObserver([&customKeys](unsigned keycode, bool down) { customKeys.NoteInjectedKey(keycode, down); });
+    context.createBlankScreen = [effectServices, deviceType] { return CreateBlankScreen(effectServices, deviceType); };
 
     CPaintManagerUI::SetInstance(&app);
     // The skin is found relative to the folder it was unpacked into.

@@ -130,6 +130,8 @@ protected:
         const fs::path bin = ORVELLE_BIN_DIR;
         for (const char* file : {"Orvelle", "ImgRes.zip", "InitConfig.ini", "SetupVersion.txt"})
             fs::copy_file(bin / file, m_install.path() / file);
+        if (fs::exists(bin / "libHook.so"))
+            fs::copy_file(bin / "libHook.so", m_install.path() / "libHook.so");
         fs::create_directories(m_runtime.path() / "rt");
         fs::permissions(m_runtime.path() / "rt", fs::perms::owner_all);
     }
@@ -195,6 +197,12 @@ protected:
         play += "report 0x03 4\nwait 100\nrepeat " + std::to_string(kSteps) + " {\nreport 0x03 4 " +
                 std::to_string(kStepX) + " " + std::to_string(kStepY) + "\nwait 10\n}\nreport 0x03 4\nwait " +
                 std::to_string(stillMs) + "\nreport 0x03 0\nwait 4000\n" + afterRelease + "report 0x03 0\nwait 30000\n";
+        StartWithScript(play);
+    }
+
+    // The remote plays `play`; the program starts hidden with it as its receiver.
+    void StartWithScript(const std::string& play)
+    {
         const std::string script = m_runtime.file("remote.txt");
         WriteWholeFile(script, play);
         const std::string socket = m_runtime.file("remote.sock");
@@ -436,6 +444,43 @@ TEST_P(EffectsScreenTest, PenStrokeFollowsTheMotionAndGoesWithThePen)
     },
          8s);
     Poll([&] { return Restored(); }, 20s);
+}
+
+// Page down held for more than a second with the blank screen as the custom action: the curtain
+// of colour 3 rolls down over the whole screen, once for the whole hold; a key typed on the
+// keyboard (through the keyboard hook) rolls it up again.
+TEST_P(EffectsScreenTest, BlankScreenCoversTheScreenOncePerHoldAndAKeyRollsItUp)
+{
+    WriteWholeFile((m_install.path() / "config.ini").string(),
+                   "[CustomKey]\nkey=1\nSelectType=1\nSelectIndex=3\n");
+    StartWithScript("report 0x03 0\nwait 500\nreport 0x03 2\nwait 2500\nreport 0x03 0\nwait 30000\n");
+    WaitShown("CBlankScreenUI::ShowBlankScreen botton:800 right:1280");
+    Poll([&] {
+        const Image shot = Shot();
+        if (!shot.Valid())
+            return std::string("no screenshot");
+        for (int y = 0; y < kHeight; y += 7) {
+            for (int x = 0; x < kWidth; x += 11) {
+                const Rgb s = shot.At(x, y);
+                if (s.r != 0xDF || s.g != 0x21 || s.b != 0x16)
+                    return Describe("not the curtain's colour", x, y, s);
+            }
+        }
+        return std::string();
+    },
+         10s);
+    // The hold is over before the key: one show for it, however many events it had.
+    WaitShown("CPresenterService::DealDoKeyOpen begin");
+    ASSERT_FALSE(Which("xdotool").empty()) << "xdotool is not installed";
+    ASSERT_EQ(std::system(("DISPLAY=" + m_display + " xdotool key a").c_str()), 0);
+    WaitShown("HideBlankScreen() Hide BlankScreen");
+    Poll([&] { return Restored(); }, 15s);
+    const std::string log = LogText();
+    size_t shows = 0;
+    for (size_t at = log.find("ShowBlankScreen() Show BlankScreen"); at != std::string::npos;
+         at = log.find("ShowBlankScreen() Show BlankScreen", at + 1))
+        ++shows;
+    EXPECT_EQ(shows, 1u) << log;
 }
 
 INSTANTIATE_TEST_SUITE_P(Compositor, EffectsScreenTest, ::testing::Values(true, false),

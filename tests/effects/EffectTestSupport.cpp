@@ -16,7 +16,8 @@ EffectSkinFolder::EffectSkinFolder(unsigned int laserArgb)
 {
     const fs::path source = fs::path(ORVELLE_SOURCE_DIR) / "res/ImgRes";
     for (const char* skin :
-         {"SearchlightUI.xml", "DigitalLaserUI.xml", "ZoomUI.xml", "PostilPencilUI.xml", "PostilPencilTipUI.xml"})
+         {"SearchlightUI.xml", "DigitalLaserUI.xml", "ZoomUI.xml", "PostilPencilUI.xml", "PostilPencilTipUI.xml",
+          "BlankScreenUI.xml"})
         fs::copy_file(source / skin, m_dir.path() / skin);
     fs::create_directories(m_dir.path() / "button/FunctionSet/DigitalLaser");
     QImage marker(22, 22, QImage::Format_ARGB32);

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -32,6 +33,28 @@ inline std::vector<std::string> InheritedEnv()
             env.push_back(s);
     }
     return env;
+}
+
+// InheritedEnv with the display `display` and `extra` added: what a child on a test's X server gets.
+inline std::vector<std::string> DisplayEnv(const std::string& display, const std::vector<std::string>& extra = {})
+{
+    std::vector<std::string> env = InheritedEnv();
+    env.push_back("DISPLAY=" + display);
+    env.insert(env.end(), extra.begin(), extra.end());
+    return env;
+}
+
+// Asks `done` every `step` until it holds (true) or `limit` passes (false).
+inline bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit,
+                    std::chrono::milliseconds step = std::chrono::milliseconds(50))
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(step);
+    }
+    return true;
 }
 
 // The full path of a system tool, empty when it is not installed.

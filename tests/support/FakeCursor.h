@@ -18,6 +18,7 @@ public:
     void Place(platform::CursorPoint point) { Locked([&] { m_pos = point; }); }
     int SetCount() const { return Locked([&] { return m_setCount; }); }
     int HiddenDepth() const { return Locked([&] { return m_hidden; }); }
+    int HideCount() const override { return HiddenDepth(); }
 
 private:
     template <class F>

@@ -12,8 +12,10 @@ class FakeSettingsWindow final : public platform::ISettingsWindow {
 public:
     void HideSettingsWindow() override { ++hides; }
     void ShowSettingsWindow() override { ++shows; }
+    bool IsSettingsWindowVisible() const override { return visible; }
     std::atomic<int> hides{0};
     std::atomic<int> shows{0};
+    std::atomic<bool> visible{false};
 };
 
 class FakeForegroundWindow final : public platform::IForegroundWindow {

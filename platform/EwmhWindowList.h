@@ -1,0 +1,20 @@
+#pragma once
+// The window list over EWMH: _NET_CLIENT_LIST_STACKING (or _NET_CLIENT_LIST), _NET_ACTIVE_WINDOW,
+// _NET_WM_NAME (UTF-8, else WM_NAME), WM_CLASS, _NET_WM_STATE and the geometry on the root.
+
+#include "IWindowList.h"
+#include "X11Connection.h"
+
+namespace platform {
+
+class EwmhWindowList final : public IWindowList {
+public:
+    std::vector<DesktopWindow> Windows() override;
+    std::optional<DesktopWindow> Foreground() override;
+    bool Activate(unsigned long handle) override;
+
+private:
+    X11Connection m_connection;
+};
+
+} // namespace platform

@@ -1,0 +1,218 @@
+#include "CSlideShowToggle.h"
+
+#include "Clock.h"
+#include "ConfigManager.h"
+#include "IKeyboard.h"
+#include "IScreens.h"
+#include "KVOLog.h"
+
+#include <algorithm>
+#include <cctype>
+#include <initializer_list>
+#include <string>
+
+namespace {
+
+constexpr int VK_SHIFT = 16;
+constexpr int VK_CONTROL = 17;
+constexpr int VK_ESCAPE = 27;
+constexpr int VK_P = 'P';
+constexpr int VK_F5 = 116;
+constexpr uint32_t kSequenceGapMs = 10;
+
+using Program = CSlideShowToggle::Program;
+
+struct PresentationProgram {
+    Program program;
+    std::initializer_list<const char*> classes;  // exact, case-sensitive WM_CLASS (class or instance)
+    std::initializer_list<const char*> markers;  // substrings of the lower-cased title
+};
+
+// LibreOffice names its document window "<file> - LibreOffice Impress" and its slide-show
+// window "Presenting: <document>" (managed, or override-redirect without a class of its own); Okular and Evince show PDF presentations.
+const PresentationProgram kPrograms[] = {
+    {Program::Office, {"screenClass", "QWidget", "Qt5QWindowIcon", "PPTFrameClass"}, {".ppt", "powerpoint"}},
+    {Program::Impress, {"libreoffice-impress", "Soffice", "soffice", "libreoffice"}, {".odp", ".ppt", "impress", "presenting:"}},
+    {Program::Okular, {"okular"}, {".pdf", "okular"}},
+    {Program::Evince, {"Evince", "evince"}, {".pdf"}},
+};
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+bool HasMarker(const PresentationProgram& program, const std::string& lowerTitle)
+{
+    return std::any_of(program.markers.begin(), program.markers.end(),
+                       [&](const char* marker) { return lowerTitle.find(marker) != std::string::npos; });
+}
+
+const PresentationProgram* ByClass(const platform::DesktopWindow& window)
+{
+    for (const PresentationProgram& program : kPrograms) {
+        for (const char* name : program.classes) {
+            if (window.className == name || window.instanceName == name)
+                return &program;
+        }
+    }
+    return nullptr;
+}
+
+const PresentationProgram* ByTitle(const std::string& lowerTitle)
+{
+    for (const PresentationProgram& program : kPrograms) {
+        if (HasMarker(program, lowerTitle))
+            return &program;
+    }
+    return nullptr;
+}
+
+bool SameRect(const platform::ScreenRect& a, const platform::ScreenRect& b)
+{
+    return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
+}
+
+} // namespace
+
+CSlideShowToggle::CSlideShowToggle(CConfigManager& config, platform::IWindowList& windows,
+                                   platform::IKeyboard& keyboard, const platform::IScreens& screens,
+                                   std::atomic<uint32_t>& lastActionTime)
+    : m_config(config), m_windows(windows), m_keyboard(keyboard), m_screens(screens), m_lastActionTime(lastActionTime)
+{
+}
+
+void CSlideShowToggle::TestFullScreen(const char* who, const platform::DesktopWindow& window)
+{
+    const int top = window.rect.y;
+    const int bottom = window.rect.y + window.rect.height;
+    bool covers = window.fullScreenState;
+    for (const platform::ScreenRect& monitor : m_screens.Monitors())
+        covers = covers || SameRect(window.rect, monitor);
+    if (covers) {
+        WriteLog(KVO_LOG_DEBUG, "%s Is Full Screen classname:%s windowtext:%s top:%d, botton:%d", who,
+                 window.className.c_str(), window.title.c_str(), top, bottom);
+        m_bFullScreen = true;
+    } else {
+        WriteLog(KVO_LOG_DEBUG, "%s Not Full Screen classname:%s windowtext:%s top:%d, botton:%d", who,
+                 window.className.c_str(), window.title.c_str(), top, bottom);
+    }
+}
+
+bool CSlideShowToggle::IsPPTWindow(const platform::DesktopWindow& window)
+{
+    WriteLog(KVO_LOG_DEBUG, "IsPPTWindow strClassBuff:%s strNameBuff:%s", window.className.c_str(), window.title.c_str());
+    const PresentationProgram* byTitle = ByTitle(Lower(window.title));
+    if (byTitle == nullptr)
+        return false;
+    const PresentationProgram* byClass = ByClass(window);
+    m_program = byClass != nullptr ? byClass->program : byTitle->program;
+    g_hPPTWnd = window.handle;
+    TestFullScreen("IsPPTWindow", window);
+    return true;
+}
+
+int CSlideShowToggle::EnumPPTWindowsProc(const platform::DesktopWindow& window, intptr_t)
+{
+    const PresentationProgram* program = ByClass(window);
+    if (program == nullptr || !HasMarker(*program, Lower(window.title)))
+        return 1;
+    WriteLog(KVO_LOG_INFO, "EnumPPTWindowsProc Is Find PPT");
+    g_hPPTWnd = window.handle;
+    m_program = program->program;
+    TestFullScreen("EnumPPTWindowsProc", window);
+    return 1;
+}
+
+bool CSlideShowToggle::FullScreenScan()
+{
+    m_bFullScreen = false;
+    for (const platform::DesktopWindow& window : m_windows.Windows())
+        EnumPPTWindowsProc(window, 0);
+    return m_bFullScreen.load();
+}
+
+void CSlideShowToggle::Tap(int vk)
+{
+    m_keyboard.SendKey(vk, false, false);
+    m_keyboard.SendKey(vk, true, false);
+}
+
+void CSlideShowToggle::SendLeaveSequence()
+{
+    Tap(VK_ESCAPE);
+    platform::Sleep(kSequenceGapMs);
+    Tap(VK_ESCAPE);
+}
+
+void CSlideShowToggle::SendStartSequence()
+{
+    for (int round = 0; round < 2; ++round) {
+        if (round == 1)
+            platform::Sleep(kSequenceGapMs);
+        switch (m_program.load()) {
+        case Program::Office:
+        case Program::Impress:
+            // Shift+F5: the show from the current slide.
+            m_keyboard.SendKey(VK_SHIFT, false, false);
+            m_keyboard.SendKey(VK_F5, false, false);
+            m_keyboard.SendKey(VK_SHIFT, true, false);
+            m_keyboard.SendKey(VK_F5, true, false);
+            break;
+        case Program::Okular:
+            // Ctrl+Shift+P: presentation mode from the current page.
+            m_keyboard.SendKey(VK_CONTROL, false, false);
+            m_keyboard.SendKey(VK_SHIFT, false, false);
+            Tap(VK_P);
+            m_keyboard.SendKey(VK_SHIFT, true, false);
+            m_keyboard.SendKey(VK_CONTROL, true, false);
+            return;  // a second press would leave the mode again
+        case Program::Evince:
+            Tap(VK_F5);
+            return;  // F5 toggles the presentation in Evince
+        }
+    }
+}
+
+void CSlideShowToggle::OnPPT()
+{
+    if (m_config.GetRuntime(CConfigManager::Runtime::SlideShowStarted) != 0)
+        return;
+    WriteLog(KVO_LOG_INFO, "OnPPT In PPT Begin");
+    m_program = Program::Office;
+    g_hPPTWnd = 0;
+    if (const auto foreground = m_windows.Foreground())
+        IsPPTWindow(*foreground);
+    const bool foregroundFound = g_hPPTWnd.load() != 0;
+    if (foregroundFound)
+        m_windows.Activate(g_hPPTWnd.load());
+    else
+        WriteLog(KVO_LOG_INFO, "OnPPT In PPT g_hPPTWnd Null End");
+
+    g_hPPTWnd = 0;
+    const Program chosen = m_program.load();
+    const size_t monitors = m_screens.Monitors().size();
+    const bool fullScreen = FullScreenScan();
+    // The keys go to the focused window: the foreground program decides which shortcut it is.
+    if (foregroundFound)
+        m_program = chosen;
+    if (fullScreen) {
+        WriteLog(KVO_LOG_INFO, "OnPPT Out FullScreen Begin");
+        m_config.SetRuntime(CConfigManager::Runtime::SlideShowStarted, 1);
+        SendLeaveSequence();
+        WriteLog(KVO_LOG_INFO, "OnPPT Out FullScreen End");
+    } else if (monitors < 2) {
+        WriteLog(KVO_LOG_INFO, "OnPPT In FullScreen Not Extended Screen");
+        m_config.SetRuntime(CConfigManager::Runtime::SlideShowStarted, 1);
+        SendStartSequence();
+    } else {
+        WriteLog(KVO_LOG_INFO, "OnPPT In FullScreen Extended Screen");
+        SendStartSequence();
+        m_config.SetRuntime(CConfigManager::Runtime::SlideShowStarted, 1);
+    }
+    if (!fullScreen)
+        WriteLog(KVO_LOG_INFO, "OnPPT In PPT End");
+    g_hPPTWnd = 0;
+    m_lastActionTime = platform::GetTickCount();
+}

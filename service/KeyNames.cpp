@@ -1,0 +1,36 @@
+#include "KeyNames.h"
+
+#include <utility>
+
+namespace {
+
+constexpr std::pair<int, const char*> kNamedKeys[] = {
+    {8, "Brackspace"}, {9, "Tab"},      {13, "Enter"},        {19, "Pause Break"},   {20, "CapsLock"},
+    {27, "Esc"},       {32, "Space"},   {33, "PgUp"},         {34, "PgDn"},          {35, "End"},
+    {36, "Home"},      {37, "Left"},    {38, "Up"},           {39, "Right"},         {40, "Down"},
+    {45, "Insert"},    {46, "Delete"},  {91, "Win"},          {92, "Win"},           {144, "Num Lock"},
+    {145, "Scroll Lock"}, {160, "Shift"}, {161, "Shift"},     {162, "Control"},      {163, "Control"},
+    {164, "Alt"},      {165, "Alt"},    {173, "Volume Mute"}, {174, "Volume Down"},  {175, "Volume Up"},
+};
+
+} // namespace
+
+std::string KeyName(int vk)
+{
+    if (vk >= 112 && vk <= 135)
+        return "F" + std::to_string(vk - 111);
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))
+        return std::string(1, static_cast<char>(vk));
+    if (vk >= 96 && vk <= 105)
+        return std::string(1, static_cast<char>('0' + vk - 96));
+    for (const auto& [code, name] : kNamedKeys) {
+        if (code == vk)
+            return name;
+    }
+    return {};
+}
+
+bool IsShortcutKey(int vk)
+{
+    return (vk >= 112 && vk <= 135) || (vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9') || (vk >= 96 && vk <= 105);
+}
