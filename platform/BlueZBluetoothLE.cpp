@@ -17,6 +17,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <cstdlib>
 #include <mutex>
 
 namespace platform {
@@ -365,7 +366,12 @@ private:
         if (bus.isConnected())
             return bus;
         QDBusConnection::disconnectFromBus(m_name);
-        return QDBusConnection::connectToBus(QDBusConnection::SystemBus, m_name);
+        // The address is looked up on every try: the D-Bus library reads it only once per process.
+        const char* address = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+        return QDBusConnection::connectToBus(address != nullptr && address[0] != '\0'
+                                                 ? QString::fromUtf8(address)
+                                                 : QStringLiteral("unix:path=/run/dbus/system_bus_socket"),
+                                             m_name);
     }
 
     const QString m_name = QStringLiteral("orvelle-bluez");
