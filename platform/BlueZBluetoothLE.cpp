@@ -6,6 +6,8 @@
 
 #include "IBluetoothLE.h"
 
+#include "Clock.h"
+
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusError>
@@ -17,6 +19,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <map>
 #include <cstdlib>
 #include <mutex>
 
@@ -62,17 +65,9 @@ ManagedObjects ReadManagedObjects(const QDBusMessage& reply)
     ManagedObjects objects;
     if (reply.arguments().isEmpty())
         return objects;
-    const QDBusArgument arg = reply.arguments().at(0).value<QDBusArgument>();
-    arg.beginMap();
-    while (!arg.atEnd()) {
-        QDBusObjectPath path;
-        Interfaces interfaces;
-        arg.beginMapEntry();
-        arg >> path >> interfaces;
-        arg.endMapEntry();
-        objects.insert(path.path(), interfaces);
-    }
-    arg.endMap();
+    const QMap<QDBusObjectPath, Interfaces> byPath = qdbus_cast<QMap<QDBusObjectPath, Interfaces>>(reply.arguments().at(0));
+    for (auto it = byPath.begin(); it != byPath.end(); ++it)
+        objects.insert(it.key().path(), it.value());
     return objects;
 }
 
@@ -120,6 +115,79 @@ public Q_SLOTS:
 
 private:
     std::shared_ptr<DeviceHandlers> m_handlers;
+};
+
+// BlueZ's devices as its signals report them, so that a pass once a second reads a table instead
+// of the whole object tree. Filled from GetManagedObjects, kept on the handler thread.
+struct DeviceTable {
+    std::mutex lock;
+    bool valid = false;
+    double filledMs = 0.0;
+    std::map<std::string, BleDeviceEntry> devices;
+};
+
+BleDeviceEntry EntryFrom(const QString& path, const QVariantMap& props)
+{
+    BleDeviceEntry entry;
+    entry.id = path.toStdString();
+    entry.nameKnown = props.contains(QStringLiteral("Name"));
+    entry.name = props.value(QStringLiteral("Name")).toString().toStdString();
+    entry.connected = props.value(QStringLiteral("Connected")).toBool();
+    return entry;
+}
+
+class BlueZDeviceWatch final : public QObject {
+    Q_OBJECT
+public:
+    explicit BlueZDeviceWatch(std::shared_ptr<DeviceTable> table) : m_table(std::move(table)) {}
+
+public Q_SLOTS:
+    void InterfacesAdded(const QDBusMessage& message)
+    {
+        const QList<QVariant> args = message.arguments();
+        if (args.size() < 2)
+            return;
+        const QString path = qdbus_cast<QDBusObjectPath>(args.at(0)).path();
+        const Interfaces interfaces = qdbus_cast<Interfaces>(args.at(1));
+        if (!interfaces.contains(kDevice))
+            return;
+        std::lock_guard guard(m_table->lock);
+        m_table->devices[path.toStdString()] = EntryFrom(path, interfaces.value(kDevice));
+    }
+    void InterfacesRemoved(const QDBusMessage& message)
+    {
+        const QList<QVariant> args = message.arguments();
+        if (args.size() < 2 || !qdbus_cast<QStringList>(args.at(1)).contains(kDevice))
+            return;
+        std::lock_guard guard(m_table->lock);
+        m_table->devices.erase(qdbus_cast<QDBusObjectPath>(args.at(0)).path().toStdString());
+    }
+    void DeviceChanged(const QDBusMessage& message)
+    {
+        const QList<QVariant> args = message.arguments();
+        if (args.size() < 2 || args.at(0).toString() != kDevice)
+            return;
+        const QVariantMap changed = qdbus_cast<QVariantMap>(args.at(1));
+        std::lock_guard guard(m_table->lock);
+        const auto it = m_table->devices.find(message.path().toStdString());
+        if (it == m_table->devices.end())
+            return;
+        if (changed.contains(QStringLiteral("Name"))) {
+            it->second.name = changed.value(QStringLiteral("Name")).toString().toStdString();
+            it->second.nameKnown = true;
+        }
+        if (changed.contains(QStringLiteral("Connected")))
+            it->second.connected = changed.value(QStringLiteral("Connected")).toBool();
+    }
+    // BlueZ started, stopped or restarted: the table is read again.
+    void OwnerChanged(const QDBusMessage&)
+    {
+        std::lock_guard guard(m_table->lock);
+        m_table->valid = false;
+    }
+
+private:
+    std::shared_ptr<DeviceTable> m_table;
 };
 
 namespace {
@@ -293,6 +361,7 @@ public:
     BlueZBluetoothLE()
     {
         m_thread.setObjectName(QStringLiteral("BLEHandlerThread"));
+        m_watch->setParent(m_context);
         m_context->moveToThread(&m_thread);
         m_thread.start();
     }
@@ -316,6 +385,16 @@ public:
             result.message = ("no system bus: " + bus.lastError().message()).toStdString();
             return result;
         }
+        const double now = HighResMs();
+        {
+            std::lock_guard guard(m_table->lock);
+            if (m_table->valid && now - m_table->filledMs < kFullReadMs) {
+                result.status = BleCallStatus::Completed;
+                for (const auto& [path, entry] : m_table->devices)
+                    result.devices.push_back(entry);
+                return result;
+            }
+        }
         QDBusMessage list = QDBusMessage::createMethodCall(kService, QStringLiteral("/"), kObjectManager,
                                                            QStringLiteral("GetManagedObjects"));
         const CallResult r = Call(bus, list, timeoutMs);
@@ -325,17 +404,19 @@ public:
         if (r.status != BleCallStatus::Completed)
             return result;
         const ManagedObjects objects = ReadManagedObjects(r.reply);
+        std::map<std::string, BleDeviceEntry> devices;
         for (auto it = objects.begin(); it != objects.end(); ++it) {
             const auto device = it.value().find(kDevice);
             if (device == it.value().end())
                 continue;
-            BleDeviceEntry entry;
-            entry.id = it.key().toStdString();
-            entry.nameKnown = device->contains(QStringLiteral("Name"));
-            entry.name = device->value(QStringLiteral("Name")).toString().toStdString();
-            entry.connected = device->value(QStringLiteral("Connected")).toBool();
-            result.devices.push_back(std::move(entry));
+            BleDeviceEntry entry = EntryFrom(it.key(), *device);
+            result.devices.push_back(entry);
+            devices[entry.id] = std::move(entry);
         }
+        std::lock_guard guard(m_table->lock);
+        m_table->devices = std::move(devices);
+        m_table->valid = m_watching;
+        m_table->filledMs = now;
         return result;
     }
 
@@ -358,6 +439,25 @@ public:
     }
 
 private:
+    // A full read now and then as well, in case a signal was missed.
+    static constexpr double kFullReadMs = 30000.0;
+
+    bool Watch(QDBusConnection& bus)
+    {
+        const QString any;
+        const QStringList device{kDevice};
+        const QStringList bluez{kService};
+        return bus.connect(kService, QStringLiteral("/"), kObjectManager, QStringLiteral("InterfacesAdded"), m_watch,
+                           SLOT(InterfacesAdded(QDBusMessage))) &&
+               bus.connect(kService, QStringLiteral("/"), kObjectManager, QStringLiteral("InterfacesRemoved"), m_watch,
+                           SLOT(InterfacesRemoved(QDBusMessage))) &&
+               bus.connect(kService, any, kProperties, QStringLiteral("PropertiesChanged"), device, QString(), m_watch,
+                           SLOT(DeviceChanged(QDBusMessage))) &&
+               bus.connect(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                           QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameOwnerChanged"), bluez, QString(),
+                           m_watch, SLOT(OwnerChanged(QDBusMessage)));
+    }
+
     // The connection, opened again when the bus was missing or went away.
     QDBusConnection Bus()
     {
@@ -366,18 +466,30 @@ private:
         if (bus.isConnected())
             return bus;
         QDBusConnection::disconnectFromBus(m_name);
+        {
+            std::lock_guard table(m_table->lock);
+            m_table->valid = false;
+        }
+        m_watching = false;
         // The address is looked up on every try: the D-Bus library reads it only once per process.
         const char* address = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
-        return QDBusConnection::connectToBus(address != nullptr && address[0] != '\0'
-                                                 ? QString::fromUtf8(address)
-                                                 : QStringLiteral("unix:path=/run/dbus/system_bus_socket"),
-                                             m_name);
+        bus = QDBusConnection::connectToBus(address != nullptr && address[0] != '\0'
+                                                                ? QString::fromUtf8(address)
+                                                                : QStringLiteral("unix:path=/run/dbus/system_bus_socket"),
+                                                            m_name);
+        if (bus.isConnected())
+            m_watching = Watch(bus);
+        return bus;
     }
 
     const QString m_name = QStringLiteral("orvelle-bluez");
     std::mutex m_busLock;
     QThread m_thread;
     QObject* m_context = new QObject;
+    std::shared_ptr<DeviceTable> m_table = std::make_shared<DeviceTable>();
+    // Child of the context: lives on the handler thread and goes with it.
+    BlueZDeviceWatch* m_watch = new BlueZDeviceWatch(m_table);
+    bool m_watching = false;
 };
 
 } // namespace

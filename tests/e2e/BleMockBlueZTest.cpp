@@ -106,6 +106,14 @@ TEST_F(BleMockBlueZ, RemoteDrivesTheLinkLikeAReceiverAndLeavesOnDisconnect)
     ASSERT_TRUE(bluez.Command("disconnect"));
     EXPECT_TRUE(LogHas("BLE device remove with deviceUUID:" + remote));
     EXPECT_TRUE(WaitUntil([&] { return !manager->IsReady(); }));
+    // The next passes see it disconnected (BlueZ's change signal reached the device table) and
+    // leave it out.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2200));
+    EXPECT_TRUE(manager->ListedDevices().empty());
+    const std::vector<std::string> lines = sink.Lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.find("BLE device add with") != std::string::npos; }),
+              1);
 }
 
 TEST_F(BleMockBlueZ, WithoutBlueZTheLinkStaysIdleAndLogsOnce)
