@@ -15,6 +15,7 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
+#include <QFileInfo>
 #include <QObject>
 #include <QThread>
 
@@ -382,7 +383,8 @@ public:
         QDBusConnection bus = Bus();
         if (!bus.isConnected()) {
             result.code = static_cast<uint32_t>(bus.lastError().type());
-            result.message = ("no system bus: " + bus.lastError().message()).toStdString();
+            result.message = bus.lastError().isValid() ? ("no system bus: " + bus.lastError().message()).toStdString()
+                                                       : std::string("no system bus");
             return result;
         }
         const double now = HighResMs();
@@ -472,11 +474,15 @@ private:
         }
         m_watching = false;
         // The address is looked up on every try: the D-Bus library reads it only once per process.
-        const char* address = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
-        bus = QDBusConnection::connectToBus(address != nullptr && address[0] != '\0'
-                                                                ? QString::fromUtf8(address)
-                                                                : QStringLiteral("unix:path=/run/dbus/system_bus_socket"),
-                                                            m_name);
+        const char* env = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+        const QString address = env != nullptr && env[0] != '\0' ? QString::fromUtf8(env)
+                                                                 : QStringLiteral("unix:path=/run/dbus/system_bus_socket");
+        // No socket, no try: a missing bus then costs no wake-up of the D-Bus library's thread.
+        const QString socketPrefix = QStringLiteral("unix:path=");
+        if (address.startsWith(socketPrefix) && !address.contains(QLatin1Char(',')) &&
+            !QFileInfo::exists(address.mid(socketPrefix.size())))
+            return bus;
+        bus = QDBusConnection::connectToBus(address, m_name);
         if (bus.isConnected())
             m_watching = Watch(bus);
         return bus;
