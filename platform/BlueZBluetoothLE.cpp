@@ -123,6 +123,9 @@ private:
 struct DeviceTable {
     std::mutex lock;
     bool valid = false;
+    // BlueZ is not on the bus: kept until its name gets an owner, so a missing BlueZ costs no call.
+    bool absent = false;
+    BleEnumeration absentResult;
     double filledMs = 0.0;
     std::map<std::string, BleDeviceEntry> devices;
 };
@@ -185,6 +188,7 @@ public Q_SLOTS:
     {
         std::lock_guard guard(m_table->lock);
         m_table->valid = false;
+        m_table->absent = false;
     }
 
 private:
@@ -390,6 +394,8 @@ public:
         const double now = HighResMs();
         {
             std::lock_guard guard(m_table->lock);
+            if (m_table->absent && now - m_table->filledMs < kFullReadMs)
+                return m_table->absentResult;
             if (m_table->valid && now - m_table->filledMs < kFullReadMs) {
                 result.status = BleCallStatus::Completed;
                 for (const auto& [path, entry] : m_table->devices)
@@ -403,8 +409,15 @@ public:
         result.status = r.status;
         result.code = r.code;
         result.message = r.message;
-        if (r.status != BleCallStatus::Completed)
+        if (r.status != BleCallStatus::Completed) {
+            if (r.code == static_cast<uint32_t>(QDBusError::ServiceUnknown) && m_watching) {
+                std::lock_guard guard(m_table->lock);
+                m_table->absent = true;
+                m_table->absentResult = result;
+                m_table->filledMs = now;
+            }
             return result;
+        }
         const ManagedObjects objects = ReadManagedObjects(r.reply);
         std::map<std::string, BleDeviceEntry> devices;
         for (auto it = objects.begin(); it != objects.end(); ++it) {
@@ -416,6 +429,7 @@ public:
             devices[entry.id] = std::move(entry);
         }
         std::lock_guard guard(m_table->lock);
+        m_table->absent = false;
         m_table->devices = std::move(devices);
         m_table->valid = m_watching;
         m_table->filledMs = now;
@@ -471,6 +485,7 @@ private:
         {
             std::lock_guard table(m_table->lock);
             m_table->valid = false;
+            m_table->absent = false;
         }
         m_watching = false;
         // The address is looked up on every try: the D-Bus library reads it only once per process.

@@ -38,7 +38,7 @@ public:
     // devices; the remote's object path, or empty.
     std::string Start(const std::string& name, int others = 0)
     {
-        if (!StartBus())
+        if (m_daemon <= 0 && !StartBus())
             return {};
         int in[2], out[2];
         if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)
