@@ -178,7 +178,8 @@ void KVOBLEDeviceManager::CompareDevices(const std::vector<platform::BleDeviceEn
         if (group >= 0)
             QueueDeviceCommand(KVO_BLE_CMD_ADD, entry.id, entry.name, group, true);
     }
-    for (const auto& [id, connected] : listed) {
+    for (const auto& record : listed) {
+        const std::string& id = record.first;
         const bool seen = std::any_of(devices.begin(), devices.end(),
                                       [&](const platform::BleDeviceEntry& e) { return e.id == id; });
         if (!seen)
