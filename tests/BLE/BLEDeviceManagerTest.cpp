@@ -95,14 +95,14 @@ TEST_F(BLEManager, ReconnectsAListedRemoteAndRemovesOneThatLeftOrDropped)
 {
     // The first connection fails: the remote stays listed, not connected.
     auto remote = ble.Add("/dev_A", kPresenter);
-    remote->hasService = false;
+    remote->SetHasService(false);
     Start();
     EXPECT_TRUE(LogHas("[ERROR]", "BLE device open fail with deviceUUID:/dev_A"));
     EXPECT_TRUE(Listed("/dev_A", false));
     EXPECT_FALSE(manager->IsReady());
 
     // Seen connected again on the next pass: connected without being added twice.
-    remote->hasService = true;
+    remote->SetHasService(true);
     Pass();
     EXPECT_TRUE(Listed("/dev_A", true));
     EXPECT_EQ(LogCount("BLE device add with deviceUUID:/dev_A"), 1u);
@@ -120,7 +120,7 @@ TEST_F(BLEManager, ReconnectsAListedRemoteAndRemovesOneThatLeftOrDropped)
     ble.Remove("/dev_E");
     Pass();
     EXPECT_TRUE(Unlisted("/dev_E"));
-    EXPECT_TRUE(WaitUntil([&] { return other->closes == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return other->Closes() == 1; }));
 }
 
 TEST_F(BLEManager, OnlyInputReportsReachTheReceiveQueue)
@@ -153,7 +153,7 @@ TEST_F(BLEManager, OnlyInputReportsReachTheReceiveQueue)
 
     // After the shutdown nothing more is queued, and every device was let go.
     manager->Stop();
-    EXPECT_EQ(remote->closes, 1);
+    EXPECT_EQ(remote->Closes(), 1);
     remote->Notify({KVO_REPORT_ID, 0xB2});
     EXPECT_TRUE(RingQIsEmpty(recvQ));
     EXPECT_TRUE(manager->ListedDevices().empty());
@@ -239,7 +239,7 @@ TEST_F(BLERoute, KvoSendDataGoesToBleOnlyWithLinkKindOneAndAConnectedRemote)
 
     // The tracker stops the link once.
     tracker.StopBLELink();
-    EXPECT_EQ(remote->closes, 1);
+    EXPECT_EQ(remote->Closes(), 1);
     EXPECT_FALSE(manager->IsReady());
 }
 

@@ -52,6 +52,16 @@ struct FakeBleRemote {
         holdWrites = false;
         released.notify_all();
     }
+    int Closes()
+    {
+        std::lock_guard guard(lock);
+        return closes;
+    }
+    void SetHasService(bool has)
+    {
+        std::lock_guard guard(lock);
+        hasService = has;
+    }
     size_t Writes()
     {
         std::lock_guard guard(lock);
