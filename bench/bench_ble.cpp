@@ -106,9 +106,8 @@ void Idle(const char* label, int seconds, Bus bus)
 void Latency(int seconds, int rate)
 {
     MockBlueZ bluez;
-    const std::string remote = bluez.Start(std::string(kvoble::KVO_BLE_GROUP0_NAMES[0]));
-    if (remote.empty()) {
-        std::printf("latency: the mock BlueZ did not start\n");
+    if (!bluez.StartBus()) {
+        std::printf("latency: the bus did not start\n");
         return;
     }
     Mem_CreatePool();
@@ -116,10 +115,17 @@ void Latency(int seconds, int rate)
     RingQueue* recvQ = GetDataQueue(KVO_RECV_QUEUE);
     auto api = platform::CreateBlueZBluetoothLE();
     {
+        // BlueZ comes up while the link already runs, as after a Bluetooth restart.
         KVOBLEDeviceManager manager(*api);
         manager.SetRecvQueue(recvQ);
-        for (int i = 0; i < 100 && !manager.IsReady(); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+        const std::string remote = bluez.Start(std::string(kvoble::KVO_BLE_GROUP0_NAMES[0]));
+        const auto up = std::chrono::steady_clock::now();
+        for (int i = 0; i < 1000 && !remote.empty() && !manager.IsReady(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (manager.IsReady())
+            std::printf("remote connected and subscribed %.0f ms after BlueZ came up\n",
+                        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - up).count());
         if (!manager.IsReady()) {
             std::printf("latency: the remote was not connected\n");
         } else {
