@@ -1,5 +1,7 @@
 #include "KVOControler.h"
 
+#include "IKVOBLELink.h"
+
 #include "ControllerSet.h"
 #include "KVOFrameHeader.h"
 #include "KVOHidThreadManager.h"
@@ -265,6 +267,9 @@ void InitKVOControler()
     platform::Sleep(100);
     WriteLog(KVO_LOG_INFO, "InitKVOControler() call InitHidManager() begin");
 
+    // The remote's Bluetooth LE reports take the same road as the receiver's.
+    if (g_environment.bleLink != nullptr)
+        g_environment.bleLink->SetRecvQueue(recvQueue);
     StartHidThreads(sendQueue, recvQueue);
     link->heartbeat = std::thread(ThreadSendCmdFunc, sendQueue);
     link->decoder = std::thread(ThreadRecvCmdFunc, recvQueue);

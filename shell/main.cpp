@@ -3,6 +3,7 @@
 
 // The link's headers come before Qt's, whose "slots" macro would rewrite a member name there.
 #include "CPresenterService.h"
+#include "KVOBLEDeviceManager.h"
 #include "ControllerSet.h"
 #include "DeviceMgr.h"
 #include "KVOControler.h"
@@ -71,6 +72,13 @@ std::string ExecutablePath(const char* argv0)
     return path.string();
 }
 
+// The Bluetooth LE link lives from the device link's start to its exit; a new start makes a new one.
+struct BleLinkParts {
+    std::unique_ptr<platform::IBluetoothLE> api;
+    std::unique_ptr<KVOBLEDeviceManager> manager;
+};
+BleLinkParts g_bleLink;
+
 // The device link on the application log. The presenter service goes first: the motion thread
 // that feeds it and the managers' workers that run its commands are joined before it is freed.
 // The link stops last and joins its own threads, so no worker is left when the pool and the
@@ -97,6 +105,10 @@ LinkHooks DeviceLinkHooks(const platform::IScreens* screens)
         environment.reloadFunctionSelection = [] { CConfigManager::GetInstance().ReloadText(ConfigText::IsUsed); };
         // The tray icon, shown just before, gets embedded while the link settles.
         environment.pause = [](int ms) { EventLoopPause(ms); };
+        g_bleLink.manager.reset();
+        g_bleLink.api = platform::CreateBlueZBluetoothLE();
+        g_bleLink.manager = std::make_unique<KVOBLEDeviceManager>(*g_bleLink.api);
+        environment.bleLink = g_bleLink.manager.get();
         SetKVOControlerEnvironment(environment);
         InitKVOControler();
         // The effects' windows are built once, here on the UI thread, from the skin folder.
@@ -110,6 +122,8 @@ LinkHooks DeviceLinkHooks(const platform::IScreens* screens)
     };
     hooks.stop = [] {
         ExitKVOControler();
+        g_bleLink.manager.reset();
+        g_bleLink.api.reset();
         CPresenterService::DestroyInstance();
         ControllerSet::Destroy();
     };

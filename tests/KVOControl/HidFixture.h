@@ -22,6 +22,8 @@ struct FakeBle final : IKVOBLELink {
     bool ready = false;
     int stops = 0;
     std::vector<Bytes> sent;
+    RingQueue* recvQueue = nullptr;
+    void SetRecvQueue(RingQueue* queue) override { recvQueue = queue; }
     bool IsReady() override { return ready; }
     void SendData(const uint8_t* data, int length) override { sent.emplace_back(data, data + length); }
     void Stop() override { ++stops; }
