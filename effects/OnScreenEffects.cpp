@@ -4,6 +4,7 @@
 #include "CPresenterDigitalLaser.h"
 #include "CPresenterSearchLight.h"
 #include "CPresenterPostil.h"
+#include "CPresenterScreenShot.h"
 #include "KVOMagnifyManager.h"
 #include "X11Cursor.h"
 
@@ -14,6 +15,7 @@ EffectSet CreateOnScreenEffects(const EffectServices& services)
     effects[EFFECT_LASER] = std::make_unique<CPresenterDigitalLaser>(services);
     effects[EFFECT_MAGNIFIER] = std::make_unique<KVOMagnifyManager>(services);
     effects[EFFECT_ANNOTATION] = std::make_unique<CPresenterPostil>(services);
+    effects[EFFECT_SCREENSHOT] = std::make_unique<CPresenterScreenShot>();
     return effects;
 }
 

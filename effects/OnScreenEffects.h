@@ -1,6 +1,5 @@
 #pragma once
-// The effect set the function manager is built with: spotlight and digital laser in their
-// slots (the other effects are still to come and stay empty).
+// The effect set the function manager is built with: every effect in its slot.
 
 #include "EffectServices.h"
 #include "FunctionMgr.h"
