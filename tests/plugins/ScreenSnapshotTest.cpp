@@ -1,0 +1,99 @@
+// The snapshot plug-in's own parts: the selection, the file names and the capture window driven
+// with real mouse and key events on the offscreen platform.
+
+#include "SnapshotFiles.h"
+#include "SnapshotSelection.h"
+#include "SnapshotWindow.h"
+#include "TempDir.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <optional>
+
+TEST(SnapshotSelection, DragsAnyWayAreNormalisedAndClippedToThePicture)
+{
+    SnapshotSelection selection(QSize(800, 600));
+    EXPECT_EQ(selection.SaveRect(), QRect(0, 0, 800, 600));
+    selection.Begin({410, 310});
+    selection.Drag({10, 10});
+    EXPECT_EQ(selection.Rect(), QRect(10, 10, 400, 300));
+    selection.Begin({700, 500});
+    selection.Drag({900, 650});
+    EXPECT_EQ(selection.SaveRect(), QRect(700, 500, 100, 100));
+    // A press without a move (the first click of a double click) keeps what was selected.
+    selection.Begin({5, 5});
+    selection.Drag({5, 5});
+    EXPECT_EQ(selection.Rect(), QRect(700, 500, 100, 100));
+}
+
+TEST(SnapshotFiles, NamesCarryTheMomentAndNeverOverwrite)
+{
+    TempDir dir;
+    const QString folder = QString::fromStdString(dir.path().string());
+    const QDateTime when(QDate(2026, 12, 9), QTime(5, 40, 29));
+    const QString first = UniqueScreenshotPath(folder, when);
+    EXPECT_TRUE(first.endsWith("/Screenshot_2026-12-09_05-40-29.png")) << first.toStdString();
+    QFile(first).open(QIODevice::WriteOnly);
+    const QString second = UniqueScreenshotPath(folder, when);
+    EXPECT_TRUE(second.endsWith("/Screenshot_2026-12-09_05-40-29_2.png")) << second.toStdString();
+}
+
+namespace {
+
+// A 200 x 100 picture whose pixel (x, y) encodes its position, shown 1:1.
+struct CaptureWindow {
+    CaptureWindow()
+    {
+        QImage picture(200, 100, QImage::Format_ARGB32);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, qRgb(x, y, 7));
+        window = new SnapshotWindow(picture, [this](const QImage& image) { result = image; });
+        window->setGeometry(0, 0, 200, 100);
+        window->show();
+    }
+    ~CaptureWindow() { delete window.data(); }
+    QPointer<SnapshotWindow> window;
+    std::optional<QImage> result;
+};
+
+} // namespace
+
+TEST(SnapshotWindow, DragThenEnterGivesTheSelectedPixels)
+{
+    CaptureWindow capture;
+    QTest::mousePress(capture.window, Qt::LeftButton, {}, QPoint(20, 10));
+    QTest::mouseMove(capture.window, QPoint(80, 40));
+    QTest::mouseRelease(capture.window, Qt::LeftButton, {}, QPoint(80, 40));
+    QTest::keyClick(capture.window, Qt::Key_Return);
+    ASSERT_TRUE(capture.result.has_value());
+    ASSERT_EQ(capture.result->size(), QSize(60, 30));
+    EXPECT_EQ(capture.result->pixel(0, 0), qRgb(20, 10, 7));
+    EXPECT_EQ(capture.result->pixel(59, 29), qRgb(79, 39, 7));
+}
+
+TEST(SnapshotWindow, DoubleClickWithoutSelectionSavesTheWholeScreen)
+{
+    CaptureWindow capture;
+    QTest::mouseDClick(capture.window, Qt::LeftButton, {}, QPoint(50, 50));
+    ASSERT_TRUE(capture.result.has_value());
+    EXPECT_EQ(capture.result->size(), QSize(200, 100));
+}
+
+TEST(SnapshotWindow, EscapeRightClickAndCancelSaveNothing)
+{
+    for (int way = 0; way < 3; ++way) {
+        CaptureWindow capture;
+        if (way == 0)
+            QTest::keyClick(capture.window, Qt::Key_Escape);
+        else if (way == 1)
+            QTest::mouseClick(capture.window, Qt::RightButton, {}, QPoint(30, 30));
+        else
+            capture.window->Cancel();
+        ASSERT_TRUE(capture.result.has_value()) << way;
+        EXPECT_TRUE(capture.result->isNull()) << way;
+    }
+}
