@@ -173,6 +173,15 @@ __attribute__((visibility("default"))) void CancelSnapshot()
     }
     if (QCoreApplication::instance() == nullptr)
         return;
+    if (QThread::currentThread() == qApp->thread()) {
+        // Called on the UI thread (the program ending while a capture is open, waiting for the
+        // capture thread): a queued cancel would wait for this very thread, so it ends here.
+        if (g_window)
+            g_window->Cancel();
+        else
+            EndCapture();
+        return;
+    }
     QMetaObject::invokeMethod(qApp, [] {
         if (g_window)
             g_window->Cancel();

@@ -1,17 +1,23 @@
 // The snapshot plug-in's own parts: the selection, the file names and the capture window driven
 // with real mouse and key events on the offscreen platform.
 
+#include "ScreenSnapshotApi.h"
+#include "SharedLibrary.h"
 #include "SnapshotFiles.h"
 #include "SnapshotSelection.h"
 #include "SnapshotWindow.h"
 #include "TempDir.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPointer>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <optional>
+#include <thread>
 
 TEST(SnapshotSelection, DragsAnyWayAreNormalisedAndClippedToThePicture)
 {
@@ -96,4 +102,48 @@ TEST(SnapshotWindow, EscapeRightClickAndCancelSaveNothing)
         ASSERT_TRUE(capture.result.has_value()) << way;
         EXPECT_TRUE(capture.result->isNull()) << way;
     }
+}
+
+namespace {
+
+std::atomic<bool> g_started{false};
+int NoteStart(int code)
+{
+    if (code == KVO_SCREEN_SHOT_INI)
+        g_started = true;
+    return 1;
+}
+
+} // namespace
+
+// The program ends while a capture is open: the UI thread cancels it and then waits for the
+// capture thread, so the cancel must not need the UI thread's event loop.
+TEST(ScreenSnapshotPlugin, CancelOnTheUiThreadEndsACaptureWithoutItsEventLoop)
+{
+    platform::SharedLibrary plugin;
+    ASSERT_TRUE(plugin.Open(ORVELLE_SCREENSNAPSHOT_PLUGIN));
+    const auto setCallBack = reinterpret_cast<SetCallBackFunctionFunc>(plugin.Symbol("SetCallBackFunction"));
+    const auto snapshot = reinterpret_cast<SnapshotFunc>(plugin.Symbol("Snapshot"));
+    const auto cancel = reinterpret_cast<CancelSnapshotFunc>(plugin.Symbol("CancelSnapshot"));
+    ASSERT_TRUE(setCallBack && snapshot && cancel);
+    setCallBack(&NoteStart);
+    std::atomic<bool> returned{false};
+    std::thread capture([&] {
+        snapshot();
+        returned = true;
+    });
+    while (!g_started)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    cancel();
+    for (int i = 0; i < 500 && !returned; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(returned);
+    if (!returned) {
+        QCoreApplication::processEvents(); // let the queued cancel through, so the thread can end
+        capture.join();
+    } else {
+        capture.join();
+    }
+    QCoreApplication::processEvents(); // the capture's queued opening finds it cancelled
+    setCallBack(nullptr);
 }
