@@ -65,7 +65,9 @@ DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$w
 installed=$?
 check "apt-get install of the package" '[ $installed -eq 0 ] || { tail -n 20 "$work/apt-install.log"; false; }'
 dpkg -L orvelle | while read -r f; do [ -f "$f" ] && echo "$f"; done | sort >"$work/files.txt"
-check "the programs are under /opt/orvelle" '[ -x /opt/orvelle/Orvelle ] && [ -x /opt/orvelle/OrvelleServer ]'
+check "the programs and their plug-ins are under /opt/orvelle" \
+  '[ -x /opt/orvelle/Orvelle ] && [ -x /opt/orvelle/OrvelleServer ] && [ -f /opt/orvelle/libHook.so ] &&
+   [ -f /opt/orvelle/libScreenSnapshot.so ]'
 check "udev rule, menu entry, icon and log-on entry are in place" \
   '[ -f /usr/lib/udev/rules.d/70-orvelle-receiver.rules ] && [ -f /usr/share/applications/orvelle.desktop ] &&
    [ -f /usr/share/icons/hicolor/128x128/apps/orvelle.png ] && [ -f /etc/xdg/autostart/QuillonServer.desktop ]'
