@@ -145,6 +145,13 @@ void MeasureMoves(benchmark::State& state, const Move& move)
     counter.Report(state);
 }
 
+// Each case at 1920 x 1080 and 3840 x 2160, with a compositor and without one.
+void BothScreensWithAndWithoutCompositor(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"screen4k", "compositor"})->Args({0, 1})->Args({1, 1})->Args({0, 0})->Args({1, 0});
+    b->Unit(benchmark::kMicrosecond);
+}
+
 void BM_SpotlightMove(benchmark::State& state)
 {
     Scene scene(state, state.range(1) != 0);
@@ -159,13 +166,7 @@ void BM_SpotlightMove(benchmark::State& state)
     light.Hide(true);
     QCoreApplication::processEvents();
 }
-BENCHMARK(BM_SpotlightMove)
-    ->ArgNames({"screen4k", "compositor"})
-    ->Args({0, 1})
-    ->Args({1, 1})
-    ->Args({0, 0})
-    ->Args({1, 0})
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SpotlightMove)->Apply(BothScreensWithAndWithoutCompositor);
 
 void BM_LaserMove(benchmark::State& state)
 {
@@ -243,13 +244,7 @@ void BM_LensMove(benchmark::State& state)
     state.counters["buffer_builds"] = lens.BufferBuilds() - builds;
     lens.Collapse();
 }
-BENCHMARK(BM_LensMove)
-    ->ArgNames({"screen4k", "compositor"})
-    ->Args({0, 1})
-    ->Args({1, 1})
-    ->Args({0, 0})
-    ->Args({1, 0})
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LensMove)->Apply(BothScreensWithAndWithoutCompositor);
 
 void Quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
 

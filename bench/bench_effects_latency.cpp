@@ -250,6 +250,10 @@ int main(int argc, char** argv)
             x += sent[k].dx > 0 ? step : -step;
             reportsAt[x].push_back(k);
         }
+        // With --keep each matched move goes to latencies.txt: when its report was sent, how long it took.
+        std::ofstream matched;
+        if (options.keep)
+            matched.open(scratch / "latencies.txt");
         for (const Move& m : moves) {
             if (m.ns < sent.front().ns)
                 continue;
@@ -262,12 +266,12 @@ int main(int argc, char** argv)
                 if (sent[k].ns <= m.ns)
                     cause = &sent[k];
             }
-            if (cause != nullptr)
-                latencies.push_back(static_cast<double>(m.ns - cause->ns) / 1e6);
-            if (cause != nullptr && options.keep)
-                std::ofstream(scratch / "latencies.txt", std::ios::app)
-                    << (cause->ns - sent.front().ns) / 1000000 << " ms: " << latencies.back() << " ms at x "
-                    << m.centreX << "\n";
+            if (cause == nullptr)
+                continue;
+            latencies.push_back(static_cast<double>(m.ns - cause->ns) / 1e6);
+            if (options.keep)
+                matched << (cause->ns - sent.front().ns) / 1000000 << " ms: " << latencies.back() << " ms at x "
+                        << m.centreX << "\n";
         }
     }
     std::printf("laser, compositor %s, Xvfb 1920x1080, one motion report every 10 ms (%s)\n",
