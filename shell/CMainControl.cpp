@@ -3,6 +3,14 @@
 #include "CMainControl.h"
 
 #include "CAboutPageUI.h"
+#include "CDigitalLaserPageUI.h"
+#include "CFunctionSelectPageUI.h"
+#include "CFunctionSetPageUI.h"
+#include "CPostilPageUI.h"
+#include "CPresenterService.h"
+#include "CSearchlightPageUI.h"
+#include "CSettingPageUI.h"
+#include "CZoomPageUI.h"
 #include "ConfigManager.h"
 #include "CrashReporter.h"
 #include "IFunctionToolTip.h"
@@ -46,6 +54,18 @@ CMainControl::CMainControl(ProgramContext context)
     , m_mainPage(std::make_unique<CMainPageUI>(&m_PaintManager))
 {
     m_mainPage->SetPage(CMainPageUI::kAboutPage, std::make_unique<CAboutPageUI>(&m_PaintManager));
+    CFunctionSelectPageUI::Hooks selectHooks;
+    selectHooks.endCurrentMode = [] { CPresenterService::GetInstance().ExitCurrentMode(); };
+    m_mainPage->SetPage(CMainPageUI::kSelectPage,
+                        std::make_unique<CFunctionSelectPageUI>(&m_PaintManager, std::move(selectHooks)));
+    auto setPage = std::make_unique<CFunctionSetPageUI>(&m_PaintManager);
+    setPage->SetSubPage(CFunctionSetPageUI::kSearchlight, std::make_unique<CSearchlightPageUI>(&m_PaintManager));
+    setPage->SetSubPage(CFunctionSetPageUI::kDigitalLaser, std::make_unique<CDigitalLaserPageUI>(&m_PaintManager));
+    setPage->SetSubPage(CFunctionSetPageUI::kZoom, std::make_unique<CZoomPageUI>(&m_PaintManager));
+    setPage->SetSubPage(CFunctionSetPageUI::kPostil, std::make_unique<CPostilPageUI>(&m_PaintManager));
+    setPage->SetSubPage(CFunctionSetPageUI::kSetting, std::make_unique<CSettingPageUI>(&m_PaintManager));
+    m_setPage = setPage.get();
+    m_mainPage->SetPage(CMainPageUI::kSetPage, std::move(setPage));
     if (m_context.folders.InstallFolder().empty())
         m_context.folders = CUserFolders::For(m_context.installFolder);
 }
@@ -237,6 +257,7 @@ void CMainControl::Shutdown()
         m_toolTip->Destroy();
     if (m_context.link.freeService)
         m_context.link.freeService();
+    m_setPage = nullptr;
     for (int page = 0; page < kMainPageCount; ++page)
         m_mainPage->SetPage(page, nullptr);
     SetKVOMultiDeviceTooltip(nullptr);

@@ -6,6 +6,7 @@
 
 #include "AppLogFile.h"
 #include "CCustomKeyFunctions.h"
+#include "CFunctionSetPageUI.h"
 #include "CMainPageUI.h"
 #include "CMessageBoxUI.h"
 #include "QtScreens.h"
@@ -60,6 +61,9 @@ public:
     bool IsShutDown() const { return m_bShutDown; }
 
     CMainPageUI& GetMainPage() { return *m_mainPage; }
+    // The function setting page (page 1), owned by the main page; null after Shutdown. Its
+    // floating layer reads GetCurrentSubPage(), and SetSubPage installs sub-page 5.
+    CFunctionSetPageUI* GetFunctionSetPage() const { return m_setPage; }
     std::string GetLogPath() const { return m_logFile.GetPath(); }
 
     // The handle of the settings window while it exists; null otherwise.
@@ -79,6 +83,7 @@ private:
     ProgramContext m_context;
     platform::QtScreens m_screens;
     std::unique_ptr<CMainPageUI> m_mainPage;
+    CFunctionSetPageUI* m_setPage = nullptr;
     std::unique_ptr<ToolTip_Fun> m_toolTip;
     std::unique_ptr<CMessageBoxUI> m_messageBox;
     CAppLogFile m_logFile;
