@@ -1,0 +1,218 @@
+// Pages 0 and 1 of the settings window on the real skin and the English language file, offscreen.
+
+#include "CFunctionSelectPageUI.h"
+#include "CFunctionSetPageUI.h"
+#include "CMainPageUI.h"
+#include "CSearchlightPageUI.h"
+#include "CSettingPageUI.h"
+#include "ConfigManager.h"
+#include "LanguageConfig.h"
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <filesystem>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class PagesWindow : public WindowImplBase {
+public:
+    PagesWindow() : WindowImplBase("MainUI.xml"), page(&m_PaintManager) {}
+    void InitWindow() override
+    {
+        page.Init(GetHWND(), false, {});
+        page.SetPage(CMainPageUI::kSelectPage, std::make_unique<CFunctionSelectPageUI>(&m_PaintManager, selectHooks));
+        auto set = std::make_unique<CFunctionSetPageUI>(&m_PaintManager);
+        set->SetSubPage(CFunctionSetPageUI::kSearchlight, std::make_unique<CSearchlightPageUI>(&m_PaintManager));
+        set->SetSubPage(CFunctionSetPageUI::kSetting, std::make_unique<CSettingPageUI>(&m_PaintManager, settingHooks));
+        setPage = set.get();
+        page.SetPage(CMainPageUI::kSetPage, std::move(set));
+        page.StyleAndShow(true);
+    }
+    void Notify(TNotifyUI& msg) override { page.Notify(msg); }
+    void Send(const char* name, const char* type)
+    {
+        CControlUI* control = m_PaintManager.FindControl(name);
+        ASSERT_NE(control, nullptr) << name;
+        m_PaintManager.SendNotify(control, type);
+    }
+    CFunctionSelectPageUI::Hooks selectHooks;
+    CSettingPageUI::Hooks settingHooks;
+    CFunctionSetPageUI* setPage = nullptr;
+    CMainPageUI page;
+};
+
+class SettingPages : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        static int argc = 1;
+        static char name[] = "test_shell_pages";
+        static char* argv[] = {name, nullptr};
+        if (QApplication::instance() == nullptr)
+            s_app = std::make_unique<QApplication>(argc, argv);
+    }
+    static void TearDownTestSuite() { s_app.reset(); }
+
+    void SetUp() override
+    {
+        const fs::path source = fs::path(ORVELLE_SOURCE_DIR) / "res/ImgRes";
+        fs::create_directories(dir.path() / "ImgRes/language");
+        fs::copy_file(source / "MainUI.xml", dir.path() / "ImgRes/MainUI.xml");
+        fs::copy_file(source / "language/english.ini", dir.path() / "ImgRes/language/english.ini");
+        CPaintManagerUI::SetResourcePath(CDuiString((dir.path() / "ImgRes").string()));
+        CLanguageConfig::GetInstance().SetBaseFolder(dir.path().string());
+        CLanguageConfig::GetInstance().InitFromLcid(1033);
+        CConfigManager& config = CConfigManager::GetInstance();
+        config.SetInstallFolder(dir.path().string());
+        config.SetConfigFolder("");
+        config.FirstRunDefaults();
+        config.LoadAll();
+        window.selectHooks.endCurrentMode = [this] { ++modeEnded; };
+        window.selectHooks.deviceType = [this] { return deviceType; };
+        window.settingHooks.deviceType = [this] { return deviceType; };
+        window.settingHooks.modelBit = [this] { return modelBit; };
+        window.settingHooks.sendSensitivity = [this](int dpi, int rate) { sent.emplace_back(dpi, rate); };
+        window.settingHooks.sendMotor = [this](int ms, int level) { motor.emplace_back(ms, level); };
+        ASSERT_NE(window.Create(nullptr, "", WS_POPUP, 0), nullptr);
+    }
+
+    template <class T = CControlUI>
+    T* Control(const std::string& name)
+    {
+        return window.GetPaintManager().FindControlAs<T>(CDuiString(name));
+    }
+    std::string Text(const std::string& name) { return Control(name)->GetText().str(); }
+    std::string Normal(const std::string& name) { return Control(name)->GetNormalImage().str(); }
+    std::string Config(ConfigText key) { return CConfigManager::GetInstance().GetText(key); }
+    void SetSlider(const char* name, int value)
+    {
+        Control<CSliderUI>(name)->SetValue(value);
+        window.Send(name, DUI_MSGTYPE_VALUECHANGED);
+    }
+
+    static inline std::unique_ptr<QApplication> s_app;
+    TempDir dir;
+    int deviceType = 0;
+    int modelBit = 0;
+    int modeEnded = 0;
+    std::vector<std::pair<int, int>> sent;
+    std::vector<std::pair<int, int>> motor;
+    PagesWindow window;
+};
+
+TEST_F(SettingPages, FunctionListShowsMovesAndSwitchesRowsAndEndsTheEffect)
+{
+    window.Send("Bnt_SelectFunction", DUI_MSGTYPE_CLICK);
+    ASSERT_EQ(window.page.GetCurrentPage(), 0);
+    const char* names[] = {"Mouse", "Spotlight", "Digital laser", "Magnifier", "Annotation pen"};
+    for (int row = 1; row <= 5; ++row) {
+        const std::string n = std::to_string(row);
+        EXPECT_EQ(Text("SelFun_Text" + n), names[row - 1]);
+        EXPECT_EQ(Normal("SelFun_Select" + n), "file='button\\FunctionSet\\on.png'");
+        EXPECT_TRUE(Control("SelFun_bk" + n)->IsVisible());
+    }
+    EXPECT_FALSE(Control("SelFun_Up1")->IsVisible());
+    for (const char* part : {"bk6", "Text6", "Select6", "Up6", "Down6"})
+        EXPECT_FALSE(Control(std::string("SelFun_") + part)->IsVisible()) << part;
+    // The hot-key choice is for mouse-type devices only.
+    EXPECT_FALSE(Control("HotKey_Combox")->IsVisible());
+
+    window.Send("SelFun_Down2", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(Config(ConfigText::SelValue), "132456");
+    EXPECT_EQ(Text("SelFun_Text2"), "Digital laser");
+    EXPECT_EQ(modeEnded, 1);
+
+    // Switched off: grey, disabled move buttons, a status text; and back again.
+    window.Send("SelFun_Select3", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(Config(ConfigText::IsUsed), "110110");
+    EXPECT_EQ(Control<CLabelUI>("SelFun_Text3")->GetTextColor(), 0xFF828282u);
+    EXPECT_FALSE(Control("SelFun_Up3")->IsEnabled());
+    EXPECT_FALSE(Control("SelFun_Down3")->IsEnabled());
+    EXPECT_EQ(Text("SelFun_ToolTip3"), "Switched off");
+    EXPECT_EQ(Normal("SelFun_Select3"), "file='button\\FunctionSet\\off.png'");
+    // The flag moves with its function.
+    window.Send("SelFun_Up3", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(Config(ConfigText::SelValue), "123456");
+    EXPECT_EQ(Config(ConfigText::IsUsed), "101110");
+    window.Send("SelFun_Select2", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(Config(ConfigText::IsUsed), "111110");
+    EXPECT_TRUE(Control("SelFun_Down2")->IsEnabled());
+    EXPECT_EQ(Control<CLabelUI>("SelFun_Text2")->GetTextColor(), 0xFFFFFFFFu);
+    EXPECT_EQ(Text("SelFun_ToolTip2"), "");
+    EXPECT_EQ(modeEnded, 4);
+
+    // Written at once: a fresh read of the file agrees.
+    CConfigManager::GetInstance().ReloadText(ConfigText::IsUsed);
+    EXPECT_EQ(Config(ConfigText::IsUsed), "111110");
+}
+
+TEST_F(SettingPages, HotKeyComboWritesItsEntryForMouseDevices)
+{
+    deviceType = 1;
+    window.Send("Bnt_SelectFunction", DUI_MSGTYPE_CLICK);
+    auto* combo = Control<CComboUI>("HotKey_Combox");
+    ASSERT_TRUE(combo->IsVisible());
+    EXPECT_EQ(combo->GetCurSel(), 1); // HotKey 3
+    combo->SelectItem(2);
+    EXPECT_EQ(CConfigManager::GetInstance().GetInt(ConfigInt::HotKey), 4);
+}
+
+TEST_F(SettingPages, SpotlightSlidersStoreTheirValuesAndShowThemInTheTooltip)
+{
+    ASSERT_EQ(window.setPage->GetCurrentSubPage(), 0);
+    SetSlider("FunSet_H_Slider", 30);
+    EXPECT_FLOAT_EQ(CConfigManager::GetInstance().GetReal(ConfigReal::SearchlightAspectRatio), 0.3f);
+    EXPECT_EQ(Control("FunSet_H_Slider")->GetToolTip().str(), "Aspect ratio 1 : 0.30");
+    SetSlider("FunSet_alpha_Slider", 20);
+    EXPECT_EQ(CConfigManager::GetInstance().GetInt(ConfigInt::SearchlightAlphaVal), 51);
+    EXPECT_EQ(Control("FunSet_alpha_Slider")->GetToolTip().str(), "Dimming: 1%");
+    window.Send("FunSet_ShowMouse_Bnt", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(CConfigManager::GetInstance().GetInt(ConfigInt::SearchlightShowMouse), 1);
+    EXPECT_TRUE(Control("FunSet_Mouse_Center")->IsVisible());
+
+    window.Send("FunSet_Set_Bnt", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(window.setPage->GetCurrentSubPage(), 4);
+    EXPECT_EQ(Normal("FunSet_Set_Bnt"), "file='button\\FunctionSet\\NormalSelect.png' corner='12,8,8,8'");
+    EXPECT_EQ(Normal("FunSet_Searchlight_Bnt"), "file='button\\FunctionSet\\Normal.png' corner='12,8,8,8'");
+    EXPECT_FALSE(Control("FunSet_Mouse_Center")->IsVisible());
+}
+
+TEST_F(SettingPages, SensitivityAndVibrationReachTheRemote)
+{
+    window.Send("FunSet_Set_Bnt", DUI_MSGTYPE_CLICK);
+    SetSlider("FunSet_Set_Slider", 0);
+    SetSlider("FunSet_Set_Slider", 80);
+    modelBit = 1;
+    SetSlider("FunSet_Set_Slider", 40);
+    EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{110, 100}, {30, 100}, {37, 100}}));
+    EXPECT_EQ(CConfigManager::GetInstance().GetInt(ConfigInt::MouseDPI), 40);
+    window.Send("FunSet_Set_Strong_Ratio", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(CConfigManager::GetInstance().GetInt(ConfigInt::ShockIntensity), 3);
+    EXPECT_EQ(motor, (std::vector<std::pair<int, int>>{{500, 3}}));
+
+    // No device: stored, nothing sent.
+    deviceType = -1;
+    SetSlider("FunSet_Set_Slider", 10);
+    EXPECT_EQ(sent.size(), 3u);
+    EXPECT_EQ(CConfigManager::GetInstance().GetInt(ConfigInt::MouseDPI), 10);
+}
+
+TEST(SensitivityFor, MouseDevicesUseTheirOwnScale)
+{
+    EXPECT_EQ(SensitivityFor(0, 0, true).dpi, 80);
+    EXPECT_EQ(SensitivityFor(80, 0, true).dpi, 240);
+    EXPECT_EQ(SensitivityFor(80, 0, true).rate, 20);
+    EXPECT_EQ(SensitivityFor(80, 1, true).dpi, 63);
+    EXPECT_EQ(SensitivityFor(80, 1, false).dpi, 60);
+}
+
+} // namespace
