@@ -5,7 +5,9 @@
 #include "CMainPageUI.h"
 #include "CSearchlightPageUI.h"
 #include "CSettingPageUI.h"
+#include "CZoomPageUI.h"
 #include "ConfigManager.h"
+#include "IniFile.h"
 #include "LanguageConfig.h"
 
 #include "TempDir.h"
@@ -32,6 +34,7 @@ public:
         page.SetPage(CMainPageUI::kSelectPage, std::make_unique<CFunctionSelectPageUI>(&m_PaintManager, selectHooks));
         auto set = std::make_unique<CFunctionSetPageUI>(&m_PaintManager);
         set->SetSubPage(CFunctionSetPageUI::kSearchlight, std::make_unique<CSearchlightPageUI>(&m_PaintManager));
+        set->SetSubPage(CFunctionSetPageUI::kZoom, std::make_unique<CZoomPageUI>(&m_PaintManager, previewImage));
         set->SetSubPage(CFunctionSetPageUI::kSetting, std::make_unique<CSettingPageUI>(&m_PaintManager, settingHooks));
         setPage = set.get();
         page.SetPage(CMainPageUI::kSetPage, std::move(set));
@@ -46,6 +49,7 @@ public:
     }
     CFunctionSelectPageUI::Hooks selectHooks;
     CSettingPageUI::Hooks settingHooks;
+    CZoomPageUI::PreviewImage previewImage;
     CFunctionSetPageUI* setPage = nullptr;
     CMainPageUI page;
 };
@@ -82,6 +86,11 @@ protected:
         window.settingHooks.modelBit = [this] { return modelBit; };
         window.settingHooks.sendSensitivity = [this](int dpi, int rate) { sent.emplace_back(dpi, rate); };
         window.settingHooks.sendMotor = [this](int ms, int level) { motor.emplace_back(ms, level); };
+        window.settingHooks.confirmRestore = [this](const std::string& key) {
+            asked.push_back(key);
+            return confirm;
+        };
+        window.previewImage = [](double zoomMom) { return zoomMom > 2.4 ? std::string("/tmp/zoom25.png") : std::string(); };
         ASSERT_NE(window.Create(nullptr, "", WS_POPUP, 0), nullptr);
     }
 
@@ -106,6 +115,8 @@ protected:
     int modeEnded = 0;
     std::vector<std::pair<int, int>> sent;
     std::vector<std::pair<int, int>> motor;
+    std::vector<std::string> asked;
+    bool confirm = false;
     PagesWindow window;
 };
 
@@ -204,6 +215,47 @@ TEST_F(SettingPages, SensitivityAndVibrationReachTheRemote)
     SetSlider("FunSet_Set_Slider", 10);
     EXPECT_EQ(sent.size(), 3u);
     EXPECT_EQ(CConfigManager::GetInstance().GetInt(ConfigInt::MouseDPI), 10);
+}
+
+TEST_F(SettingPages, MagnificationButtonsStoreTheFactorAndShowItsPreview)
+{
+    window.Send("FunSet_Zoom_Bnt", DUI_MSGTYPE_CLICK);
+    const std::string before = Control("FunSet_Zoom_Preview")->GetBkImage().str();
+    window.Send("FunSet_ZoomMom1_Bnt", DUI_MSGTYPE_CLICK);
+    EXPECT_FLOAT_EQ(CConfigManager::GetInstance().GetReal(ConfigReal::ZoomMom), 1.5f);
+    // No picture for 1.5: the preview keeps what it showed.
+    EXPECT_EQ(Control("FunSet_Zoom_Preview")->GetBkImage().str(), before);
+    window.Send("FunSet_ZoomMom3_Bnt", DUI_MSGTYPE_CLICK);
+    EXPECT_FLOAT_EQ(CConfigManager::GetInstance().GetReal(ConfigReal::ZoomMom), 2.5f);
+    EXPECT_EQ(Control("FunSet_Zoom_Preview")->GetBkImage().str(), "file='/tmp/zoom25.png'");
+}
+
+TEST_F(SettingPages, RestoreAndAdaptiveSpeedAskFirst)
+{
+    CConfigManager& config = CConfigManager::GetInstance();
+    window.Send("FunSet_Set_Bnt", DUI_MSGTYPE_CLICK);
+    SetSlider("FunSet_Set_Slider", 20);
+    // Declined: nothing changes.
+    window.Send("FunSet_RecoverSysSet_Bnt", DUI_MSGTYPE_CLICK);
+    window.Send("FunSet_Set_Adaptive_Button", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(asked, (std::vector<std::string>{"fun_set_reset_alert_message1",
+                                               "fun_set_setting_cursor_adaptive_alert_message"}));
+    EXPECT_EQ(config.GetInt(ConfigInt::MouseDPI), 20);
+    EXPECT_EQ(config.GetInt(ConfigInt::CursorSpeedAdaptiveModel), 0);
+
+    // Confirmed (the dialog itself restored the file): reloaded, sent, custom keys reset.
+    confirm = true;
+    sent.clear();
+    CIniFile::WriteInt("FunSet_Set", "MouseDPI", 80, config.GetConfigPath());
+    window.Send("FunSet_RecoverSysSet_Bnt", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(config.GetInt(ConfigInt::MouseDPI), 80);
+    EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{30, 100}}));
+    EXPECT_EQ(config.GetSlotInt(ConfigSlotInt::Key, kSlotMouse), 11);
+    EXPECT_EQ(Control<CSliderUI>("FunSet_Set_Slider")->GetValue(), 80);
+
+    window.Send("FunSet_Set_Adaptive_Button", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(config.GetInt(ConfigInt::CursorSpeedAdaptiveModel), 1);
+    EXPECT_EQ(Normal("FunSet_Set_Adaptive_Button"), "file='button\\FunctionSet\\on.png'");
 }
 
 TEST(SensitivityFor, MouseDevicesUseTheirOwnScale)
