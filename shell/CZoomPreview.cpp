@@ -114,7 +114,7 @@ std::string CZoomPreview::Generate(double zoomMom, const Label& label, const std
         WriteLog(KVO_LOG_ERROR, "CZoomPreview::Make cannot read %s", source.c_str());
         return {};
     }
-    picture = picture.convertToFormat(QImage::Format_ARGB32);
+    picture = picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     // The area under the label, 1/zoom of its size around its centre, kept inside the picture.
     const int cropW = std::clamp(static_cast<int>(label.width / zoomMom), 1, picture.width());
     const int cropH = std::clamp(static_cast<int>(label.height / zoomMom), 1, picture.height());
@@ -123,7 +123,9 @@ std::string CZoomPreview::Generate(double zoomMom, const Label& label, const std
     const int left = std::clamp(centreX - cropW / 2, 0, picture.width() - cropW);
     const int top = std::clamp(centreY - cropH / 2, 0, picture.height() - cropH);
 
-    QImage enlarged(label.width, label.height, QImage::Format_ARGB32);
+    // An opaque picture stays opaque: the filter's rounding must not make it faintly see-through.
+    QImage enlarged(label.width, label.height,
+                    picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     const uint8_t* from = picture.constBits() + top * picture.bytesPerLine() + left * 4;
     if (libyuv::ARGBScale(from, static_cast<int>(picture.bytesPerLine()), cropW, cropH, enlarged.bits(),
                           static_cast<int>(enlarged.bytesPerLine()), label.width, label.height,
