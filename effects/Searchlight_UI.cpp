@@ -1,15 +1,12 @@
 #include "Searchlight_UI.h"
 
 #include "ConfigManager.h"
+#include "CoverPainter.h"
 #include "IPresentationScreen.h"
 #include "KVOLog.h"
 #include "OverlayWindow.h"
 #include "SearchlightMarker.h"
 
-#include <QEvent>
-#include <QPainter>
-#include <QPaintEvent>
-#include <QPainterPath>
 #include <QRegion>
 #include <QWidget>
 
@@ -19,13 +16,6 @@ namespace {
 
 constexpr DWORD kOpaqueBlack = 0xFF000000u;
 constexpr const char* kMarkerPicture = "button\\FunctionSet\\Mouse_Center.png";
-
-QPainterPath HolePath(const QRectF& rect, const SIZE& round)
-{
-    QPainterPath path;
-    path.addRoundedRect(rect, round.cx / 2.0, round.cy / 2.0);
-    return path;
-}
 
 // Where a rounded hole is clear for certain, antialiased edges excluded: the two bands of the
 // rounded rectangle that no corner touches, and the rectangle through the corners' 45-degree
@@ -53,64 +43,6 @@ QRegion HoleInterior(const QRectF& rect, const SIZE& round)
 long Round(double v) { return std::lround(v); }
 
 } // namespace
-
-// The cover paints itself: black at the cover's alpha, and with a compositor the hole cleared
-// (see-through, with smooth antialiased edges from the border round). It repaints only what
-// it is asked to, which for a move is where the old and the new hole differ.
-class CoverPainter final : public QObject {
-public:
-    QColor colour = Qt::black;
-    bool clearHole = false;
-    QRectF hole; // whole logical pixels
-    SIZE round{0, 0};
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::Paint)
-            return false;
-        auto* cover = static_cast<QWidget*>(watched);
-        const QRect holeRect = hole.toAlignedRect();
-        const QImage* tile = clearHole && !holeRect.isEmpty() ? &Tile(holeRect.size(), cover->devicePixelRatioF()) : nullptr;
-        QPainter painter(cover);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        // One rectangle at a time: under a plain rectangular clip Qt fills and copies pixels
-        // directly, where a clip of many rectangles goes through its span machinery.
-        for (const QRect& rect : static_cast<QPaintEvent*>(event)->region()) {
-            painter.setClipRect(rect);
-            painter.fillRect(rect, colour);
-            if (tile != nullptr && rect.intersects(holeRect))
-                painter.drawImage(holeRect.topLeft(), *tile);
-        }
-        return true;
-    }
-
-private:
-    // The hole on the cover, rendered once per shape, colour and scale: a paint copies its
-    // pixels instead of rasterising the rounded outline again.
-    const QImage& Tile(const QSize& size, qreal ratio)
-    {
-        if (m_tile.isNull() || m_tileSize != size || m_tileRound.cx != round.cx || m_tileRound.cy != round.cy ||
-            m_tileColour != colour || m_tile.devicePixelRatio() != ratio) {
-            m_tileSize = size;
-            m_tileRound = round;
-            m_tileColour = colour;
-            m_tile = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
-            m_tile.setDevicePixelRatio(ratio);
-            m_tile.fill(colour);
-            QPainter painter(&m_tile);
-            painter.setRenderHint(QPainter::Antialiasing, true);
-            painter.setCompositionMode(QPainter::CompositionMode_Clear);
-            painter.fillPath(HolePath(QRectF(QPointF(0, 0), QSizeF(size)), round), Qt::black);
-        }
-        return m_tile;
-    }
-
-    QImage m_tile;
-    QSize m_tileSize;
-    SIZE m_tileRound{0, 0};
-    QColor m_tileColour;
-};
 
 Searchlight_UI::Searchlight_UI(const EffectServices& services)
     : WindowImplBase("SearchlightUI.xml"), m_services(services)
@@ -351,8 +283,7 @@ void Searchlight_UI::ApplyFrame()
             m_pCoverPainter->clearHole = false;
             m_pBackground->update();
         }
-        const QRegion cut(HolePath(holeRect, round).toFillPolygon().toPolygon());
-        host->setMask(QRegion(host->rect()) - cut);
+        host->setMask(QRegion(host->rect()) - HoleRegion(holeRect, round));
     }
     if (!host->isVisible()) {
         host->show();

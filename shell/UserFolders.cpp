@@ -33,11 +33,12 @@ CUserFolders CUserFolders::Decide(const std::string& installFolder, bool install
 {
     CUserFolders folders;
     folders.m_install = folders.m_config = folders.m_state = folders.m_skin = installFolder;
+    const std::string cache = XdgFolder(env, "XDG_CACHE_HOME", ".cache");
+    folders.m_userCache = cache;
     if (installWritable)
         return folders;
     const std::string config = XdgFolder(env, "XDG_CONFIG_HOME", ".config");
     const std::string state = XdgFolder(env, "XDG_STATE_HOME", ".local/state");
-    const std::string cache = XdgFolder(env, "XDG_CACHE_HOME", ".cache");
     if (config.empty() || state.empty() || cache.empty())
         return folders;
     folders.m_portable = false;

@@ -30,6 +30,9 @@ public:
     // The folder that ImgRes.zip is unpacked into, holding ImgRes/.
     const std::string& SkinFolder() const { return m_skin; }
     std::string LogFolder() const { return m_state + "/log"; }
+    // The user's own cache folder ($XDG_CACHE_HOME/Orvelle), also for a portable bundle: where
+    // pictures made at run time go when the skin folder cannot be written. Empty without HOME.
+    const std::string& UserCacheFolder() const { return m_userCache; }
 
     // Creates the user's folders (0700) that do not exist yet. False when one cannot be had.
     bool Create() const;
@@ -42,5 +45,6 @@ private:
     std::string m_config;
     std::string m_state;
     std::string m_skin;
+    std::string m_userCache;
     bool m_portable = true;
 };

@@ -128,6 +128,20 @@ void PaintSlide(QPainter& painter, const QRectF& area, bool detailed)
         }
     }
 
+    // The magnifier page's lens sits around (297, 65): a small figure there, worth enlarging.
+    if (detailed) {
+        const QRectF badge(area.left() + 267, area.top() + 52, 60, 26);
+        painter.setBrush(QColor(0x2E, 0xC4, 0x8C));
+        painter.drawRoundedRect(badge, 6, 6);
+        QFont figure(QStringLiteral("DejaVu Sans"));
+        figure.setPixelSize(11);
+        figure.setBold(true);
+        painter.setFont(figure);
+        painter.setPen(Qt::white);
+        painter.drawText(badge, Qt::AlignCenter, QStringLiteral("+18%"));
+        painter.setPen(Qt::NoPen);
+    }
+
     // A bar chart on the right.
     const QColor bars[] = {QColor(0x4C, 0x8D, 0xFF), QColor(0x2E, 0xC4, 0x8C), QColor(0xF5, 0xA5, 0x24),
                            QColor(0xE5, 0x48, 0x4D), QColor(0x8E, 0x6C, 0xF0)};

@@ -27,6 +27,8 @@ TEST(UserFolders, WritableInstallFolderKeepsEverythingBesideTheProgram)
     EXPECT_EQ(f.ConfigFolder(), "/b");
     EXPECT_EQ(f.LogFolder(), "/b/log");
     EXPECT_EQ(f.SkinFolder(), "/b");
+    // Pictures made at run time still have a user's folder to go to when the skin is read-only.
+    EXPECT_EQ(f.UserCacheFolder(), "/h/.cache/Orvelle");
 }
 
 TEST(UserFolders, SystemInstallUsesXdgVariablesThenHomeDefaults)

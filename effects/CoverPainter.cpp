@@ -1,0 +1,56 @@
+#include "CoverPainter.h"
+
+#include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QWidget>
+
+QPainterPath HolePath(const QRectF& rect, const SIZE& round)
+{
+    QPainterPath path;
+    path.addRoundedRect(rect, round.cx / 2.0, round.cy / 2.0);
+    return path;
+}
+
+QRegion HoleRegion(const QRectF& rect, const SIZE& round)
+{
+    return QRegion(HolePath(rect, round).toFillPolygon().toPolygon());
+}
+
+bool CoverPainter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::Paint)
+        return false;
+    auto* cover = static_cast<QWidget*>(watched);
+    const QRect holeRect = hole.toAlignedRect();
+    const QImage* tile = clearHole && !holeRect.isEmpty() ? &Tile(holeRect.size(), cover->devicePixelRatioF()) : nullptr;
+    QPainter painter(cover);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    // One rectangle at a time: under a plain rectangular clip Qt fills and copies pixels
+    // directly, where a clip of many rectangles goes through its span machinery.
+    for (const QRect& rect : static_cast<QPaintEvent*>(event)->region()) {
+        painter.setClipRect(rect);
+        painter.fillRect(rect, colour);
+        if (tile != nullptr && rect.intersects(holeRect))
+            painter.drawImage(holeRect.topLeft(), *tile);
+    }
+    return true;
+}
+
+const QImage& CoverPainter::Tile(const QSize& size, qreal ratio)
+{
+    if (m_tile.isNull() || m_tileSize != size || m_tileRound.cx != round.cx || m_tileRound.cy != round.cy ||
+        m_tileColour != colour || m_tile.devicePixelRatio() != ratio) {
+        m_tileSize = size;
+        m_tileRound = round;
+        m_tileColour = colour;
+        m_tile = QImage((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        m_tile.setDevicePixelRatio(ratio);
+        m_tile.fill(colour);
+        QPainter painter(&m_tile);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setCompositionMode(QPainter::CompositionMode_Clear);
+        painter.fillPath(HolePath(QRectF(QPointF(0, 0), QSizeF(size)), round), Qt::black);
+    }
+    return m_tile;
+}

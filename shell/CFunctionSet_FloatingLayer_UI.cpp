@@ -1,0 +1,281 @@
+#include "CFunctionSet_FloatingLayer_UI.h"
+
+#include "ConfigManager.h"
+#include "CoverPainter.h"
+#include "KVOLog.h"
+#include "X11Compositor.h"
+
+#include <QWidget>
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kSkinFile = "FunctionSet_Searchlight.xml";
+constexpr DWORD kOpaqueBlack = 0xFF000000u;
+using Geometry = FloatingLayerGeometry;
+
+struct EffectValues {
+    int alpha;
+    float aspectRatio;
+    float borderRound;
+};
+
+EffectValues ValuesFor(const CConfigManager& config, Geometry::Effect effect)
+{
+    if (effect == Geometry::Effect::Magnifier)
+        return {config.GetInt(ConfigInt::ZoomAlphaVal), config.GetReal(ConfigReal::ZoomAspectRatio),
+                config.GetReal(ConfigReal::ZoomBorderRound)};
+    return {config.GetInt(ConfigInt::SearchlightAlphaVal), config.GetReal(ConfigReal::SearchlightAspectRatio),
+            config.GetReal(ConfigReal::SearchlightBorderRound)};
+}
+
+QRectF ToQRectF(const RECT& r) { return QRectF(QPointF(r.left, r.top), QPointF(r.right, r.bottom)); }
+
+} // namespace
+
+CFunctionSet_FloatingLayer_UI::CFunctionSet_FloatingLayer_UI(HWND mainWnd, CPaintManagerUI* mainManager, Hooks hooks)
+    : WindowImplBase(kSkinFile), m_hMainWnd(mainWnd), m_pMainManager(mainManager), m_hooks(std::move(hooks)),
+      m_shape(Geometry::ShapeFor(m_fAspect, m_fRound))
+{
+    if (!m_hooks.composited) {
+        m_ownCompositor = std::make_unique<platform::X11Compositor>();
+        m_hooks.composited = [compositor = m_ownCompositor.get()] { return compositor->IsRunning(); };
+    }
+}
+
+CFunctionSet_FloatingLayer_UI::~CFunctionSet_FloatingLayer_UI()
+{
+    if (m_pBackground != nullptr && m_pCoverPainter && GetWidget() != nullptr)
+        m_pBackground->removeEventFilter(m_pCoverPainter.get());
+}
+
+bool CFunctionSet_FloatingLayer_UI::Build()
+{
+    std::lock_guard lock(m_lock);
+    if (GetHWND() != nullptr)
+        return true;
+    // Hidden, owned by the main window (kept above it, gone with it), never activated, and
+    // click-through: the page under it keeps its clicks.
+    if (Create(m_hMainWnd, "FunctionSet_Searchlight_UI", WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+               WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_LAYERED, 0, 0, Geometry::kWidth,
+               Geometry::kHeight) == nullptr) {
+        WriteLog(KVO_LOG_ERROR, "CFunctionSet_FloatingLayer_UI::Build %s could not be built", kSkinFile);
+        return false;
+    }
+    return true;
+}
+
+void CFunctionSet_FloatingLayer_UI::InitWindow()
+{
+    m_pBackground = m_PaintManager.FindControl("windowbackground");
+    m_pHole = m_PaintManager.FindControl("tanzhaodeng");
+    m_pMarker = m_PaintManager.FindControl("Mouse_Center");
+    if (m_pBackground != nullptr) {
+        m_pBackground->SetBkColor(kOpaqueBlack);
+        m_pCoverPainter = std::make_unique<CoverPainter>();
+        m_pBackground->installEventFilter(m_pCoverPainter.get());
+    }
+    // The hole control keeps the hole's place; the painter (or the shape) makes it see-through.
+    if (m_pHole != nullptr)
+        m_pHole->SetVisible(false);
+    if (m_pMarker != nullptr)
+        m_pMarker->SetVisible(false);
+    if (QWidget* host = GetWidget()) {
+        host->setFocusPolicy(Qt::NoFocus);
+        host->hide();
+    }
+    m_bShown = false;
+    m_bShapeApplied = false;
+}
+
+void CFunctionSet_FloatingLayer_UI::Notify(TNotifyUI&)
+{
+    // The preview has nothing to click.
+}
+
+RECT CFunctionSet_FloatingLayer_UI::MainRect() const
+{
+    if (m_hooks.mainWindowRect)
+        return m_hooks.mainWindowRect();
+    if (const QWidget* main = WidgetFromHWND(m_hMainWnd)) {
+        const QRect g = main->geometry();
+        return RECT{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    }
+    return RECT{};
+}
+
+bool CFunctionSet_FloatingLayer_UI::MainVisible() const
+{
+    return m_hooks.mainWindowVisible ? m_hooks.mainWindowVisible() : IsWindowVisible(m_hMainWnd);
+}
+
+void CFunctionSet_FloatingLayer_UI::PlaceOverMainWindow()
+{
+    std::lock_guard lock(m_lock);
+    const int subPage = m_hooks.currentSubPage ? m_hooks.currentSubPage() : -1;
+    const Geometry::Effect effect = Geometry::EffectFor(MainVisible(), subPage);
+    if (GetHWND() == nullptr || effect == Geometry::Effect::None) {
+        EmptyLocked();
+        return;
+    }
+    const EffectValues values = ValuesFor(m_hooks.config != nullptr ? *m_hooks.config : CConfigManager::GetInstance(),
+                                          effect);
+    SetAlphaLocked(values.alpha);
+    const POINT centre = SetAspectRatio(values.aspectRatio);
+    SetBorderRound(values.borderRound);
+    // The page's own marker sits under the hole, at its centre.
+    if (m_pMainManager != nullptr) {
+        const RECT marker = Geometry::MainMarkerRect(centre);
+        if (CControlUI* label = m_pMainManager->FindControl("FunSet_Mouse_Center");
+            label != nullptr && !(marker == m_mainMarkerRect && label->GetPos() == marker)) {
+            label->SetPos(marker);
+            m_mainMarkerRect = marker;
+        }
+    }
+    ShowMarker(false);
+    ShowOverMainWindow(MainRect());
+}
+
+void CFunctionSet_FloatingLayer_UI::SetEmptyRect()
+{
+    std::lock_guard lock(m_lock);
+    EmptyLocked();
+}
+
+void CFunctionSet_FloatingLayer_UI::Empty() { SetEmptyRect(); }
+
+void CFunctionSet_FloatingLayer_UI::EmptyLocked()
+{
+    // An X window cannot be 0 x 0: an empty layer is a hidden one.
+    if (QWidget* host = GetWidget(); host != nullptr && host->isVisible())
+        host->hide();
+    m_bShown = false;
+}
+
+void CFunctionSet_FloatingLayer_UI::SetAlpha(int alpha)
+{
+    std::lock_guard lock(m_lock);
+    SetAlphaLocked(alpha);
+}
+
+void CFunctionSet_FloatingLayer_UI::SetAlphaLocked(int alpha)
+{
+    // Used as a byte, as the spotlight uses it.
+    alpha &= 0xFF;
+    if (alpha == m_nAlpha)
+        return;
+    m_nAlpha = alpha;
+    m_bShapeApplied = false;
+    ApplyShapeLocked();
+}
+
+POINT CFunctionSet_FloatingLayer_UI::SetAspectRatio(float aspectRatio)
+{
+    std::lock_guard lock(m_lock);
+    if (aspectRatio != m_fAspect) {
+        m_fAspect = aspectRatio;
+        const Geometry::Shape shape = Geometry::ShapeFor(m_fAspect, m_fRound);
+        if (!(shape.hole == m_shape.hole && shape.round == m_shape.round)) {
+            m_shape = shape;
+            m_bShapeApplied = false;
+            ApplyShapeLocked();
+        }
+    }
+    return m_shape.centre;
+}
+
+void CFunctionSet_FloatingLayer_UI::SetBorderRound(float borderRound)
+{
+    std::lock_guard lock(m_lock);
+    if (borderRound == m_fRound)
+        return;
+    m_fRound = borderRound;
+    const Geometry::Shape shape = Geometry::ShapeFor(m_fAspect, m_fRound);
+    if (shape.round == m_shape.round)
+        return;
+    m_shape = shape;
+    m_bShapeApplied = false;
+    ApplyShapeLocked();
+}
+
+void CFunctionSet_FloatingLayer_UI::ShowMarker(bool show)
+{
+    std::lock_guard lock(m_lock);
+    if (m_pMarker == nullptr)
+        return;
+    const RECT rect = Geometry::LayerMarkerRect(m_shape.centre);
+    if (!(m_pMarker->GetPos() == rect))
+        m_pMarker->SetPos(rect);
+    if (m_pMarker->IsVisible() != show)
+        m_pMarker->SetVisible(show);
+}
+
+void CFunctionSet_FloatingLayer_UI::ShowOverMainWindow(const RECT& mainRect)
+{
+    std::lock_guard lock(m_lock);
+    QWidget* host = GetWidget();
+    if (host == nullptr)
+        return;
+    // Asked at every placement: a compositor that starts or stops meanwhile is followed.
+    const bool composited = m_hooks.composited && m_hooks.composited();
+    if (composited != m_bComposited) {
+        m_bComposited = composited;
+        m_bShapeApplied = false;
+    }
+    if (!m_bShapeApplied)
+        ApplyShapeLocked();
+    const RECT panel = Geometry::PanelRect(static_cast<int>(mainRect.left), static_cast<int>(mainRect.top));
+    const QRect geometry(static_cast<int>(panel.left), static_cast<int>(panel.top), Geometry::kWidth, Geometry::kHeight);
+    if (host->geometry() != geometry)
+        host->setGeometry(geometry);
+    if (!host->isVisible()) {
+        host->show();
+        host->raise();
+    }
+    m_bShown = true;
+    m_shownRect = panel;
+}
+
+void CFunctionSet_FloatingLayer_UI::ApplyShapeLocked()
+{
+    QWidget* host = GetWidget();
+    if (host == nullptr)
+        return;
+    const QRectF hole = ToQRectF(m_shape.hole);
+    if (m_pHole != nullptr) {
+        m_pHole->SetBorderRound(m_shape.round);
+        m_pHole->SetPos(m_shape.hole);
+    }
+    if (m_pCoverPainter && m_pBackground != nullptr) {
+        // Without a compositor alpha is ignored by the server: the panel is opaque.
+        m_pCoverPainter->colour = QColor(0, 0, 0, m_bComposited ? m_nAlpha : 0xFF);
+        m_pCoverPainter->clearHole = m_bComposited;
+        m_pCoverPainter->hole = hole.translated(m_pBackground->mapFrom(host, QPointF(0, 0)));
+        m_pCoverPainter->round = m_shape.round;
+        m_pBackground->update();
+    }
+    if (m_bComposited)
+        host->clearMask();
+    else
+        host->setMask(QRegion(0, 0, Geometry::kWidth, Geometry::kHeight) - HoleRegion(hole, m_shape.round));
+    m_bShapeApplied = true;
+}
+
+bool CFunctionSet_FloatingLayer_UI::IsShownOver() const
+{
+    std::lock_guard lock(m_lock);
+    return m_bShown;
+}
+
+FloatingLayerGeometry::Shape CFunctionSet_FloatingLayer_UI::GetShape() const
+{
+    std::lock_guard lock(m_lock);
+    return m_shape;
+}
+
+bool CFunctionSet_FloatingLayer_UI::IsComposited() const
+{
+    std::lock_guard lock(m_lock);
+    return m_bComposited;
+}
