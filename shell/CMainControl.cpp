@@ -11,7 +11,9 @@
 #include "CSearchlightPageUI.h"
 #include "CSettingPageUI.h"
 #include "CZoomPageUI.h"
+#include "CZoomPreview.h"
 #include "ConfigManager.h"
+#include "ControllerSet.h"
 #include "CrashReporter.h"
 #include "IFunctionToolTip.h"
 #include "KeyboardHookApi.h"
@@ -46,6 +48,15 @@ int CursorSpeed()
     return CConfigManager::GetInstance().GetSensitivity();
 }
 
+// The service's own ExitCurrentMode only logs; a changed function list must also end the
+// running effect, which the function manager's stop does.
+void EndCurrentMode()
+{
+    CPresenterService::GetInstance().ExitCurrentMode();
+    if (ControllerSet* set = ControllerSet::Existing())
+        set->GetFunctionMgr().StopFunction(1);
+}
+
 } // namespace
 
 CMainControl::CMainControl(ProgramContext context)
@@ -55,7 +66,7 @@ CMainControl::CMainControl(ProgramContext context)
 {
     m_mainPage->SetPage(CMainPageUI::kAboutPage, std::make_unique<CAboutPageUI>(&m_PaintManager));
     CFunctionSelectPageUI::Hooks selectHooks;
-    selectHooks.endCurrentMode = [] { CPresenterService::GetInstance().ExitCurrentMode(); };
+    selectHooks.endCurrentMode = EndCurrentMode;
     m_mainPage->SetPage(CMainPageUI::kSelectPage,
                         std::make_unique<CFunctionSelectPageUI>(&m_PaintManager, std::move(selectHooks)));
     auto setPage = std::make_unique<CFunctionSetPageUI>(&m_PaintManager);
@@ -125,6 +136,7 @@ void CMainControl::InitMainPage()
 
     CMainPageUI::Hooks hooks;
     hooks.shutdown = [this] { Shutdown(); };
+    hooks.endCurrentMode = EndCurrentMode;
     m_mainPage->Init(GetHWND(), m_context.startedHidden, std::move(hooks));
     // The link's settle pause lets events through: the program must neither close half-built
     // nor wait for the link to show its tray icon.
@@ -206,7 +218,25 @@ void CMainControl::CreateMessageBox()
 
 void CMainControl::CreateFloatingLayer()
 {
-    // The function setting page's floating layer comes with that page.
+    // The magnifier page's enlarged slide, made once per factor and lens height.
+    if (auto* zoom = m_setPage != nullptr ? dynamic_cast<CZoomPageUI*>(m_setPage->GetSubPage(CFunctionSetPageUI::kZoom))
+                                          : nullptr) {
+        auto preview = std::make_shared<CZoomPreview>(CZoomPreview::For(m_context.folders));
+        zoom->SetPreviewImage([preview](double zoomMom) { return preview->Make(zoomMom); });
+    }
+    CFunctionSet_FloatingLayer_UI::Hooks hooks;
+    hooks.currentSubPage = [this] {
+        return m_setPage != nullptr && m_mainPage->GetCurrentPage() == CMainPageUI::kSetPage
+                   ? m_setPage->GetCurrentSubPage()
+                   : -1;
+    };
+    m_floatingLayer = std::make_unique<CFunctionSet_FloatingLayer_UI>(GetHWND(), &m_PaintManager, std::move(hooks));
+    if (m_floatingLayer->Build()) {
+        m_mainPage->SetFloatingLayer(m_floatingLayer.get());
+    } else {
+        WriteLog(KVO_LOG_ERROR, "CMainPageUI::Init floating layer cannot be built");
+        m_floatingLayer.reset();
+    }
 }
 
 void CMainControl::CreateMagnifier()
@@ -257,6 +287,8 @@ void CMainControl::Shutdown()
         m_toolTip->Destroy();
     if (m_context.link.freeService)
         m_context.link.freeService();
+    m_mainPage->SetFloatingLayer(nullptr);
+    m_floatingLayer.reset();
     m_setPage = nullptr;
     for (int page = 0; page < kMainPageCount; ++page)
         m_mainPage->SetPage(page, nullptr);

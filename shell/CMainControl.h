@@ -7,6 +7,7 @@
 #include "AppLogFile.h"
 #include "CCustomKeyFunctions.h"
 #include "CFunctionSetPageUI.h"
+#include "CFunctionSet_FloatingLayer_UI.h"
 #include "CMainPageUI.h"
 #include "CMessageBoxUI.h"
 #include "QtScreens.h"
@@ -84,6 +85,7 @@ private:
     platform::QtScreens m_screens;
     std::unique_ptr<CMainPageUI> m_mainPage;
     CFunctionSetPageUI* m_setPage = nullptr;
+    std::unique_ptr<CFunctionSet_FloatingLayer_UI> m_floatingLayer;
     std::unique_ptr<ToolTip_Fun> m_toolTip;
     std::unique_ptr<CMessageBoxUI> m_messageBox;
     CAppLogFile m_logFile;

@@ -70,6 +70,8 @@ public:
     // The about page (3) is built in.
     void SetPage(int index, std::unique_ptr<IPageUI> page);
     IPageUI* GetPage(int index) const;
+    // The function setting page's floating layer, once it exists; null takes it away.
+    void SetFloatingLayer(IFloatingLayer* layer) { m_hooks.floatingLayer = layer; }
 
     // The status texts from language section "other".
     void LoadStatusTexts();

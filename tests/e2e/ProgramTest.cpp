@@ -154,7 +154,10 @@ protected:
         for (std::string id; ids >> id;) {
             const std::string geometry = g_x->Run("xdotool getwindowgeometry " + id);
             const size_t at = geometry.find("Geometry: ");
-            if (at != std::string::npos && std::atoi(geometry.c_str() + at + 10) > 100)
+            // The settings window itself: wider than a tooltip, taller than its preview layer.
+            int width = 0, height = 0;
+            if (at != std::string::npos && std::sscanf(geometry.c_str() + at + 10, "%dx%d", &width, &height) == 2 &&
+                width > 100 && height > 300)
                 ++count;
         }
         return count;
