@@ -11,6 +11,9 @@ namespace {
 // Written by the plug-in's callback on any of its threads, read by the presenter service.
 std::mutex g_savingLock;
 bool g_bSaving = false;
+// A Hide that came while the capture thread had not yet entered Snapshot: the plug-in ignores a
+// cancel while no capture runs, so the bridge passes it on once Snapshot reports its start.
+std::atomic<CPresenterScreenShot*> g_pCancelPending{nullptr};
 
 } // namespace
 
@@ -62,6 +65,7 @@ bool CPresenterScreenShot::Show(EffectPoint)
         // Raised here, not only by the thread, so that a second Show right behind this one
         // cannot start a second capture.
         m_bCapturing = 1;
+        g_pCancelPending = nullptr;
         m_thread = std::make_unique<ScreenShotThread>("ScreenShotThread", this);
         m_thread->Start();
     }
@@ -77,6 +81,8 @@ bool CPresenterScreenShot::Hide(bool)
     WriteLog(KVO_LOG_INFO, "CPresenterScreenShot::Hide Begin");
     m_bShown = false;
     WriteLog(KVO_LOG_INFO, "CPresenterScreenShot::Release SnapshotCancelInterFace");
+    if (m_bCapturing.load())
+        g_pCancelPending = this;
     CallEntry("CancelSnapshot");
     WriteLog(KVO_LOG_INFO, "CPresenterScreenShot::Hide End");
     return false;
@@ -99,6 +105,9 @@ int CPresenterScreenShot::OnCallBackFunction(int code)
     switch (code) {
     case KVO_SCREEN_SHOT_INI:
         WriteLog(KVO_LOG_INFO, "OnCallBackFunction KVO_SCREEN_SHOT_INI");
+        // The capture now runs: a cancel that came before it reaches the plug-in this time.
+        if (CPresenterScreenShot* pending = g_pCancelPending.exchange(nullptr))
+            pending->CallEntry("CancelSnapshot");
         break;
     case KVO_SCREEN_SHOT_COMPLETE:
         WriteLog(KVO_LOG_INFO, "OnCallBackFunction KVO_SCREEN_SHOT_COMPLETE");
@@ -124,6 +133,7 @@ bool CPresenterScreenShot::OnCreateScreenShotThread()
     // (skin, settings) depend on it.
     CPaintManagerUI::SetCurrentPath(CPaintManagerUI::GetInstancePath());
     m_bCapturing = 0;
+    g_pCancelPending = nullptr;
     WriteLog(KVO_LOG_INFO, "OnCreateScreenShotThread End");
     return false;
 }

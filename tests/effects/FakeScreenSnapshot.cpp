@@ -19,6 +19,7 @@ int g_shows = 0;
 int g_cancels = 0;
 bool g_inSnapshot = false;
 bool g_finish = false;
+bool g_holdEntry = false; // Snapshot waits at its door, as a capture thread just started may
 } // namespace
 
 extern "C" {
@@ -27,8 +28,16 @@ __attribute__((visibility("default"))) void Snapshot()
 {
     std::unique_lock<std::mutex> lock(g_lock);
     ++g_snapshots;
+    g_changed.notify_all();
+    g_changed.wait(lock, [] { return !g_holdEntry; });
     g_inSnapshot = true;
     g_changed.notify_all();
+    // Like the real plug-in: the start is reported once the capture runs, outside the lock.
+    if (ScreenSnapshotCallback callback = g_callback) {
+        lock.unlock();
+        callback(KVO_SCREEN_SHOT_INI);
+        lock.lock();
+    }
     g_changed.wait(lock, [] { return g_finish; });
     g_finish = false;
     g_inSnapshot = false;
@@ -48,6 +57,13 @@ __attribute__((visibility("default"))) bool FakeSnapshotWaitInSnapshot(bool insi
 {
     std::unique_lock<std::mutex> lock(g_lock);
     return g_changed.wait_for(lock, std::chrono::seconds(10), [&] { return g_inSnapshot == inside; });
+}
+
+__attribute__((visibility("default"))) void FakeSnapshotHoldEntry(bool hold)
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    g_holdEntry = hold;
+    g_changed.notify_all();
 }
 
 __attribute__((visibility("default"))) void FakeSnapshotFinish()

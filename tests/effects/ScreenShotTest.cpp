@@ -21,6 +21,7 @@ struct FakePlugin {
         waitInSnapshot = reinterpret_cast<bool (*)(bool)>(dlsym(handle, "FakeSnapshotWaitInSnapshot"));
         finish = reinterpret_cast<void (*)()>(dlsym(handle, "FakeSnapshotFinish"));
         call = reinterpret_cast<int (*)(int)>(dlsym(handle, "FakeSnapshotCall"));
+        holdEntry = reinterpret_cast<void (*)(bool)>(dlsym(handle, "FakeSnapshotHoldEntry"));
     }
     ~FakePlugin() { dlclose(handle); }
     void* handle;
@@ -28,6 +29,7 @@ struct FakePlugin {
     bool (*waitInSnapshot)(bool) = nullptr;
     void (*finish)() = nullptr;
     int (*call)(int) = nullptr;
+    void (*holdEntry)(bool) = nullptr;
 };
 
 bool WaitCaptureEnded(CPresenterScreenShot& bridge)
@@ -76,6 +78,29 @@ TEST(ScreenShotBridge, SecondShowRaisesTheCaptureAndHideCancelsIt)
     ASSERT_TRUE(fake.waitInSnapshot(true));
     EXPECT_EQ(fake.count('s'), 2);
     EXPECT_EQ(fake.count('w'), 1);
+    fake.finish();
+    EXPECT_TRUE(WaitCaptureEnded(bridge));
+}
+
+// A Hide between the start of the capture thread and the plug-in's Snapshot would reach a
+// plug-in with nothing to cancel, and the capture would open after the function was left.
+TEST(ScreenShotBridge, HideBeforeTheCaptureRunsStillEndsIt)
+{
+    FakePlugin fake(FAKE_SNAPSHOT_PATH);
+    CPresenterScreenShot bridge(FAKE_SNAPSHOT_PATH);
+    bridge.Create();
+    fake.holdEntry(true);
+    ASSERT_TRUE(bridge.Show({0, 0}));
+    EXPECT_FALSE(bridge.Hide(false));
+    const int cancelsBefore = fake.count('c');
+    fake.holdEntry(false);
+    ASSERT_TRUE(WaitCaptureEnded(bridge)) << "the capture outlived the Hide that came before it";
+    EXPECT_EQ(fake.count('c'), cancelsBefore + 1);
+
+    // That cancel was used up: the next capture runs until it is ended.
+    ASSERT_TRUE(bridge.Show({0, 0}));
+    ASSERT_TRUE(fake.waitInSnapshot(true));
+    EXPECT_TRUE(bridge.IsCapturing());
     fake.finish();
     EXPECT_TRUE(WaitCaptureEnded(bridge));
 }
