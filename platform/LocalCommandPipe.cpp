@@ -2,6 +2,9 @@
 
 #include "SingleInstanceLock.h"
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -13,6 +16,14 @@
 namespace platform {
 
 namespace {
+
+// The server's socket notifier wants an event dispatcher on its thread, even though only the
+// blocking waits are used; a plain worker thread gets one here (it stays for the thread's life).
+void EnsureEventDispatcher()
+{
+    if (QCoreApplication::instance() != nullptr && QAbstractEventDispatcher::instance() == nullptr)
+        QEventLoop dispatcherMaker;
+}
 
 void SetError(std::string* error, const std::string& text)
 {
@@ -36,6 +47,7 @@ ICommandPipe::Result LocalCommandPipe::SendOnce(const std::string& bytes, int ti
     const QString name = QString::fromStdString(path);
     // A server that crashed leaves its socket file behind; listen would fail on it.
     QLocalServer::removeServer(name);
+    EnsureEventDispatcher();
 
     auto server = std::make_unique<QLocalServer>();
     server->setSocketOptions(QLocalServer::UserAccessOption);

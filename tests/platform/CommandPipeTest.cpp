@@ -5,6 +5,8 @@
 #include "SingleInstanceLock.h"
 #include "TempDir.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QLocalSocket>
 
 #include <gtest/gtest.h>
@@ -35,6 +37,7 @@ struct ClientSeen {
 // Connects again and again until the server takes it, then reads to the end.
 ClientSeen RunClient(const std::string& path, const std::atomic<bool>& stop)
 {
+    QEventLoop dispatcherMaker;  // the socket's notifier wants one on this thread
     ClientSeen seen;
     QLocalSocket socket;
     while (!stop.load()) {
@@ -60,7 +63,16 @@ ClientSeen RunClient(const std::string& path, const std::atomic<bool>& stop)
 
 } // namespace
 
-TEST(CommandPipe, ClientWithinTheWaitGetsExactlyTheCommandAndTheSocketGoes)
+// The program has an application object; the server runs on a worker thread, as the mirror key does.
+class CommandPipe : public ::testing::Test {
+protected:
+    int m_argc = 1;
+    char m_name[5] = "test";
+    char* m_argv[2] = {m_name, nullptr};
+    QCoreApplication m_app{m_argc, m_argv};
+};
+
+TEST_F(CommandPipe, ClientWithinTheWaitGetsExactlyTheCommandAndTheSocketGoes)
 {
     TempDir dir;
     ::chmod(dir.path().c_str(), 0700);
@@ -74,8 +86,11 @@ TEST(CommandPipe, ClientWithinTheWaitGetsExactlyTheCommandAndTheSocketGoes)
     ICommandPipe::Result result = ICommandPipe::Result::NoClient;
     std::string error;
     // The client polls for the socket; on a loaded machine it may miss one 100 ms window.
-    for (int attempt = 0; attempt < 50 && result != ICommandPipe::Result::Sent; ++attempt)
-        result = pipe.SendOnce(std::string("1", 2), 100, &error);
+    std::thread server([&] {
+        for (int attempt = 0; attempt < 50 && result != ICommandPipe::Result::Sent; ++attempt)
+            result = pipe.SendOnce(std::string("1", 2), 100, &error);
+    });
+    server.join();
     stop = true;
     client.join();
     ASSERT_EQ(result, ICommandPipe::Result::Sent) << error;
@@ -85,20 +100,22 @@ TEST(CommandPipe, ClientWithinTheWaitGetsExactlyTheCommandAndTheSocketGoes)
     EXPECT_FALSE(fs::exists(fs::symlink_status(path)));
 }
 
-TEST(CommandPipe, NoClientFailsAndLeavesNoSocket)
+TEST_F(CommandPipe, NoClientFailsAndLeavesNoSocket)
 {
     TempDir dir;
     const std::string path = dir.file("CommandPipe");
     LocalCommandPipe pipe(path);
     std::string error;
-    EXPECT_EQ(pipe.SendOnce(std::string("1", 2), 100, &error), ICommandPipe::Result::NoClient);
+    ICommandPipe::Result result = ICommandPipe::Result::Sent;
+    std::thread([&] { result = pipe.SendOnce(std::string("1", 2), 100, &error); }).join();
+    EXPECT_EQ(result, ICommandPipe::Result::NoClient);
     EXPECT_FALSE(fs::exists(fs::symlink_status(path)));
     // Nowhere to listen is a failure of its own, not a crash.
     LocalCommandPipe nowhere(dir.file("missing/folder/CommandPipe"));
     EXPECT_EQ(nowhere.SendOnce("x", 10, &error), ICommandPipe::Result::NoListen);
 }
 
-TEST(CommandPipe, DefaultPathIsInAPrivateFolderWithoutRuntimeDir)
+TEST_F(CommandPipe, DefaultPathIsInAPrivateFolderWithoutRuntimeDir)
 {
     const char* old = std::getenv("XDG_RUNTIME_DIR");
     const std::string saved = old ? old : "";
