@@ -50,6 +50,15 @@ void SetKVOMultiDeviceTooltip(IKVOMultiDeviceTooltip* tooltip)
     }
 }
 
+bool ShowKVOTooltip(const char* section, const char* key, int durationMs)
+{
+    std::lock_guard lock(g_tooltipLock);
+    if (g_tooltip == nullptr)
+        return false;
+    g_tooltip->ShowTooltip(section, key, durationMs);
+    return true;
+}
+
 KVOPhysicalDeviceTracker::KVOPhysicalDeviceTracker(platform::IHidApi& api,
                                                    std::unique_ptr<platform::IHidMonitor> monitor,
                                                    IKVOBLELink* bleLink)

@@ -62,3 +62,6 @@ KVOPhysicalDeviceTracker* GetKVOPhysicalDeviceTracker();
 // The tooltip window, once it exists; null until then. A warning given while there was none is
 // shown on the first one set (unless the tracker went or the second receiver left meanwhile).
 void SetKVOMultiDeviceTooltip(IKVOMultiDeviceTooltip* tooltip);
+// Shows (section, key) on that window for `durationMs`, for other notices of the program. False
+// when there is no window now; the notice is then dropped. Any thread.
+bool ShowKVOTooltip(const char* section, const char* key, int durationMs);

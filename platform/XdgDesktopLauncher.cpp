@@ -14,18 +14,6 @@ namespace platform {
 
 namespace {
 
-bool StartOpener(const std::string& target)
-{
-    std::string program = "xdg-open";
-    char* argv[] = {program.data(), const_cast<char*>(target.c_str()), nullptr};
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) != 0)
-        return false;
-    // xdg-open ends once the handler runs; nobody else waits for it.
-    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
-    return true;
-}
-
 std::string HomeFolder()
 {
     if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0')
@@ -36,8 +24,24 @@ std::string HomeFolder()
 
 } // namespace
 
-bool XdgDesktopLauncher::OpenUrl(const std::string& url) { return StartOpener(url); }
+bool StartDetachedProgram(const std::string& program, const std::vector<std::string>& args)
+{
+    std::vector<std::string> words{program};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
+    // Nobody else waits for it.
+    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    return true;
+}
 
-bool XdgDesktopLauncher::OpenHomeFolder() { return StartOpener(HomeFolder()); }
+bool XdgDesktopLauncher::OpenUrl(const std::string& url) { return StartDetachedProgram("xdg-open", {url}); }
+
+bool XdgDesktopLauncher::OpenHomeFolder() { return StartDetachedProgram("xdg-open", {HomeFolder()}); }
 
 } // namespace platform

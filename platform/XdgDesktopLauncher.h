@@ -4,7 +4,14 @@
 
 #include "IDesktopLauncher.h"
 
+#include <string>
+#include <vector>
+
 namespace platform {
+
+// Starts `program` (a path, or a name looked up in PATH) with `args`, directly and without a
+// shell, and reaps it in the background. False when it could not be started.
+bool StartDetachedProgram(const std::string& program, const std::vector<std::string>& args = {});
 
 class XdgDesktopLauncher final : public IDesktopLauncher {
 public:

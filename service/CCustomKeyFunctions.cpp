@@ -1,5 +1,6 @@
 #include "CCustomKeyFunctions.h"
 
+#include "CMirrorScreen.h"
 #include "Clock.h"
 #include "ConfigManager.h"
 #include "ICursor.h"
@@ -284,7 +285,10 @@ void CCustomKeyFunctions::ClearHoldValues()
 
 void CCustomKeyFunctions::MirrorScreen(int devType)
 {
-    LoggedPresenterActions().MirrorScreen(devType);
+    if (m_services.mirror != nullptr)
+        m_services.mirror->MirrorScreen();
+    else
+        LoggedPresenterActions().MirrorScreen(devType);
 }
 
 void CCustomKeyFunctions::ShowBlankScreen()

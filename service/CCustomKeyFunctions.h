@@ -19,6 +19,7 @@
 #include <mutex>
 #include <string>
 
+class CMirrorScreen;
 class PresenterEnvironment;
 namespace platform {
 class IDesktopLauncher;
@@ -52,6 +53,7 @@ struct CustomKeyServices {
     platform::IWindowList* windows = nullptr;
     std::function<int()> deviceType;        // 0 presenter, 1 and 2 mouse-type
     std::function<void()> exitCurrentMode;  // the service's ExitCurrentMode
+    CMirrorScreen* mirror = nullptr;        // null: the mirror key is only logged
 };
 
 class CCustomKeyFunctions final : public IPresenterActions {

@@ -2,6 +2,7 @@
 // device link running and shows its settings window on request.
 
 // The link's headers come before Qt's, whose "slots" macro would rewrite a member name there.
+#include "CMirrorScreen.h"
 #include "CPresenterService.h"
 #include "KVOBLEDeviceManager.h"
 #include "ControllerSet.h"
@@ -16,6 +17,8 @@
 #include "EventLoopPause.h"
 #include "HiddenStartFlag.h"
 #include "ImgResUnpacker.h"
+#include "LocalCommandPipe.h"
+#include "ProcProcessList.h"
 #include "EwmhForegroundWindow.h"
 #include "EwmhWindowList.h"
 #include "OnScreenEffects.h"
@@ -264,6 +267,11 @@ int main(int argc, char** argv)
     customServices.windows = &windowList;
     customServices.deviceType = deviceType;
     customServices.exitCurrentMode = [] { CPresenterService::GetInstance().ExitCurrentMode(); };
+    // The mirror key: the command pipe and the process list; notices go to the message window.
+    platform::LocalCommandPipe mirrorPipe;
+    platform::ProcProcessList processList;
+    CMirrorScreen mirror({&mirrorPipe, &processList, nullptr, {}});
+    customServices.mirror = &mirror;
     CCustomKeyFunctions customKeys(customServices);
     service.SetActions(&customKeys);
     context.customKeys = &customKeys;
