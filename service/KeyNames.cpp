@@ -34,3 +34,20 @@ bool IsShortcutKey(int vk)
 {
     return (vk >= 112 && vk <= 135) || (vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9') || (vk >= 96 && vk <= 105);
 }
+
+std::string ShortcutText(int modifier, int key)
+{
+    if (modifier == -1)
+        return KeyName(key);
+    if (key == -1)
+        return KeyName(modifier);
+    const char* prefix = nullptr;
+    switch (modifier) {
+    case 16: case 160: case 161: prefix = "Shift + "; break;
+    case 17: case 162: case 163: prefix = "Ctrl + "; break;
+    case 18: case 164: case 165: prefix = "Alt + "; break;
+    case 91: case 92: prefix = "Win + "; break;
+    default: return KeyName(key);
+    }
+    return prefix + KeyName(key);
+}

@@ -3,6 +3,7 @@
 #include "CMainControl.h"
 
 #include "CAboutPageUI.h"
+#include "CAdvancedFeaturesUI.h"
 #include "CDigitalLaserPageUI.h"
 #include "CFunctionSelectPageUI.h"
 #include "CFunctionSetPageUI.h"
@@ -133,6 +134,12 @@ void CMainControl::InitMainPage()
 
     SetTimer(CMainPageUI::kStatusTimerId, CMainPageUI::kStatusTimerMs);
     SetTimer(CMainPageUI::kHousekeepingTimerId, CMainPageUI::kHousekeepingTimerMs);
+
+    // The custom-key page opens its blank-screen window over this window and shows what the
+    // keyboard hook records.
+    if (m_setPage != nullptr)
+        m_setPage->SetSubPage(CFunctionSetPageUI::kAdvancedFeatures,
+                              std::make_unique<CAdvancedFeaturesUI>(&m_PaintManager, GetHWND(), m_context.customKeys));
 
     CMainPageUI::Hooks hooks;
     hooks.shutdown = [this] { Shutdown(); };

@@ -16,3 +16,15 @@ void CDuilibButton::SetNormalImageAndTextColors(const std::string& normalImage, 
         button->SetHotTextColor(hotTextColor);
     }
 }
+
+void CDuilibButton::SetNormalImage(const std::string& image)
+{
+    if (CControlUI* control = GetControl())
+        control->SetNormalImage(CDuiString(image));
+}
+
+void CDuilibButton::SetForeImage(const std::string& image)
+{
+    if (CControlUI* control = GetControl())
+        control->SetForeImage(CDuiString(image));
+}

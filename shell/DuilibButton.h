@@ -10,5 +10,7 @@ public:
 
     // The tooltip from the language table.
     void SetToolTip(const std::string& section, const std::string& key);
+    void SetNormalImage(const std::string& image);
+    void SetForeImage(const std::string& image);
     void SetNormalImageAndTextColors(const std::string& normalImage, DWORD textColor, DWORD hotTextColor);
 };

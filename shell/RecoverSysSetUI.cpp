@@ -1,20 +1,12 @@
 #include "RecoverSysSetUI.h"
 
 #include "ConfigManager.h"
+#include "DialogOpenFlag.h"
 #include "KVOLog.h"
 
 namespace {
 
 constexpr const char* kTextSection = "reset";
-
-// The flag other windows read to know a settings dialog is up; cleared however Confirm ends.
-class DialogOpenFlag {
-public:
-    DialogOpenFlag() { CConfigManager::GetInstance().SetRuntime(CConfigManager::Runtime::DialogOpen, 1); }
-    ~DialogOpenFlag() { CConfigManager::GetInstance().SetRuntime(CConfigManager::Runtime::DialogOpen, 0); }
-    DialogOpenFlag(const DialogOpenFlag&) = delete;
-    DialogOpenFlag& operator=(const DialogOpenFlag&) = delete;
-};
 
 } // namespace
 
