@@ -90,8 +90,9 @@ bool CPresenterScreenShot::Hide(bool)
 
 bool CPresenterScreenShot::IsShown()
 {
+    // A capture that was saved or cancelled is over: the next do key starts a new one.
     std::lock_guard<std::mutex> guard(m_lock);
-    return m_bShown;
+    return m_bShown && m_bCapturing.load() != 0;
 }
 
 bool CPresenterScreenShot::IsScreenShotSaving()
@@ -114,6 +115,8 @@ int CPresenterScreenShot::OnCallBackFunction(int code)
         break;
     case KVO_SCREEN_SHOT_SAVE_BEGIN:
     case KVO_SCREEN_SHOT_SAVE_END: {
+        WriteLog(KVO_LOG_INFO, code == KVO_SCREEN_SHOT_SAVE_BEGIN ? "OnCallBackFunction KVO_SCREEN_SHOT_SAVE_BEGIN"
+                                                                  : "OnCallBackFunction KVO_SCREEN_SHOT_SAVE_END");
         std::lock_guard<std::mutex> guard(g_savingLock);
         g_bSaving = code == KVO_SCREEN_SHOT_SAVE_BEGIN;
         break;

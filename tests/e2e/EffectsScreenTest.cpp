@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -130,8 +131,10 @@ protected:
         const fs::path bin = ORVELLE_BIN_DIR;
         for (const char* file : {"Orvelle", "ImgRes.zip", "InitConfig.ini", "SetupVersion.txt"})
             fs::copy_file(bin / file, m_install.path() / file);
-        if (fs::exists(bin / "libHook.so"))
-            fs::copy_file(bin / "libHook.so", m_install.path() / "libHook.so");
+        for (const char* plugin : {"libHook.so", "libScreenSnapshot.so"}) {
+            if (fs::exists(bin / plugin))
+                fs::copy_file(bin / plugin, m_install.path() / plugin);
+        }
         fs::create_directories(m_runtime.path() / "rt");
         fs::permissions(m_runtime.path() / "rt", fs::perms::owner_all);
     }
@@ -147,7 +150,13 @@ protected:
     // The test's environment without the offscreen platform and the program's own settings.
     std::vector<std::string> Env(const std::vector<std::string>& extra) const
     {
-        std::vector<std::string> env = InheritedEnv();
+        std::vector<std::string> env;
+        // An inherited variable that `extra` sets again is left out: the first entry would win.
+        for (const std::string& each : InheritedEnv()) {
+            const std::string name = each.substr(0, each.find('=') + 1);
+            if (std::none_of(extra.begin(), extra.end(), [&](const std::string& e) { return e.rfind(name, 0) == 0; }))
+                env.push_back(each);
+        }
         if (!m_display.empty())
             env.push_back("DISPLAY=" + m_display);
         env.insert(env.end(), extra.begin(), extra.end());
@@ -211,10 +220,11 @@ protected:
                           m_runtime.file("frames.txt")},
                          Env({}));
         ASSERT_GT(m_remote, 0);
-        m_program = Spawn({(m_install.path() / "Orvelle").string(), "hideWindows"},
-                          Env({"ORVELLE_VIRTUAL_RECEIVER=" + socket,
-                               "XDG_RUNTIME_DIR=" + (m_runtime.path() / "rt").string(),
-                               "LSAN_OPTIONS=suppressions=" ORVELLE_LSAN_SUPP ":print_suppressions=0"}));
+        std::vector<std::string> extra = m_extraEnv;
+        extra.insert(extra.end(), {"ORVELLE_VIRTUAL_RECEIVER=" + socket,
+                                   "XDG_RUNTIME_DIR=" + (m_runtime.path() / "rt").string(),
+                                   "LSAN_OPTIONS=suppressions=" ORVELLE_LSAN_SUPP ":print_suppressions=0"});
+        m_program = Spawn({(m_install.path() / "Orvelle").string(), "hideWindows"}, Env(extra));
         ASSERT_GT(m_program, 0);
     }
 
@@ -288,6 +298,8 @@ protected:
 
     TempDir m_install;
     TempDir m_runtime;
+    // Added to the program's environment, in place of inherited values of the same names.
+    std::vector<std::string> m_extraEnv;
     std::string m_display;
     int m_xlog = -1;
     pid_t m_xvfb = -1, m_compositor = -1, m_viewer = -1, m_remote = -1, m_program = -1;
@@ -481,6 +493,114 @@ TEST_P(EffectsScreenTest, BlankScreenCoversTheScreenOncePerHoldAndAKeyRollsItUp)
          at = log.find("ShowBlankScreen() Show BlankScreen", at + 1))
         ++shows;
     EXPECT_EQ(shows, 1u) << log;
+}
+
+// With the screenshot in the function list, five presses select it and the do key starts the
+// capture: a region dragged with the mouse and Enter give a PNG of exactly those screen pixels in
+// the pictures folder and the same picture on the clipboard; a second capture ended with Escape
+// writes nothing.
+TEST_P(EffectsScreenTest, ScreenshotOfADraggedRegionGoesToPicturesAndClipboard)
+{
+    for (const char* tool : {"xdotool", "xclip", "convert"}) {
+        if (Which(tool).empty())
+            GTEST_SKIP() << tool << " is not installed: the screenshot test needs it";
+    }
+    if (!fs::exists(m_install.path() / "libScreenSnapshot.so"))
+        GTEST_SKIP() << "the snapshot plug-in was not built";
+    // A settings file of this version, so that the first-run defaults keep the list as it is.
+    WriteWholeFile((m_install.path() / "config.ini").string(),
+                   "[FunSelect]\nNewVersion = 1\nSelValue = 123456\nIsUsed = 111111\nMouse_SelValue = 123456\n"
+                   "Mouse_IsUsed = 111111\n");
+    const fs::path pictures = m_runtime.path() / "pictures";
+    fs::create_directories(m_runtime.path() / "cfg");
+    WriteWholeFile(m_runtime.file("cfg/user-dirs.dirs"), "XDG_PICTURES_DIR=\"" + pictures.string() + "\"\n");
+
+    std::string play = "report 0x03 0\nwait 500\n";
+    for (int i = 0; i < 5; ++i)
+        play += "report 0x03 8\nwait 50\nreport 0x03 0\nwait 300\n";
+    play += "report 0x03 4\nwait 100\nreport 0x03 0\nwait 12000\nreport 0x03 4\nwait 100\nreport 0x03 0\nwait 30000\n";
+    m_extraEnv = {"XDG_CONFIG_HOME=" + (m_runtime.path() / "cfg").string()};
+    StartWithScript(play);
+
+    const auto count = [&](const std::string& word) {
+        const std::string log = LogText();
+        int n = 0;
+        for (size_t at = log.find(word); at != std::string::npos; at = log.find(word, at + 1))
+            ++n;
+        return n;
+    };
+    const auto xdotool = [&](const std::string& args) {
+        return std::system(("DISPLAY=" + m_display + " xdotool " + args + " >/dev/null 2>&1").c_str());
+    };
+    // The frozen picture comes up on the UI thread as a full-screen window that takes the focus.
+    const auto captureUp = [&] {
+        FILE* p = popen(("DISPLAY=" + m_display + " xdotool getwindowfocus getwindowgeometry 2>/dev/null").c_str(), "r");
+        std::string text;
+        char buf[256];
+        for (size_t n; p != nullptr && (n = fread(buf, 1, sizeof buf, p)) > 0;)
+            text.append(buf, n);
+        if (p != nullptr)
+            pclose(p);
+        return text.find(std::to_string(kWidth) + "x" + std::to_string(kHeight)) != std::string::npos
+                   ? std::string()
+                   : "the capture window has not the focus: " + text;
+    };
+    ASSERT_TRUE(Poll([&] { return count("KVO_SCREEN_SHOT_INI") == 1 ? "" : "no capture started: " + LogText(); },
+                     20s));
+    ASSERT_TRUE(Poll(captureUp, 10s));
+    ASSERT_EQ(xdotool("mousemove 100 100 mousedown 1 mousemove 300 250 mousemove 500 400 mouseup 1"), 0);
+    ASSERT_EQ(xdotool("key Return"), 0);
+
+    fs::path saved;
+    ASSERT_TRUE(Poll([&] {
+        if (fs::exists(pictures / "Screenshots")) {
+            for (const auto& entry : fs::directory_iterator(pictures / "Screenshots"))
+                saved = entry.path();
+        }
+        return saved.empty() || count("OnCreateScreenShotThread End") < 1 ? "nothing saved: " + LogText() : "";
+    },
+                     10s));
+    EXPECT_EQ(saved.extension(), ".png");
+    // The file's pixels are the screen's under the dragged rectangle.
+    std::vector<uint8_t> rgb;
+    if (FILE* p = popen(("convert '" + saved.string() + "' -depth 8 rgb:- 2>/dev/null").c_str(), "r")) {
+        uint8_t buf[65536];
+        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
+            rgb.insert(rgb.end(), buf, buf + n);
+        pclose(p);
+    }
+    ASSERT_EQ(rgb.size(), size_t{400} * 300 * 3) << "the saved picture is not 400 x 300";
+    for (int y = 0; y < 300; y += 7) {
+        for (int x = 0; x < 400; x += 7) {
+            const size_t i = (size_t(y) * 400 + x) * 3;
+            const Rgb want = Pattern().At(100 + x, 100 + y);
+            ASSERT_TRUE(rgb[i] == want.r && rgb[i + 1] == want.g && rgb[i + 2] == want.b)
+                << "pixel " << x << "," << y << " of the screenshot is not the screen's";
+        }
+    }
+    FILE* clip = popen(("DISPLAY=" + m_display + " xclip -selection clipboard -t image/png -o 2>/dev/null | " +
+                        "identify -format %wx%h - 2>/dev/null").c_str(), "r");
+    ASSERT_NE(clip, nullptr);
+    char size[64] = {};
+    const size_t got = fread(size, 1, sizeof size - 1, clip);
+    pclose(clip);
+    EXPECT_EQ(std::string(size, got), "400x300") << "the clipboard does not hold the picture";
+    // Saving was reported begun and ended before Snapshot returned.
+    const std::string log = LogText();
+    const size_t begin = log.find("KVO_SCREEN_SHOT_SAVE_BEGIN"), end = log.find("KVO_SCREEN_SHOT_SAVE_END");
+    const size_t complete = log.find("KVO_SCREEN_SHOT_COMPLETE");
+    ASSERT_NE(begin, std::string::npos);
+    EXPECT_TRUE(begin < end && end != std::string::npos && end < complete && complete != std::string::npos) << log;
+
+    // The second press opens a new capture; Escape ends it without a file.
+    ASSERT_TRUE(Poll([&] { return count("KVO_SCREEN_SHOT_INI") == 2 ? "" : "no second capture: " + LogText(); },
+                     20s));
+    ASSERT_TRUE(Poll(captureUp, 10s));
+    ASSERT_EQ(xdotool("key Escape"), 0);
+    ASSERT_TRUE(Poll([&] { return count("OnCreateScreenShotThread End") == 2 ? "" : "the capture stayed open"; },
+                     10s));
+    EXPECT_EQ(std::distance(fs::directory_iterator(pictures / "Screenshots"), fs::directory_iterator()), 1);
+    EXPECT_EQ(count("KVO_SCREEN_SHOT_SAVE_BEGIN"), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Compositor, EffectsScreenTest, ::testing::Values(true, false),
