@@ -27,14 +27,6 @@ constexpr DWORD kSlotNormalText = 0xFFE8ECF4;
 std::string StyleKey(const std::string& control) { return std::string(kStyleSection) + "_" + control; }
 std::string FunName(int fun, const char* suffix) { return "FunSet_Advanced_Features_Fun" + std::to_string(fun) + suffix; }
 
-template <class T, size_t N>
-std::array<T, N> MakeWrappers(CPaintManagerUI* manager)
-{
-    return [manager]<size_t... I>(std::index_sequence<I...>) {
-        return std::array<T, N>{((void)I, T(manager))...};
-    }(std::make_index_sequence<N>());
-}
-
 // The text of radio button `fun` (1..11) for a slot: the mouse slot offers other actions on 3 to 5.
 std::string TextKeyOf(int fun, int slot)
 {

@@ -18,14 +18,6 @@ namespace {
 constexpr const char* kTextSection = "blankscreen";
 constexpr const char* kCustomFolder = "button\\FunctionSet\\Custom\\";
 
-template <size_t N>
-std::array<CDuilibButton, N> MakeButtons(CPaintManagerUI* manager)
-{
-    return [manager]<size_t... I>(std::index_sequence<I...>) {
-        return std::array<CDuilibButton, N>{((void)I, CDuilibButton(manager))...};
-    }(std::make_index_sequence<N>());
-}
-
 std::string Numbered(const char* prefix, int number, const char* suffix)
 {
     return prefix + std::to_string(number) + suffix;
@@ -54,8 +46,9 @@ CBlankScreenSetting::CBlankScreenSetting(HWND owner, int slot, PickFile pick)
     : WindowImplBase("BlankScreenSetting.xml"), m_hOwner(owner), m_slot(slot == 0 ? kSlotPresenter : kSlotMouse),
       m_pick(std::move(pick)), m_title(&m_PaintManager), m_colourLabel(&m_PaintManager),
       m_insertLabel(&m_PaintManager), m_insertButton(&m_PaintManager), m_okButton(&m_PaintManager),
-      m_cancelButton(&m_PaintManager), m_colours(MakeButtons<kColourCount>(&m_PaintManager)),
-      m_pictures(MakeButtons<kPictureCount>(&m_PaintManager)), m_deletes(MakeButtons<kPictureCount>(&m_PaintManager))
+      m_cancelButton(&m_PaintManager), m_colours(MakeWrappers<CDuilibButton, kColourCount>(&m_PaintManager)),
+      m_pictures(MakeWrappers<CDuilibButton, kPictureCount>(&m_PaintManager)),
+      m_deletes(MakeWrappers<CDuilibButton, kPictureCount>(&m_PaintManager))
 {
 }
 

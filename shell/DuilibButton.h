@@ -4,6 +4,10 @@
 
 #include "DuilibControl.h"
 
+#include <array>
+#include <cstddef>
+#include <utility>
+
 class CDuilibButton : public CDuilibControl {
 public:
     using CDuilibControl::CDuilibControl;
@@ -14,3 +18,12 @@ public:
     void SetForeImage(const std::string& image);
     void SetNormalImageAndTextColors(const std::string& normalImage, DWORD textColor, DWORD hotTextColor);
 };
+
+// `N` wrappers of type `T` (buttons, labels) on one paint manager, for numbered control rows.
+template <class T, size_t N>
+std::array<T, N> MakeWrappers(CPaintManagerUI* manager)
+{
+    return [manager]<size_t... I>(std::index_sequence<I...>) {
+        return std::array<T, N>{((void)I, T(manager))...};
+    }(std::make_index_sequence<N>());
+}
