@@ -40,16 +40,6 @@ void Send(CPaintManagerUI& manager, const char* name, const char* type = DUI_MSG
 
 class AdvancedFeatures : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "test_shell_main_page";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr)
-            s_app = std::make_unique<QApplication>(argc, argv);
-    }
-    static void TearDownTestSuite() { s_app.reset(); }
-
     void SetUp() override
     {
         const fs::path source = fs::path(ORVELLE_SOURCE_DIR) / "res/ImgRes";
@@ -78,7 +68,6 @@ protected:
         return value;
     }
 
-    static inline std::unique_ptr<QApplication> s_app;
     TempDir dir;
 };
 

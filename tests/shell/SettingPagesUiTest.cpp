@@ -56,16 +56,6 @@ public:
 
 class SettingPages : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "test_shell_pages";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr)
-            s_app = std::make_unique<QApplication>(argc, argv);
-    }
-    static void TearDownTestSuite() { s_app.reset(); }
-
     void SetUp() override
     {
         const fs::path source = fs::path(ORVELLE_SOURCE_DIR) / "res/ImgRes";
@@ -108,7 +98,6 @@ protected:
         window.Send(name, DUI_MSGTYPE_VALUECHANGED);
     }
 
-    static inline std::unique_ptr<QApplication> s_app;
     TempDir dir;
     int deviceType = 0;
     int modelBit = 0;
