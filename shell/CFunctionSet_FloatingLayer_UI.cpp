@@ -5,6 +5,7 @@
 #include "KVOLog.h"
 #include "X11Compositor.h"
 
+#include <QEvent>
 #include <QWidget>
 
 #include <algorithm>
@@ -30,6 +31,20 @@ EffectValues ValuesFor(const CConfigManager& config, Geometry::Effect effect)
             config.GetReal(ConfigReal::SearchlightBorderRound)};
 }
 
+class OwnerHideWatch final : public QObject {
+public:
+    explicit OwnerHideWatch(IFloatingLayer* layer) : m_layer(layer) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide)
+            m_layer->SetEmptyRect();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    IFloatingLayer* m_layer;
+};
+
 QRectF ToQRectF(const RECT& r) { return QRectF(QPointF(r.left, r.top), QPointF(r.right, r.bottom)); }
 
 } // namespace
@@ -46,6 +61,8 @@ CFunctionSet_FloatingLayer_UI::CFunctionSet_FloatingLayer_UI(HWND mainWnd, CPain
 
 CFunctionSet_FloatingLayer_UI::~CFunctionSet_FloatingLayer_UI()
 {
+    if (QWidget* owner = WidgetFromHWND(m_hMainWnd); owner != nullptr && m_ownerWatch)
+        owner->removeEventFilter(m_ownerWatch.get());
     if (m_pBackground != nullptr && m_pCoverPainter && GetWidget() != nullptr)
         m_pBackground->removeEventFilter(m_pCoverPainter.get());
 }
@@ -62,6 +79,10 @@ bool CFunctionSet_FloatingLayer_UI::Build()
                Geometry::kHeight) == nullptr) {
         WriteLog(KVO_LOG_ERROR, "CFunctionSet_FloatingLayer_UI::Build %s could not be built", kSkinFile);
         return false;
+    }
+    if (QWidget* owner = WidgetFromHWND(m_hMainWnd)) {
+        m_ownerWatch = std::make_unique<OwnerHideWatch>(this);
+        owner->installEventFilter(m_ownerWatch.get());
     }
     return true;
 }

@@ -16,6 +16,7 @@
 
 class CConfigManager;
 class CoverPainter;
+class QObject;
 namespace platform {
 class ICompositor;
 }
@@ -95,4 +96,7 @@ private:
     CControlUI* m_pHole = nullptr;
     CControlUI* m_pMarker = nullptr;
     std::unique_ptr<CoverPainter> m_pCoverPainter;
+    // Empties the layer whenever the main window hides, whoever hides it (the tray, an effect
+    // that starts, the close button).
+    std::unique_ptr<QObject> m_ownerWatch;
 };

@@ -167,6 +167,15 @@ TEST_F(FloatingLayerTest, OtherSubPagesAndAHiddenWindowEmptyTheLayer)
     m_layer->PlaceOverMainWindow();
     m_layer->SetEmptyRect();
     EXPECT_FALSE(Host()->isVisible());
+
+    // The main window hidden by anyone (an effect that starts hides it from the service) takes
+    // the layer with it at once, without a re-place message.
+    m_main.ShowWindow(true);
+    m_layer->PlaceOverMainWindow();
+    ASSERT_TRUE(Host()->isVisible());
+    m_main.ShowWindow(false);
+    EXPECT_FALSE(Host()->isVisible());
+    EXPECT_FALSE(m_layer->IsShownOver());
 }
 
 // A picture with a vertical border at x = 297 (the preview label's centre): red left, blue right.
