@@ -1,5 +1,7 @@
 #include "CoverPainter.h"
 
+#include "CControlUI.h"
+
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -53,4 +55,14 @@ const QImage& CoverPainter::Tile(const QSize& size, qreal ratio)
         painter.fillPath(HolePath(QRectF(QPointF(0, 0), QSizeF(size)), round), Qt::black);
     }
     return m_tile;
+}
+
+std::unique_ptr<CoverPainter> InstallCoverPainter(CControlUI* cover)
+{
+    if (cover == nullptr)
+        return nullptr;
+    cover->SetBkColor(0xFF000000u);
+    auto painter = std::make_unique<CoverPainter>();
+    cover->installEventFilter(painter.get());
+    return painter;
 }

@@ -6,6 +6,8 @@
 
 #include "SkinTypes.h"
 
+#include <memory>
+
 #include <QColor>
 #include <QImage>
 #include <QObject>
@@ -18,6 +20,13 @@
 QPainterPath HolePath(const QRectF& rect, const SIZE& round);
 // The same outline as a region, for a window shape.
 QRegion HoleRegion(const QRectF& rect, const SIZE& round);
+
+class CControlUI;
+class CoverPainter;
+
+// Makes `cover` an opaque black control painted by a new cover painter (null when `cover` is):
+// what the spotlight and the settings preview do with their skins' "windowbackground".
+std::unique_ptr<CoverPainter> InstallCoverPainter(CControlUI* cover);
 
 // Installed as an event filter on the cover control, it replaces that control's painting. It
 // repaints only what it is asked to.

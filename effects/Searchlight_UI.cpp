@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr DWORD kOpaqueBlack = 0xFF000000u;
 constexpr const char* kMarkerPicture = "button\\FunctionSet\\Mouse_Center.png";
 
 // Where a rounded hole is clear for certain, antialiased edges excluded: the two bands of the
@@ -72,11 +71,7 @@ void Searchlight_UI::InitWindow()
 {
     m_pBackground = m_PaintManager.FindControl("windowbackground");
     m_pHole = m_PaintManager.FindControl("tanzhaodeng");
-    if (m_pBackground != nullptr) {
-        m_pBackground->SetBkColor(kOpaqueBlack);
-        m_pCoverPainter = std::make_unique<CoverPainter>();
-        m_pBackground->installEventFilter(m_pCoverPainter.get());
-    }
+    m_pCoverPainter = InstallCoverPainter(m_pBackground);
     // The hole control keeps the hole's place; the cover paints it.
     if (m_pHole != nullptr)
         m_pHole->SetVisible(false);

@@ -13,7 +13,6 @@
 namespace {
 
 constexpr const char* kSkinFile = "FunctionSet_Searchlight.xml";
-constexpr DWORD kOpaqueBlack = 0xFF000000u;
 using Geometry = FloatingLayerGeometry;
 
 struct EffectValues {
@@ -92,11 +91,7 @@ void CFunctionSet_FloatingLayer_UI::InitWindow()
     m_pBackground = m_PaintManager.FindControl("windowbackground");
     m_pHole = m_PaintManager.FindControl("tanzhaodeng");
     m_pMarker = m_PaintManager.FindControl("Mouse_Center");
-    if (m_pBackground != nullptr) {
-        m_pBackground->SetBkColor(kOpaqueBlack);
-        m_pCoverPainter = std::make_unique<CoverPainter>();
-        m_pBackground->installEventFilter(m_pCoverPainter.get());
-    }
+    m_pCoverPainter = InstallCoverPainter(m_pBackground);
     // The hole control keeps the hole's place; the painter (or the shape) makes it see-through.
     if (m_pHole != nullptr)
         m_pHole->SetVisible(false);

@@ -34,29 +34,32 @@ struct ClientSeen {
     bool connected = false;
 };
 
-// Connects again and again until the server takes it, then reads to the end.
-ClientSeen RunClient(const std::string& path, const std::atomic<bool>& stop)
+// Connects again and again until the server takes it, then reads to the end. A connection whose
+// socket file was gone before it could be looked at (the server removes it right after writing)
+// is read and tried again: `done` is set once one was seen whole.
+ClientSeen RunClient(const std::string& path, const std::atomic<bool>& stop, std::atomic<bool>& done)
 {
     QEventLoop dispatcherMaker;  // the socket's notifier wants one on this thread
     ClientSeen seen;
-    QLocalSocket socket;
-    while (!stop.load()) {
+    while (!stop.load() && !done.load()) {
+        QLocalSocket socket;
         socket.connectToServer(QString::fromStdString(path));
-        if (socket.waitForConnected(20))
-            break;
-        socket.abort();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    if (socket.state() != QLocalSocket::ConnectedState)
-        return seen;
-    seen.connected = true;
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0)
-        seen.socketMode = st.st_mode;
-    while (socket.state() == QLocalSocket::ConnectedState || socket.bytesAvailable() > 0) {
-        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(2000))
-            break;
-        seen.bytes += socket.readAll().toStdString();
+        if (!socket.waitForConnected(20)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        seen = ClientSeen{};
+        seen.connected = true;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0)
+            seen.socketMode = st.st_mode;
+        while (socket.state() == QLocalSocket::ConnectedState || socket.bytesAvailable() > 0) {
+            if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(2000))
+                break;
+            seen.bytes += socket.readAll().toStdString();
+        }
+        if (seen.socketMode != 0)
+            done = true;
     }
     return seen;
 }
@@ -80,15 +83,19 @@ TEST_F(CommandPipe, ClientWithinTheWaitGetsExactlyTheCommandAndTheSocketGoes)
     // A socket file left by a crashed server does not stop the next one.
     WriteWholeFile(path, "stale");
     LocalCommandPipe pipe(path);
-    std::atomic<bool> stop{false};
+    std::atomic<bool> stop{false}, done{false};
     ClientSeen seen;
-    std::thread client([&] { seen = RunClient(path, stop); });
+    std::thread client([&] { seen = RunClient(path, stop, done); });
     ICommandPipe::Result result = ICommandPipe::Result::NoClient;
     std::string error;
-    // The client polls for the socket; on a loaded machine it may miss one 100 ms window.
+    // The client polls for the socket; on a loaded machine it may miss one 100 ms window, or
+    // find the socket file gone before it could look at it.
     std::thread server([&] {
-        for (int attempt = 0; attempt < 50 && result != ICommandPipe::Result::Sent; ++attempt)
-            result = pipe.SendOnce(std::string("1", 2), 100, &error);
+        for (int attempt = 0; attempt < 50 && !done.load(); ++attempt) {
+            const ICommandPipe::Result each = pipe.SendOnce(std::string("1", 2), 100, &error);
+            if (result != ICommandPipe::Result::Sent)
+                result = each;
+        }
     });
     server.join();
     stop = true;
