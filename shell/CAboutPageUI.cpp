@@ -8,7 +8,7 @@ constexpr const char* kStyleSection = "about_style";
 }
 
 CAboutPageUI::CAboutPageUI(CPaintManagerUI* manager)
-    : m_verTitle(manager), m_verText(manager), m_contactTitle(manager), m_contactButton(manager),
+    : m_appName(manager), m_copyright(manager), m_verTitle(manager), m_verText(manager), m_contactTitle(manager), m_contactButton(manager),
       m_updateButton(manager), m_updateText(manager), m_autorunText(manager), m_autorunButton(manager)
 {
 }
@@ -17,6 +17,8 @@ void CAboutPageUI::StyleAndShow(bool show)
 {
     if (show)
         CConfigManager::GetInstance().SetRuntime(CConfigManager::Runtime::CurrentPage, kPageIndex);
+    m_appName.Init("AboutUs_AppName", "", "", show);
+    m_copyright.Init("AboutUs_Copyright", "", "", show);
     m_verTitle.Init("AboutUs_Ver_Info_Text1", kStyleSection, "about_style_Ver_Info_Text1", show);
     m_verText.Init("AboutUs_Ver_Info_Text2", kStyleSection, "about_style_Ver_Info_Text2", show);
     m_contactTitle.Init("AboutUs_contactWay_Text", kStyleSection, "about_style_contactWay_Text", show);
@@ -34,4 +36,6 @@ void CAboutPageUI::StyleAndShow(bool show)
         label->SetText(CDuiString(version.empty() ? std::string() : "V" + version));
     m_verTitle.SetTextFromTable("about", "about_version_title");
     m_contactTitle.SetTextFromTable("about", "about_contact_us_title");
+    m_appName.SetTextFromTable("funsel", "app_name");
+    m_copyright.SetTextFromTable("about", "about_copyright");
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The about page (page 3): product version and contact line.
+// The about page (page 3): product name, version, contact line and copyright.
 
 #include "DuilibButton.h"
 #include "IPageUI.h"
@@ -15,6 +15,8 @@ public:
     void Notify(TNotifyUI&) override {}
 
 private:
+    CDuilibLabel m_appName;
+    CDuilibLabel m_copyright;
     CDuilibLabel m_verTitle;
     CDuilibLabel m_verText;
     CDuilibLabel m_contactTitle;

@@ -125,6 +125,11 @@ void CMainPageUI::StyleAndShow(bool show)
     m_tabButtons[2].SetTextFromTable("timer", "timer_menu");
     m_tabButtons[3].SetTextFromTable("about", "about_menu");
     m_tabButtons[4].SetTextFromTable("help", "help_menu");
+    // The device status at once in the table's language, not the skin's text until the first tick.
+    if (!m_statusTexts[static_cast<std::size_t>(DeviceStatusText::Offline)].empty()) {
+        m_shownStatus.clear();
+        OnStatusTimer();
+    }
 }
 
 void CMainPageUI::StyleTabButtons()

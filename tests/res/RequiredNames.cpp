@@ -214,7 +214,7 @@ const std::vector<LanguageKey>& RequiredLanguageKeys()
                        "fun_set_FunSet_Set_Bnt", "fun_set_Advanced_Features_Bnt", "fun_set_FunSet_demonstration"});
         add("funset", Numbered("fun_set_advanced_features_", {"fun"}, 1, 11));
         add("timer", {"timer_menu"});
-        add("about", {"about_menu", "about_version_title", "about_contact_us_title"});
+        add("about", {"about_menu", "about_version_title", "about_contact_us_title", "about_copyright"});
         add("help", {"help_menu"});
         add("tooltip", {"searchlight_border_round_tooltip", "searchlight_aspect_ratio_tooltip", "searchlight_alpha_tooltip",
                         "zoom_border_round_tooltip", "zoom_aspectratio_tooltip", "zoom_alpha_tooltip",

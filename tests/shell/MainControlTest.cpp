@@ -2,8 +2,10 @@
 // once configuration, language and crash reporter exist and before the log file opens; it stops
 // last, after the single-instance lock, the crash reporter, the tooltip and the service are gone.
 
+#include "CFunctionSetPageUI.h"
 #include "CMainControl.h"
 #include "ConfigManager.h"
+#include "LanguageConfig.h"
 #include "CrashReporter.h"
 #include "IFunctionToolTip.h"
 #include "TempDir.h"
@@ -12,9 +14,14 @@
 
 #include <QApplication>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -122,6 +129,91 @@ TEST_F(MainControlTest, CloseDuringTheLinksStartEndsTheProgramOnlyOnceItIsUp)
     EXPECT_TRUE(window->IsShutDown());
     EXPECT_EQ(events, (std::vector<std::string>{"start", "started", "service", "stop"}));
     window.reset();
+}
+
+// Every text the settings window shows on its pages and sub-pages, by control.
+std::map<std::string, std::string> ShownTexts(CMainControl& window)
+{
+    std::map<std::string, std::string> texts;
+    const auto collect = [&] {
+        QCoreApplication::processEvents();
+        for (const CControlUI* control : window.GetWidget()->findChildren<CControlUI*>()) {
+            const std::string text = control->GetText().str();
+            if (control->isVisibleTo(window.GetWidget()) && !text.empty())
+                texts[control->GetName().str()] = text;
+        }
+    };
+    CMainPageUI& main = window.GetMainPage();
+    for (int page : {CMainPageUI::kSelectPage, CMainPageUI::kAboutPage}) {
+        main.SelectPage(page);
+        collect();
+    }
+    main.SelectPage(CMainPageUI::kSetPage);
+    auto* set = dynamic_cast<CFunctionSetPageUI*>(main.GetPage(CMainPageUI::kSetPage));
+    for (int sub = 0; set != nullptr && sub < CFunctionSetPageUI::kSubPageCount; ++sub) {
+        set->SelectSubPage(sub);
+        collect();
+    }
+    return texts;
+}
+
+// The values of a language file, for texts a language writes as English does ("OK").
+std::set<std::string> ValuesOf(const fs::path& file)
+{
+    std::set<std::string> values;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        std::string value = line.substr(eq + 1);
+        value.erase(0, value.find_first_not_of(" \t"));
+        value.erase(value.find_last_not_of(" \t\r") + 1);
+        values.insert(value);
+    }
+    return values;
+}
+
+TEST_F(MainControlTest, EveryLanguageReplacesEveryEnglishTextOfTheSkin)
+{
+    const std::vector<std::pair<std::string, std::string>> languages = {
+        {"en_US.UTF-8", "english.ini"}, {"ar_SA.UTF-8", "Arabic.ini"}, {"fr_FR.UTF-8", "French.ini"},
+        {"de_DE.UTF-8", "German.ini"}, {"id_ID.UTF-8", "Indonesian.ini"}, {"it_IT.UTF-8", "Italian.ini"},
+        {"ja_JP.UTF-8", "Japanese.ini"}, {"ko_KR.UTF-8", "Korean.ini"}, {"ms_MY.UTF-8", "Malaysian.ini"},
+        {"pl_PL.UTF-8", "Polish.ini"}, {"pt_PT.UTF-8", "Portuguese.ini"}, {"ru_RU.UTF-8", "Russian.ini"},
+        {"es_ES.UTF-8", "Spanish.ini"}, {"th_TH.UTF-8", "Thai.ini"}, {"vi_VN.UTF-8", "Vietnamese.ini"},
+        {"zh_CN.UTF-8", "simplified_chinese.ini"}, {"zh_TW.UTF-8", "traditional_chinese.ini"}};
+    const std::string before = std::getenv("LC_ALL") != nullptr ? std::getenv("LC_ALL") : "";
+    std::map<std::string, std::string> english;
+    for (const auto& [locale, file] : languages) {
+        setenv("LC_ALL", locale.c_str(), 1);
+        ProgramContext context;
+        context.installFolder = dir.path().string();
+        auto window = std::make_unique<CMainControl>(context);
+        ASSERT_NE(window->Create(nullptr, "", WS_POPUP, 0), nullptr) << locale;
+        ASSERT_EQ(fs::path(CLanguageConfig::GetInstance().GetLanguagePath()).filename(), file) << locale;
+        const std::map<std::string, std::string> texts = ShownTexts(*window);
+        window->Shutdown();
+        if (english.empty()) {
+            english = texts;
+            EXPECT_GT(english.size(), 80u);
+            continue;
+        }
+        // A text left as the English one must be what this language's table says too ("OK").
+        const std::set<std::string> own = ValuesOf(dir.path() / "ImgRes/language" / file);
+        for (const auto& [name, text] : texts) {
+            const auto found = english.find(name);
+            // Numbers and addresses ("V3.4.5", "2.0×", an e-mail address) are the same everywhere.
+            const bool words = std::none_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) || c == '@'; });
+            if (found != english.end() && found->second == text && words)
+                EXPECT_TRUE(own.count(text)) << file << ": " << name << " still shows \"" << text << "\"";
+        }
+        EXPECT_EQ(texts.size(), english.size()) << file;
+    }
+    if (before.empty())
+        unsetenv("LC_ALL");
+    else
+        setenv("LC_ALL", before.c_str(), 1);
 }
 
 } // namespace
