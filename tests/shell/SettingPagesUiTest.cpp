@@ -1,5 +1,8 @@
 // Pages 0 and 1 of the settings window on the real skin and the English language file, offscreen.
 
+// The link's headers before Qt's, whose `slots` keyword would rename a ring queue member.
+#include "PoolFixture.h"
+
 #include "CFunctionSelectPageUI.h"
 #include "CFunctionSetPageUI.h"
 #include "CMainPageUI.h"
@@ -188,6 +191,10 @@ TEST_F(SettingPages, SpotlightSlidersStoreTheirValuesAndShowThemInTheTooltip)
 
 TEST_F(SettingPages, SensitivityAndVibrationReachTheRemote)
 {
+    ASSERT_EQ(Mem_CreatePool(), 0);
+    ASSERT_EQ(CreateDataQueueMgr(), 0);
+    MemorySink log;
+    ASSERT_EQ(StartLogWriter(&log), 0);
     window.Send("FunSet_Set_Bnt", DUI_MSGTYPE_CLICK);
     SetSlider("FunSet_Set_Slider", 0);
     SetSlider("FunSet_Set_Slider", 80);
@@ -195,6 +202,18 @@ TEST_F(SettingPages, SensitivityAndVibrationReachTheRemote)
     SetSlider("FunSet_Set_Slider", 40);
     EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{110, 100}, {30, 100}, {37, 100}}));
     EXPECT_EQ(CConfigManager::GetInstance().GetInt(ConfigInt::MouseDPI), 40);
+    deviceType = 2;
+    SetSlider("FunSet_Set_Slider", 20);
+    EXPECT_EQ(sent.back(), std::make_pair(27, 100));
+    deviceType = 0;
+    CloseLogWriter();
+    DestroyDataQueueMgr();
+    Mem_DestroyPool();
+    for (const char* line : {"SendSensitivityCmdFunc KVO_PRESENTER DPI:110 Rate:100\r\n",
+                             "SendSensitivityCmdFunc KVO_PRESENTER DPI:37 Rate:100\r\n",
+                             "SendSensitivityCmdFunc KVO_WIRLESS_MOUSE|KVO_WIRED_MOUSE DPI:27 Rate:100\r\n"})
+        EXPECT_NE(log.Text().find(std::string("CSettingPageUI::OnValueChange ") + line), std::string::npos) << line;
+    sent.pop_back();
     window.Send("FunSet_Set_Strong_Ratio", DUI_MSGTYPE_CLICK);
     EXPECT_EQ(CConfigManager::GetInstance().GetInt(ConfigInt::ShockIntensity), 3);
     EXPECT_EQ(motor, (std::vector<std::pair<int, int>>{{500, 3}}));
