@@ -172,11 +172,14 @@ void CSettingPageUI::OnAdaptive()
         Refresh();
         return;
     }
-    // Turning adaptive speed on starts from the factory settings.
+    // Turning adaptive speed on starts from the factory settings. The settings object takes
+    // them too: otherwise the pages and the effects would go on with the old values while the
+    // file holds the factory ones, and the next change would write a mix of both.
     if (!m_hooks.confirmRestore("fun_set_setting_cursor_adaptive_alert_message"))
         return;
+    config.LoadAll();
     config.SetInt(ConfigInt::CursorSpeedAdaptiveModel, 1, true);
-    ShowSwitch(m_adaptive, true);
+    Refresh();
 }
 
 void CSettingPageUI::OnRestore()

@@ -261,9 +261,14 @@ TEST_F(SettingPages, RestoreAndAdaptiveSpeedAskFirst)
     EXPECT_EQ(config.GetSlotInt(ConfigSlotInt::Key, kSlotMouse), 11);
     EXPECT_EQ(Control<CSliderUI>("FunSet_Set_Slider")->GetValue(), 80);
 
+    // Adaptive speed on: the restored file is what the pages and the effects use from then on.
+    SetSlider("FunSet_Set_Slider", 20);
+    CIniFile::WriteInt("FunSet_Set", "MouseDPI", 55, config.GetConfigPath());
     window.Send("FunSet_Set_Adaptive_Button", DUI_MSGTYPE_CLICK);
     EXPECT_EQ(config.GetInt(ConfigInt::CursorSpeedAdaptiveModel), 1);
     EXPECT_EQ(Normal("FunSet_Set_Adaptive_Button"), "file='button\\FunctionSet\\on.png'");
+    EXPECT_EQ(config.GetInt(ConfigInt::MouseDPI), 55);
+    EXPECT_EQ(Control<CSliderUI>("FunSet_Set_Slider")->GetValue(), 55);
 }
 
 TEST(SensitivityFor, MouseDevicesUseTheirOwnScale)
