@@ -533,15 +533,18 @@ TEST_P(EffectsScreenTest, ScreenshotOfADraggedRegionGoesToPicturesAndClipboard)
         return std::system(("DISPLAY=" + m_display + " xdotool " + args + " >/dev/null 2>&1").c_str());
     };
     // The frozen picture comes up on the UI thread as a full-screen window that takes the focus.
+    // It must be the program's window: the pattern viewer's backdrop is screen-sized too, and
+    // keys and drags sent while it has the focus would never reach the capture.
     const auto captureUp = [&] {
-        FILE* p = popen(("DISPLAY=" + m_display + " xdotool getwindowfocus getwindowgeometry 2>/dev/null").c_str(), "r");
+        FILE* p = popen(("DISPLAY=" + m_display + " xdotool getwindowfocus getwindowpid getwindowgeometry 2>/dev/null").c_str(), "r");
         std::string text;
         char buf[256];
         for (size_t n; p != nullptr && (n = fread(buf, 1, sizeof buf, p)) > 0;)
             text.append(buf, n);
         if (p != nullptr)
             pclose(p);
-        return text.find(std::to_string(kWidth) + "x" + std::to_string(kHeight)) != std::string::npos
+        const bool ours = text.rfind(std::to_string(m_program) + "\n", 0) == 0;
+        return ours && text.find(std::to_string(kWidth) + "x" + std::to_string(kHeight)) != std::string::npos
                    ? std::string()
                    : "the capture window has not the focus: " + text;
     };
