@@ -8,8 +8,9 @@ constexpr const char* kStyleSection = "about_style";
 }
 
 CAboutPageUI::CAboutPageUI(CPaintManagerUI* manager)
-    : m_appName(manager), m_copyright(manager), m_verTitle(manager), m_verText(manager), m_contactTitle(manager), m_contactButton(manager),
-      m_updateButton(manager), m_updateText(manager), m_autorunText(manager), m_autorunButton(manager)
+    : m_appName(manager), m_copyright(manager), m_verTitle(manager), m_verText(manager), m_contactTitle(manager),
+      m_contactButton(manager), m_updateButton(manager), m_updateText(manager), m_autorunText(manager),
+      m_autorunButton(manager)
 {
 }
 
