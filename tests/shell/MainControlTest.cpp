@@ -205,8 +205,9 @@ TEST_F(MainControlTest, EveryLanguageReplacesEveryEnglishTextOfTheSkin)
             const auto found = english.find(name);
             // Numbers and addresses ("V3.4.5", "2.0×", an e-mail address) are the same everywhere.
             const bool words = std::none_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c) || c == '@'; });
-            if (found != english.end() && found->second == text && words)
+            if (found != english.end() && found->second == text && words) {
                 EXPECT_TRUE(own.count(text)) << file << ": " << name << " still shows \"" << text << "\"";
+            }
         }
         EXPECT_EQ(texts.size(), english.size()) << file;
     }
