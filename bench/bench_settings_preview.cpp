@@ -8,8 +8,8 @@
 //   bench_settings_preview [--compositor on|off] [--seconds N] [--bin DIR] [--keep]
 //
 // Two windows of N seconds (default 20): the settings window shown with nothing happening, then
-// the drag. Also printed: the slider moves the program handled (its writes of the setting), the
-// CPU time per move, and the program's resident memory.
+// the drag. Also printed: the moves sent, the CPU time per move, and the program's resident
+// memory; config.ini must hold the value where the drag let go, or the run counts as failed.
 // Exit status 0 when the program ran and was measured, 1 when it could not be started.
 
 #include "ProcCpu.h"
