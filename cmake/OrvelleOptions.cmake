@@ -12,11 +12,21 @@ if(ORVELLE_SANITIZE)
   add_link_options(-fsanitize=${_san})
 endif()
 
-# orvelle_library(<name> SOURCES ... [DEPS ...]) declares the static library of one folder.
+# orvelle_library(<name> SOURCES ... [DEPS ...]) declares the static library of one folder. Sources
+# may sit in sub-folders (one per backend or per effect); their headers are found by name.
 function(orvelle_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  # The folder itself (interfaces, shared headers) and every sub-folder that holds a source.
+  set(dirs ${CMAKE_CURRENT_SOURCE_DIR})
+  foreach(src IN LISTS ARG_SOURCES)
+    cmake_path(GET src PARENT_PATH sub)
+    if(sub)
+      list(APPEND dirs ${CMAKE_CURRENT_SOURCE_DIR}/${sub})
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES dirs)
+  target_include_directories(${name} PUBLIC ${dirs})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE orvelle_warnings)
 endfunction()
 
