@@ -3,6 +3,7 @@
 #include "KVOHidThreadManager.h"
 #include "KVOLog.h"
 #include "KVOReportDecoder.h"
+#include "XdgFolders.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -100,16 +101,10 @@ const KVOSDKConfigValues& KVOSDKConfig::GetInstance()
 
 std::string KVOSDKConfig::DefaultPath()
 {
-    std::filesystem::path base;
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    const char* home = std::getenv("HOME");
-    if (dataHome != nullptr && dataHome[0] == '/')
-        base = dataHome;
-    else if (home != nullptr && home[0] != '\0')
-        base = std::filesystem::path(home) / ".local" / "share";
-    else
+    const std::string data = platform::XdgFolderPath(platform::XdgFolder::DataHome);
+    if (data.empty())
         return {};
-    return (base / "Quillon" / "Software" / "SDKConfig.ini").string();
+    return (std::filesystem::path(data) / "Quillon" / "Software" / "SDKConfig.ini").string();
 }
 
 KVOSDKConfigValues KVOSDKConfig::Load(const std::string& path)

@@ -22,7 +22,7 @@ public:
     static const KVOSDKConfigValues& GetInstance();
 
     // "Quillon/Software/SDKConfig.ini" under $XDG_DATA_HOME (else ~/.local/share); empty when
-    // neither is known.
+    // neither is known (no absolute XDG_DATA_HOME, no absolute HOME).
     static std::string DefaultPath();
     // Reads `path`, or writes it with the defaults when it does not exist. Anything unreadable
     // keeps its default.

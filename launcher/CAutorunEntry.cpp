@@ -1,11 +1,12 @@
 #include "CAutorunEntry.h"
 
+#include "CurrentProcess.h"
+#include "XdgFolders.h"
+
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -27,17 +28,10 @@ std::string StringValue(const std::string& text)
 
 std::string CAutorunEntry::EntryPath()
 {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    fs::path folder;
-    if (config != nullptr && config[0] == '/') {
-        folder = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        if (home == nullptr || home[0] != '/')
-            return {};
-        folder = fs::path(home) / ".config";
-    }
-    return (folder / "autostart" / (std::string(kEntryName) + ".desktop")).string();
+    const std::string config = platform::XdgFolderPath(platform::XdgFolder::ConfigHome);
+    if (config.empty())
+        return {};
+    return (fs::path(config) / "autostart" / (std::string(kEntryName) + ".desktop")).string();
 }
 
 std::string CAutorunEntry::ExecValue(const std::string& program)
@@ -106,7 +100,7 @@ bool CAutorunEntry::Refresh(const std::string& program, const std::string& entry
     const fs::path target(entryPath);
     fs::create_directories(target.parent_path(), ec);
     // Written beside the entry and renamed over it, so a crash never leaves half an entry.
-    const fs::path scratch = target.string() + ".tmp" + std::to_string(::getpid());
+    const fs::path scratch = target.string() + ".tmp" + std::to_string(platform::CurrentProcessId());
     {
         std::ofstream out(scratch, std::ios::trunc);
         out << text.str();

@@ -9,7 +9,7 @@ public:
     static constexpr const char* kEntryName = "QuillonServer";
 
     // $XDG_CONFIG_HOME/autostart/QuillonServer.desktop, with ~/.config when XDG_CONFIG_HOME is
-    // unset or not absolute; empty when neither it nor HOME is set.
+    // unset or not absolute; empty when neither it nor HOME is an absolute path.
     static std::string EntryPath();
     // The Exec value that starts `program`: the path quoted and escaped as desktop entries
     // require, so blanks, quotes, backslashes and '%' survive.

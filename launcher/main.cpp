@@ -4,24 +4,15 @@
 
 #include "CAutorunEntry.h"
 #include "CKVOServer.h"
+#include "CurrentProcess.h"
 #include "SingleInstanceLock.h"
+#include "StopSignalWait.h"
 
-#include <csignal>
 #include <cstdio>
-#include <filesystem>
-#include <pthread.h>
-#include <system_error>
 
 namespace {
 
 constexpr const char* kInstanceLockName = "Global\\Tarn12_ProcessCtrlMutex_qxQuillonServer";
-
-std::string OwnPath()
-{
-    std::error_code ec;
-    const auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : path.string();
-}
 
 } // namespace
 
@@ -40,29 +31,23 @@ int main()
         break;
     }
 
-    const std::string self = OwnPath();
+    const std::string self = platform::ExecutablePath();
     if (self.empty()) {
         std::fprintf(stderr, "OrvelleServer: cannot read /proc/self/exe\n");
         return 1;
     }
     CAutorunEntry::Refresh(self);
 
-    // The stop signals are taken by sigwait below, so every worker starts with them blocked.
+    // The stop signals are taken by the wait below, so every worker starts with them blocked.
     // Programs started from here are reaped by the kernel: they are never waited for.
-    sigset_t stops;
-    sigemptyset(&stops);
-    for (int sig : {SIGTERM, SIGINT, SIGHUP})
-        sigaddset(&stops, sig);
-    pthread_sigmask(SIG_BLOCK, &stops, nullptr);
-    std::signal(SIGCHLD, SIG_IGN);
+    platform::StopSignalWait stopSignals;
 
     CKVOServer server(self);
     if (const int rc = server.Start(); rc != 0) {
         std::fprintf(stderr, "OrvelleServer: pool or queues cannot be created (%d)\n", rc);
         return 1;
     }
-    int sig = 0;
-    sigwait(&stops, &sig);
+    stopSignals.Wait();
     server.Stop();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "KVOLog.h"
 #include "KVOPhysicalDeviceTracker.h"
 #include "XdgDesktopLauncher.h"
+#include "XdgFolders.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -71,11 +72,7 @@ std::string CMirrorScreen::ReadVersion(const std::string& appFolder)
 
 std::string CMirrorScreen::DefaultAppFolder()
 {
-    std::string data;
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg != nullptr && xdg[0] == '/')
-        data = xdg;
-    else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
-        data = std::string(home) + "/.local/share";
+    const std::string data = platform::XdgFolderPath(platform::XdgFolder::DataHome);
     return data.empty() ? std::string() : data + "/Mirrola/Software";
 }
 

@@ -6,7 +6,7 @@
 #include "CPresenterPostil.h"
 #include "CPresenterScreenShot.h"
 #include "KVOMagnifyManager.h"
-#include "X11Cursor.h"
+#include "SessionBackends.h"
 
 EffectSet CreateOnScreenEffects(const EffectServices& services)
 {
@@ -21,7 +21,7 @@ EffectSet CreateOnScreenEffects(const EffectServices& services)
 
 std::unique_ptr<IBlankScreen> CreateBlankScreen(const EffectServices& services, std::function<int()> deviceType)
 {
-    auto window = std::make_unique<CBlankScreenUI>(services, std::make_unique<platform::X11Cursor>(), std::move(deviceType));
+    auto window = std::make_unique<CBlankScreenUI>(services, platform::MakeCursor(), std::move(deviceType));
     if (!window->Build())
         return nullptr;
     return window;

@@ -4,8 +4,6 @@
 #include "KVOLog.h"
 #include "ScreenSnapshotApi.h"
 
-#include <dlfcn.h>
-
 namespace {
 
 // Written by the plug-in's callback on any of its threads, read by the presenter service.
@@ -40,8 +38,7 @@ void CPresenterScreenShot::Create()
         if (m_library.Open(m_libraryPath)) {
             // The plug-in's windows and its callback pointer must outlive every owner of the
             // handle, down to the exit handlers: once loaded it stays.
-            if (void* pinned = dlopen(m_libraryPath.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE))
-                dlclose(pinned);
+            m_library.StayLoaded();
             if (auto setCallBack = reinterpret_cast<SetCallBackFunctionFunc>(m_library.Symbol("SetCallBackFunction")))
                 setCallBack(&CPresenterScreenShot::OnCallBackFunction);
         } else {

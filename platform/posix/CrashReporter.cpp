@@ -318,6 +318,8 @@ bool CrashReporter::IsInstalled()
     return g_installed;
 }
 
+void CrashReporter::Raise(int sig) { std::raise(sig); }
+
 void CrashReporter::SetLogFilePath(const std::string& path)
 {
     static std::atomic<int> writers{0};

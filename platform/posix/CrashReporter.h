@@ -31,6 +31,8 @@ public:
     static bool IsInstalled();
     // The log file named in reports; any thread.
     static void SetLogFilePath(const std::string& path);
+    // Raises signal `sig` in the calling thread, as a fault would (the crash tests).
+    static void Raise(int sig);
     // "crash-" prefix of the report files in the report folder.
     static constexpr const char* kReportPrefix = "crash-";
 };

@@ -12,6 +12,7 @@ bool SharedLibrary::Open(const std::string& path)
 {
     Close();
     m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    m_path = m_handle != nullptr ? path : std::string();
     if (m_handle == nullptr) {
         const char* error = dlerror();
         m_error = error != nullptr ? error : "dlopen failed";
@@ -20,6 +21,14 @@ bool SharedLibrary::Open(const std::string& path)
 }
 
 void* SharedLibrary::Symbol(const char* name) const { return m_handle != nullptr ? dlsym(m_handle, name) : nullptr; }
+
+void SharedLibrary::StayLoaded()
+{
+    if (m_handle == nullptr)
+        return;
+    if (void* pinned = dlopen(m_path.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE))
+        dlclose(pinned);
+}
 
 void SharedLibrary::Close()
 {

@@ -18,11 +18,15 @@ public:
     bool IsOpen() const { return m_handle != nullptr; }
     // Null when the library is not open or lacks the entry point.
     void* Symbol(const char* name) const;
+    // Keeps the open library in memory until the process ends, even after every handle to it is
+    // closed: for a library whose windows or callbacks may outlive its owners.
+    void StayLoaded();
     void Close();
     const std::string& Error() const { return m_error; }
 
 private:
     void* m_handle = nullptr;
+    std::string m_path;
     std::string m_error;
 };
 

@@ -2,6 +2,8 @@
 
 #include "SingleInstanceLock.h"
 
+#include "XdgFolders.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -35,8 +37,8 @@ std::string SingleInstanceLock::FileNameFor(const std::string& name)
 std::string SingleInstanceLock::LockFolder(std::string* error)
 {
     struct stat st {};
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && runtime[0] == '/' && stat(runtime, &st) == 0 && S_ISDIR(st.st_mode))
+    const std::string runtime = XdgFolderPath(XdgFolder::RuntimeDir);
+    if (!runtime.empty() && stat(runtime.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return runtime;
 
     const char* tmp = std::getenv("TMPDIR");

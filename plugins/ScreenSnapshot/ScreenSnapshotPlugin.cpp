@@ -10,7 +10,7 @@
 
 #include "PresentationScreen.h"
 #include "QtScreens.h"
-#include "X11ScreenCapture.h"
+#include "SessionBackends.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -101,8 +101,8 @@ void Open()
     const platform::QtScreens screens;
     const platform::ScreenRect shown = platform::ChoosePresentationScreen(screens.Monitors());
     platform::CapturedScreen desk;
-    platform::X11ScreenCapture capture;
-    if (!capture.CaptureVirtualScreen(desk) || shown.width <= 0 || shown.height <= 0) {
+    const std::unique_ptr<platform::IScreenCapture> capture = platform::MakeScreenCapture();
+    if (!capture->CaptureVirtualScreen(desk) || shown.width <= 0 || shown.height <= 0) {
         std::fprintf(stderr, "ScreenSnapshot: the screen cannot be read\n");
         EndCapture();
         return;

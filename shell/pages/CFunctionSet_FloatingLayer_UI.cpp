@@ -3,7 +3,7 @@
 #include "ConfigManager.h"
 #include "CoverPainter.h"
 #include "KVOLog.h"
-#include "X11Compositor.h"
+#include "SessionBackends.h"
 
 #include <QEvent>
 #include <QWidget>
@@ -53,7 +53,7 @@ CFunctionSet_FloatingLayer_UI::CFunctionSet_FloatingLayer_UI(HWND mainWnd, CPain
       m_shape(Geometry::ShapeFor(m_fAspect, m_fRound))
 {
     if (!m_hooks.composited) {
-        m_ownCompositor = std::make_unique<platform::X11Compositor>();
+        m_ownCompositor = platform::MakeCompositor();
         m_hooks.composited = [compositor = m_ownCompositor.get()] { return compositor->IsRunning(); };
     }
 }

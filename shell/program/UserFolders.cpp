@@ -1,44 +1,38 @@
 #include "UserFolders.h"
 
-#include <cstdlib>
+#include "FileAccess.h"
+#include "XdgFolders.h"
+
 #include <filesystem>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// $<variable> when it is an absolute path (XDG ignores relative ones), else $HOME/<fallback>.
-std::string XdgFolder(const CUserFolders::Environment& env, const char* variable, const char* fallback)
+// The program's own folder inside the user's XDG folder; "" when the user has none.
+std::string AppFolderIn(platform::XdgFolder folder, const CUserFolders::Environment& env)
 {
-    const char* value = env(variable);
-    if (value != nullptr && value[0] == '/')
-        return (fs::path(value) / CUserFolders::kAppFolder).string();
-    const char* home = env("HOME");
-    if (home == nullptr || home[0] != '/')
-        return {};
-    return (fs::path(home) / fallback / CUserFolders::kAppFolder).string();
+    const std::string base = platform::XdgFolderPath(folder, env);
+    return base.empty() ? base : (fs::path(base) / CUserFolders::kAppFolder).string();
 }
 
 } // namespace
 
 CUserFolders CUserFolders::For(const std::string& installFolder)
 {
-    // access() answers for this user, also for a read-only mount.
-    const bool writable = ::access(installFolder.c_str(), W_OK) == 0;
-    return Decide(installFolder, writable, [](const char* name) { return std::getenv(name); });
+    return Decide(installFolder, platform::IsWritableByUser(installFolder), platform::ProcessEnvironment);
 }
 
 CUserFolders CUserFolders::Decide(const std::string& installFolder, bool installWritable, const Environment& env)
 {
     CUserFolders folders;
     folders.m_install = folders.m_config = folders.m_state = folders.m_skin = installFolder;
-    const std::string cache = XdgFolder(env, "XDG_CACHE_HOME", ".cache");
+    const std::string cache = AppFolderIn(platform::XdgFolder::CacheHome, env);
     folders.m_userCache = cache;
     if (installWritable)
         return folders;
-    const std::string config = XdgFolder(env, "XDG_CONFIG_HOME", ".config");
-    const std::string state = XdgFolder(env, "XDG_STATE_HOME", ".local/state");
+    const std::string config = AppFolderIn(platform::XdgFolder::ConfigHome, env);
+    const std::string state = AppFolderIn(platform::XdgFolder::StateHome, env);
     if (config.empty() || state.empty() || cache.empty())
         return folders;
     folders.m_portable = false;

@@ -14,37 +14,31 @@
 
 #include "CMainControl.h"
 #include "ConfigManager.h"
+#include "CrashReporter.h"
+#include "CurrentProcess.h"
 #include "EventLoopPause.h"
 #include "HiddenStartFlag.h"
 #include "ImgResUnpacker.h"
 #include "LocalCommandPipe.h"
 #include "ProcProcessList.h"
-#include "EwmhForegroundWindow.h"
-#include "EwmhWindowList.h"
 #include "OnScreenEffects.h"
 #include "PresentationScreen.h"
 #include "QtScreenCache.h"
 #include "QtSettingsWindow.h"
+#include "SessionBackends.h"
 #include "SingleInstanceLock.h"
+#include "StopSignalNotifier.h"
 #include "UserFolders.h"
-#include "X11Compositor.h"
-#include "X11ScreenCapture.h"
-#include "X11Cursor.h"
-#include "XTestKeyboard.h"
 #include "XdgDesktopLauncher.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -68,11 +62,11 @@ bool HasDisplay()
 
 std::string ExecutablePath(const char* argv0)
 {
+    const std::string path = platform::ExecutablePath();
+    if (!path.empty())
+        return path;
     std::error_code ec;
-    auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        path = std::filesystem::absolute(argv0, ec);
-    return path.string();
+    return std::filesystem::absolute(argv0, ec).string();
 }
 
 // The Bluetooth LE link lives from the device link's start to its exit; a new start makes a new one.
@@ -133,37 +127,16 @@ LinkHooks DeviceLinkHooks(const platform::IScreens* screens)
     return hooks;
 }
 
-// SIGTERM and SIGINT end the program the way the tray's close item does. The handler only
-// writes a byte; the UI thread reads it and posts the close message.
-int g_signalPipe[2] = {-1, -1};
-
-void OnTerminateSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = write(g_signalPipe[1], &byte, 1);
-}
-
+// SIGTERM and SIGINT end the program the way the tray's close item does: the UI thread posts
+// the close message.
 void InstallTerminateHandler(QObject* parent)
 {
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
-        std::perror("Orvelle: socketpair");
-        return;
-    }
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, parent);
-    QObject::connect(notifier, &QSocketNotifier::activated, [] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t n = read(g_signalPipe[0], &byte, 1);
+    platform::StopSignalNotifier::Install(parent, [] {
         if (HWND hwnd = CMainControl::GetMainWindowHandle())
             ::PostMessageW(hwnd, WM_SOFT_KILL, 0, 0);
         else
             QCoreApplication::exit(0);
     });
-    struct sigaction sa {};
-    sa.sa_handler = OnTerminateSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
 }
 
 // For the crash tests: ORVELLE_TEST_CRASH_SIGNAL=<n> raises signal n once the program runs. The
@@ -176,7 +149,7 @@ void ScheduleTestCrash()
     const int sig = std::atoi(value);
     unsetenv("ORVELLE_TEST_CRASH_SIGNAL");
     if (sig > 0)
-        QTimer::singleShot(200, [sig] { raise(sig); });
+        QTimer::singleShot(200, [sig] { platform::CrashReporter::Raise(sig); });
 }
 
 } // namespace
@@ -227,44 +200,51 @@ int main(int argc, char** argv)
     // The OS services of the link and the key handling; they outlive the window.
     platform::QtScreenCache screens;
     platform::PresentationScreen presentationScreen(screens);
-    platform::X11Cursor cursor;
-    platform::EwmhForegroundWindow foregroundWindow;
-    platform::X11Compositor compositor;
+    const std::unique_ptr<platform::ICursor> cursor = platform::MakeCursor();
+    const std::unique_ptr<platform::IForegroundWindow> foregroundWindow = platform::MakeForegroundWindow();
+    const std::unique_ptr<platform::ICompositor> compositor = platform::MakeCompositor();
     EffectServices effectServices;
     effectServices.screen = &presentationScreen;
-    effectServices.compositor = &compositor;
-    platform::X11ScreenCapture screenCapture;
-    effectServices.capture = &screenCapture;
+    effectServices.compositor = compositor.get();
+    const std::unique_ptr<platform::IScreenCapture> screenCapture = platform::MakeScreenCapture();
+    effectServices.capture = screenCapture.get();
     ControllerSet::SetEnvironment({[effectServices] { return CreateOnScreenEffects(effectServices); },
                                    [&presentationScreen] {
                                        const platform::ScreenRect r = presentationScreen.Rect();
                                        return EffectRect{r.x, r.y, r.x + r.width, r.y + r.height};
                                    },
                                    [&cursor] {
-                                       const platform::CursorPoint p = cursor.GetPos();
+                                       const platform::CursorPoint p = cursor->GetPos();
                                        return EffectPoint{p.x, p.y};
                                    }});
     PresenterEnvironment& service = CPresenterService::GetInstance().Environment();
-    service.SetCursor(&cursor);
-    service.SetForegroundWindow(&foregroundWindow);
+    service.SetCursor(cursor.get());
+    service.SetForegroundWindow(foregroundWindow.get());
     // Followed at every effect start, so a projector plugged in later becomes the screen.
     service.SetPresentationScreen(&presentationScreen);
     context.link = DeviceLinkHooks(&screens);
 
-    // The custom key functions: keys through XTest, addresses through the desktop's handlers.
-    platform::XTestKeyboard keyboard;
+    // The custom key functions: keys injected into the session, addresses through the desktop's
+    // handlers. The key functions learn of each injected key, so the keyboard hook can tell our
+    // own keys from the user's; no key is injected before they exist.
+    CCustomKeyFunctions* injectedKeyFilter = nullptr;
+    const std::unique_ptr<platform::IKeyboard> keyboard =
+        platform::MakeKeyboard([&injectedKeyFilter](unsigned keycode, bool down) {
+            if (injectedKeyFilter != nullptr)
+                injectedKeyFilter->NoteInjectedKey(keycode, down);
+        });
     platform::XdgDesktopLauncher launcher;
-    platform::EwmhWindowList windowList;
+    const std::unique_ptr<platform::IWindowList> windowList = platform::MakeWindowList();
     const std::function<int()> deviceType = [] {
         const DeviceMgr* deviceMgr = CPresenterService::GetInstance().GetDeviceMgr();
         return deviceMgr != nullptr ? deviceMgr->GetDevType() : 0;
     };
     CustomKeyServices customServices;
     customServices.environment = &service;
-    customServices.keyboard = &keyboard;
+    customServices.keyboard = keyboard.get();
     customServices.launcher = &launcher;
     customServices.screens = &screens;
-    customServices.windows = &windowList;
+    customServices.windows = windowList.get();
     customServices.deviceType = deviceType;
     customServices.exitCurrentMode = [] { CPresenterService::GetInstance().ExitCurrentMode(); };
     // The mirror key: the command pipe and the process list; notices go to the message window.
@@ -275,7 +255,7 @@ int main(int argc, char** argv)
     CCustomKeyFunctions customKeys(customServices);
     service.SetActions(&customKeys);
     context.customKeys = &customKeys;
-    keyboard.SetInjectionObserver([&customKeys](unsigned keycode, bool down) { customKeys.NoteInjectedKey(keycode, down); });
+    injectedKeyFilter = &customKeys;
     context.createBlankScreen = [effectServices, deviceType] { return CreateBlankScreen(effectServices, deviceType); };
 
     CPaintManagerUI::SetInstance(&app);

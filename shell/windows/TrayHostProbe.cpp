@@ -1,45 +1,18 @@
 #include "TrayHostProbe.h"
 
-#include <QSystemTrayIcon>
+#include "StatusNotifierHost.h"
 
-#ifdef ORVELLE_HAVE_QTDBUS
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusReply>
-#include <QDBusVariant>
-#endif
+#include <QSystemTrayIcon>
 
 namespace {
 
-enum class SniHost { NoWatcher, WatcherOnly, Registered };
-
-SniHost QueryStatusNotifierHost()
-{
-#ifdef ORVELLE_HAVE_QTDBUS
-    const QString service = QStringLiteral("org.kde.StatusNotifierWatcher");
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || bus.interface() == nullptr || !bus.interface()->isServiceRegistered(service).value())
-        return SniHost::NoWatcher;
-    QDBusMessage get = QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierWatcher"),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get << service << QStringLiteral("IsStatusNotifierHostRegistered");
-    // A short wait: this runs on the UI thread once a second until a tray appears.
-    const QDBusReply<QDBusVariant> reply = bus.call(get, QDBus::Block, 250);
-    if (reply.isValid() && reply.value().variant().toBool())
-        return SniHost::Registered;
-    return SniHost::WatcherOnly;
-#else
-    return SniHost::NoWatcher;
-#endif
-}
+using SniHost = platform::StatusNotifierHost;
 
 } // namespace
 
 CTrayHostProbe::State CTrayHostProbe::Probe()
 {
-    const SniHost sni = QueryStatusNotifierHost();
+    const SniHost sni = platform::QueryStatusNotifierHost();
     if (sni == SniHost::WatcherOnly && !m_bQtAsked)
         return State::WaitingForHost;
     const bool firstAsk = !m_bQtAsked;

@@ -1,0 +1,32 @@
+// An X11 session: every service on a private connection to the display of $DISPLAY.
+
+#include "SessionBackends.h"
+
+#include "EwmhForegroundWindow.h"
+#include "EwmhWindowList.h"
+#include "X11Compositor.h"
+#include "X11Cursor.h"
+#include "X11ScreenCapture.h"
+#include "XTestKeyboard.h"
+
+namespace platform {
+
+std::unique_ptr<ICompositor> MakeCompositor() { return std::make_unique<X11Compositor>(); }
+
+std::unique_ptr<ICursor> MakeCursor() { return std::make_unique<X11Cursor>(); }
+
+std::unique_ptr<IScreenCapture> MakeScreenCapture() { return std::make_unique<X11ScreenCapture>(); }
+
+std::unique_ptr<IForegroundWindow> MakeForegroundWindow() { return std::make_unique<EwmhForegroundWindow>(); }
+
+std::unique_ptr<IWindowList> MakeWindowList() { return std::make_unique<EwmhWindowList>(); }
+
+std::unique_ptr<IKeyboard> MakeKeyboard(InjectedKeyObserver observer)
+{
+    auto keyboard = std::make_unique<XTestKeyboard>();
+    if (observer)
+        keyboard->SetInjectionObserver(std::move(observer));
+    return keyboard;
+}
+
+} // namespace platform
