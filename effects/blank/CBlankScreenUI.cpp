@@ -4,6 +4,7 @@
 #include "ICursor.h"
 #include "KVOLog.h"
 #include "OverlayWindow.h"
+#include "UiThread.h"
 #include "QtScreens.h"
 
 #include <QWidget>
