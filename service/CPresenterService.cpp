@@ -10,6 +10,7 @@
 #include "IPresenterActions.h"
 #include "ISettingsWindow.h"
 #include "KVOLog.h"
+#include "PresenterKeyBytes.h"
 #include "ProtocolCmdDef.h"
 
 namespace {
@@ -22,28 +23,6 @@ constexpr uint32_t kSizeStepGapMs = 50;     // at most one size step per this
 constexpr uint32_t kRepeatPeriodMs = 100;   // repeat worker's step period
 constexpr uint32_t kMirrorGapMs = 1000;
 constexpr uint32_t kOpenActionGapMs = 2000; // focus hand-back at most this often
-
-// Presenter key bytes.
-constexpr uint8_t KEY_PAGE_UP = 1;
-constexpr uint8_t KEY_PAGE_DOWN = 2;
-constexpr uint8_t KEY_DO = 4;
-constexpr uint8_t KEY_DO_PAGE_UP = 5;
-constexpr uint8_t KEY_DO_PAGE_DOWN = 6;
-constexpr uint8_t KEY_FUN = 8;
-constexpr uint8_t KEY_FUN_PAGE_UP = 9;
-constexpr uint8_t KEY_FUN_PAGE_DOWN = 10;
-constexpr uint8_t KEY_FUN_DO = 12;
-
-// Wireless-mouse button bytes.
-constexpr uint8_t BUTTON_RIGHT = 1;
-constexpr uint8_t BUTTON_KEY6 = 4;
-constexpr uint8_t BUTTON_DO = 8;
-constexpr uint8_t BUTTON_CUSTOM = 16;
-constexpr uint8_t BUTTON_MIRROR = 32;
-constexpr uint8_t BUTTON_IGNORED_LOW = 64;
-constexpr uint8_t BUTTON_IGNORED_HIGH = 128;
-constexpr uint8_t BUTTON_SIZE_UP = 72;
-constexpr uint8_t BUTTON_SIZE_DOWN = 136;
 
 // Presenter custom actions that steer with the pointer: video, audio, scroll.
 bool CustomActionUsesPointer(int action) { return action >= 2 && action <= 4; }

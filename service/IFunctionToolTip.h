@@ -3,8 +3,6 @@
 // tooltip window does its work on the UI thread. The program registers the tooltip manager once
 // it exists; until then (and after shutdown) there is none and callers skip the notice.
 
-#include <atomic>
-
 class IFunctionToolTip {
 public:
     virtual ~IFunctionToolTip() = default;
@@ -15,7 +13,8 @@ public:
     virtual void HideToolTip() = 0;
 };
 
-inline std::atomic<IFunctionToolTip*> g_pFunctionToolTip{nullptr};
-
-inline void SetFunctionToolTip(IFunctionToolTip* tooltip) { g_pFunctionToolTip.store(tooltip); }
-inline IFunctionToolTip* GetFunctionToolTip() { return g_pFunctionToolTip.load(); }
+void SetFunctionToolTip(IFunctionToolTip* tooltip);
+IFunctionToolTip* GetFunctionToolTip();
+// Unregisters `tooltip` only while it is still the registered one, so a manager going away
+// never clears a newer one.
+void ClearFunctionToolTip(IFunctionToolTip* tooltip);

@@ -8,8 +8,7 @@ ToolTip_Fun::ToolTip_Fun(const platform::IScreens& screens) : m_window(screens) 
 ToolTip_Fun::~ToolTip_Fun()
 {
     // Key handling must not reach a manager that is gone.
-    IFunctionToolTip* self = this;
-    g_pFunctionToolTip.compare_exchange_strong(self, nullptr);
+    ClearFunctionToolTip(this);
 }
 
 bool ToolTip_Fun::Create(HWND mainWnd)

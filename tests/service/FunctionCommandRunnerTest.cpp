@@ -5,6 +5,7 @@
 #include "FakeDesktopWindows.h"
 #include "ICursorSpeedScale.h"
 #include "KeyTestDoubles.h"
+#include "PresenterKeyBytes.h"
 #include "ProtocolCmdDef.h"
 
 #include <gtest/gtest.h>
@@ -54,7 +55,7 @@ protected:
     }
 
     void Run(int cmdId, int devType, FunctionCommand command) { runner.RunPlayOrStop(cmdId, devType, command); }
-    void PressFunctionKey() { Run(CMD_KEY_MSM, 0, Command(8, 0, 0)); }
+    void PressFunctionKey() { Run(CMD_KEY_MSM, 0, Command(KEY_FUN, BUTTON_NONE, 0)); }
     ShowingEffect& Effect(int functionId) { return static_cast<ShowingEffect&>(*manager.Effect(functionId)); }
 
     Journal effects;
@@ -96,19 +97,19 @@ TEST_F(FunctionCommandRunnerTest, NextFunctionKeepsTheCurrentOneWhenNothingElseI
 TEST_F(FunctionCommandRunnerTest, FunctionKeyWhileAnEffectShowsStopsItInsteadOfSwitching)
 {
     manager.SetCurrentFunction(FUNCTION_SPOTLIGHT);
-    Run(CMD_PLAY_FUNCTION, 0, Command(4, 0, 0, 1));
+    Run(CMD_PLAY_FUNCTION, 0, Command(KEY_DO, BUTTON_NONE, 0, 1));
     ASSERT_TRUE(Effect(FUNCTION_SPOTLIGHT).IsShown());
-    Run(CMD_KEY_MSM, 0, Command(8, 0, 0, 0, 1));
+    Run(CMD_KEY_MSM, 0, Command(KEY_FUN, BUTTON_NONE, 0, 0, 1));
     EXPECT_FALSE(Effect(FUNCTION_SPOTLIGHT).IsShown());
     EXPECT_EQ(manager.GetCurrentFunction(), FUNCTION_SPOTLIGHT);
-    Run(CMD_KEY_MSM, 0, Command(8, 0, 0, 0, 1));
+    Run(CMD_KEY_MSM, 0, Command(KEY_FUN, BUTTON_NONE, 0, 0, 1));
     EXPECT_EQ(manager.GetCurrentFunction(), FUNCTION_DIGITAL_LASER);
 }
 
 TEST_F(FunctionCommandRunnerTest, PlayShowsTheEffectAtTheCentreAndParksTheCursor)
 {
     manager.SetCurrentFunction(FUNCTION_MAGNIFIER);
-    Run(CMD_PLAY_FUNCTION, 0, Command(4, 0, 0, 1));
+    Run(CMD_PLAY_FUNCTION, 0, Command(KEY_DO, BUTTON_NONE, 0, 1));
     EXPECT_EQ(effects.Entries(), (Entries{"magnifier.Show(2880,540)"}));
     EXPECT_EQ(manager.GetFunctionState(), FUNCTION_STATE_RUNNING);
     EXPECT_EQ(cursor.GetPos(), (platform::CursorPoint{3840, 540}));
@@ -148,14 +149,14 @@ TEST_F(FunctionCommandRunnerTest, CursorIsRestoredOnlyWithinFourPixelsOfTheParki
 TEST_F(FunctionCommandRunnerTest, WirelessMouseGetsItsCursorBackAtStopButAPresenterDoesNot)
 {
     manager.SetCurrentFunction(FUNCTION_SPOTLIGHT);
-    Run(CMD_PLAY_FUNCTION, 0, Command(4, 0, 0, 1));
-    Run(CMD_STOP_FUNCTION, 0, Command(0, 0, 0));
+    Run(CMD_PLAY_FUNCTION, 0, Command(KEY_DO, BUTTON_NONE, 0, 1));
+    Run(CMD_STOP_FUNCTION, 0, Command(KEY_NONE, BUTTON_NONE, 0));
     EXPECT_EQ(cursor.GetPos(), (platform::CursorPoint{3840, 540}));
 
     cursor.Place({100, 200});
-    Run(CMD_PLAY_FUNCTION, 1, Command(0, 8, 1, 1));
+    Run(CMD_PLAY_FUNCTION, 1, Command(KEY_NONE, BUTTON_DO, 1, 1));
     ASSERT_TRUE(Effect(FUNCTION_SPOTLIGHT).IsShown());
-    Run(CMD_STOP_FUNCTION, 1, Command(0, 0, 1));
+    Run(CMD_STOP_FUNCTION, 1, Command(KEY_NONE, BUTTON_NONE, 1));
     EXPECT_EQ(cursor.GetPos(), (platform::CursorPoint{100, 200}));
 }
 
@@ -165,7 +166,7 @@ TEST_F(FunctionCommandRunnerTest, MoveScalesForPointerEffectsAndStaysOnThePresen
     environment.SetSpeedScale(&speed);
     manager.SetCurrentFunction(FUNCTION_SPOTLIGHT);
     runner.Move(4, {10, 10});  // nothing shown yet
-    Run(CMD_PLAY_FUNCTION, 0, Command(4, 0, 0, 1));
+    Run(CMD_PLAY_FUNCTION, 0, Command(KEY_DO, BUTTON_NONE, 0, 1));
     effects.Clear();
 
     runner.Move(4, {10, -3});
@@ -173,10 +174,10 @@ TEST_F(FunctionCommandRunnerTest, MoveScalesForPointerEffectsAndStaysOnThePresen
     runner.Move(4, {-100000, 100000});
     EXPECT_EQ(effects.Entries(), (Entries{"spotlight.Move(2895,536)", "spotlight.Move(1920,1080)"}));
 
-    Run(CMD_STOP_FUNCTION, 0, Command(0, 0, 0));
+    Run(CMD_STOP_FUNCTION, 0, Command(KEY_NONE, BUTTON_NONE, 0));
     manager.SetCurrentFunction(FUNCTION_ANNOTATION);
     manager.SetVirtualPoint({2000, 500});
-    Run(CMD_PLAY_FUNCTION, 0, Command(4, 0, 0, 1));
+    Run(CMD_PLAY_FUNCTION, 0, Command(KEY_DO, BUTTON_NONE, 0, 1));
     effects.Clear();
     runner.Move(4, {10, 10});
     runner.Move(0, {1, 1});
@@ -188,10 +189,10 @@ TEST_F(FunctionCommandRunnerTest, EffectsStartOnTheCurrentPresentationScreen)
     FakePresentationScreen screen;
     environment.SetPresentationScreen(&screen);
     manager.SetCurrentFunction(FUNCTION_SPOTLIGHT);
-    Run(CMD_PLAY_FUNCTION, 0, Command(4, 0, 0, 1));  // no monitor known: the old rectangle stays
-    Run(CMD_STOP_FUNCTION, 0, Command(0, 0, 0));
+    Run(CMD_PLAY_FUNCTION, 0, Command(KEY_DO, BUTTON_NONE, 0, 1));  // no monitor known: the old rectangle stays
+    Run(CMD_STOP_FUNCTION, 0, Command(KEY_NONE, BUTTON_NONE, 0));
     screen.rect = {0, 0, 1280, 720};
-    Run(CMD_PLAY_FUNCTION, 0, Command(4, 0, 0, 1));
+    Run(CMD_PLAY_FUNCTION, 0, Command(KEY_DO, BUTTON_NONE, 0, 1));
     runner.Move(4, {-5000, 5000});
     EXPECT_EQ(effects.Entries(), (Entries{"spotlight.Show(2880,540)", "spotlight.Hide", "spotlight.Show(640,360)",
                                           "spotlight.Move(0,720)"}));
@@ -200,9 +201,9 @@ TEST_F(FunctionCommandRunnerTest, EffectsStartOnTheCurrentPresentationScreen)
 TEST_F(FunctionCommandRunnerTest, SizeStepsGoToTheCurrentEffectAtThePointer)
 {
     manager.SetCurrentFunction(FUNCTION_DIGITAL_LASER);
-    FunctionCommand up = Command(5, 0, 1, 2);
+    FunctionCommand up = Command(KEY_DO_PAGE_UP, BUTTON_NONE, 1, 2);
     up.effectAction = 1;
-    FunctionCommand down = Command(6, 0, 1, 2);
+    FunctionCommand down = Command(KEY_DO_PAGE_DOWN, BUTTON_NONE, 1, 2);
     down.effectAction = 2;
     Run(CMD_KEY_MSM, 0, up);
     Run(CMD_KEY_MSM, 0, down);
@@ -212,17 +213,17 @@ TEST_F(FunctionCommandRunnerTest, SizeStepsGoToTheCurrentEffectAtThePointer)
 TEST_F(FunctionCommandRunnerTest, PresenterHeartbeatBansMotionAfterStopExceptForThePen)
 {
     manager.SetCurrentFunction(FUNCTION_SPOTLIGHT);
-    Run(CMD_PLAY_FUNCTION, 0, Command(4, 0, 0, 1));
+    Run(CMD_PLAY_FUNCTION, 0, Command(KEY_DO, BUTTON_NONE, 0, 1));
     EXPECT_EQ(TakeHeartFrames(), (Frames{{1, 0}}));  // mode 0 -> 1
-    Run(CMD_STOP_FUNCTION, 0, Command(0, 0, 0));
+    Run(CMD_STOP_FUNCTION, 0, Command(KEY_NONE, BUTTON_NONE, 0));
     EXPECT_EQ(TakeHeartFrames(), (Frames{{1, 1}, {1, 1}}));  // ban set, then the change notice
     EXPECT_EQ(deviceMgr.GetHeartBan(), 1);
 
     manager.SetCurrentFunction(FUNCTION_ANNOTATION);
-    Run(CMD_PLAY_FUNCTION, 0, Command(4, 0, 0, 1));
+    Run(CMD_PLAY_FUNCTION, 0, Command(KEY_DO, BUTTON_NONE, 0, 1));
     EXPECT_EQ(TakeHeartFrames(), (Frames{{1, 0}, {1, 0}}));
     Effect(FUNCTION_ANNOTATION).stayOnStop = true;
-    Run(CMD_STOP_FUNCTION, 0, Command(0, 0, 0, 0));
+    Run(CMD_STOP_FUNCTION, 0, Command(KEY_NONE, BUTTON_NONE, 0, 0));
     EXPECT_EQ(TakeHeartFrames(), Frames{});
     EXPECT_EQ(deviceMgr.GetMouseMode(), 1);
 }
@@ -231,15 +232,15 @@ TEST_F(FunctionCommandRunnerTest, WirelessMouseHeartbeatFollowsTheRequestedModeA
 {
     deviceMgr.SetDevType(1);
     manager.SetCurrentFunction(FUNCTION_SPOTLIGHT);
-    Run(CMD_PLAY_FUNCTION, 1, Command(0, 8, 1, 1));
+    Run(CMD_PLAY_FUNCTION, 1, Command(KEY_NONE, BUTTON_DO, 1, 1));
     EXPECT_EQ(TakeHeartFrames(), (Frames{{1, 0}}));
-    Run(CMD_STOP_FUNCTION, 1, Command(0, 0, 1, 0));
+    Run(CMD_STOP_FUNCTION, 1, Command(KEY_NONE, BUTTON_NONE, 1, 0));
     EXPECT_EQ(TakeHeartFrames(), (Frames{{0, 0}}));
-    Run(CMD_STOP_FUNCTION, 1, Command(1, 0, 1, 2));  // mode 2 at stop leaves the mode alone
+    Run(CMD_STOP_FUNCTION, 1, Command(KEY_PAGE_UP, BUTTON_NONE, 1, 2));  // mode 2 at stop leaves the mode alone
     EXPECT_EQ(TakeHeartFrames(), Frames{});
 
     manager.SetCurrentFunction(FUNCTION_MOUSE);
-    Run(CMD_KEY_MSM, 1, Command(0, 0, 1, 2));  // the mouse function always runs in mode 0
+    Run(CMD_KEY_MSM, 1, Command(KEY_NONE, BUTTON_NONE, 1, 2));  // the mouse function always runs in mode 0
     EXPECT_EQ(TakeHeartFrames(), Frames{});
     EXPECT_EQ(deviceMgr.GetMouseMode(), 0);
 }
@@ -247,7 +248,7 @@ TEST_F(FunctionCommandRunnerTest, WirelessMouseHeartbeatFollowsTheRequestedModeA
 TEST_F(FunctionCommandRunnerTest, SettingsWindowStaysWhileAPagePreviewHoldsIt)
 {
     manager.SetCurrentFunction(FUNCTION_SPOTLIGHT);
-    FunctionCommand play = Command(4, 0, 0, 1);
+    FunctionCommand play = Command(KEY_DO, BUTTON_NONE, 0, 1);
     play.hideSettingsWindow = 1;
     Run(CMD_PLAY_FUNCTION, 0, play);
     config.SetRuntime(CConfigManager::Runtime::SettingsWindowHeld, 1);

@@ -5,6 +5,7 @@
 #include "FakeCursor.h"
 #include "FakeDesktopWindows.h"
 #include "KeyTestDoubles.h"
+#include "PresenterKeyBytes.h"
 #include "ProtocolCmdDef.h"
 
 #include <gtest/gtest.h>
@@ -123,36 +124,36 @@ protected:
 
 TEST_F(PresenterServiceKeysTest, HoldingPageUpTogglesTheSlideShowForEveryEventAfterOneSecond)
 {
-    Presenter(1);
+    Presenter(KEY_PAGE_UP);
     clock.clock.Advance(500);
-    Presenter(1);
+    Presenter(KEY_PAGE_UP);
     clock.clock.Advance(501);
-    Presenter(1);
+    Presenter(KEY_PAGE_UP);
     clock.clock.Advance(20);
-    Presenter(1);
+    Presenter(KEY_PAGE_UP);
     const std::vector<Pushed> pushed = Drain();
     ASSERT_EQ(Ids(pushed), (std::vector<int>{CMD_KEY_MSM, CMD_SLIDESHOW, CMD_SLIDESHOW}));
-    EXPECT_EQ(pushed[0].command.key, 1);
+    EXPECT_EQ(pushed[0].command.key, KEY_PAGE_UP);
     EXPECT_EQ(pushed[0].command.keyFlag, 1);
     EXPECT_EQ(pushed[0].command.restoreFirst, 1);
 
-    Presenter(0);
-    Presenter(1);
+    Presenter(KEY_NONE);
+    Presenter(KEY_PAGE_UP);
     EXPECT_EQ(Ids(Drain()), (std::vector<int>{CMD_KEY_MSM}));  // a new hold starts over
 }
 
 TEST_F(PresenterServiceKeysTest, ReleasingTheDoKeyStopsTheEffectButNotThePen)
 {
     manager.SetCurrentFunction(FUNCTION_ANNOTATION);
-    Presenter(4);
-    Presenter(4);
-    Presenter(0);
+    Presenter(KEY_DO);
+    Presenter(KEY_DO);
+    Presenter(KEY_NONE);
     EXPECT_EQ(Ids(Drain()), (std::vector<int>{CMD_PLAY_FUNCTION}));
 
     manager.SetCurrentFunction(FUNCTION_DIGITAL_LASER);
-    Presenter(4);
-    Presenter(0);
-    Presenter(0);
+    Presenter(KEY_DO);
+    Presenter(KEY_NONE);
+    Presenter(KEY_NONE);
     const std::vector<Pushed> pushed = Drain();
     ASSERT_EQ(Ids(pushed), (std::vector<int>{CMD_PLAY_FUNCTION, CMD_STOP_FUNCTION}));
     EXPECT_EQ(pushed[0].command.nSwtichMouseMode, 1);
@@ -162,27 +163,27 @@ TEST_F(PresenterServiceKeysTest, ReleasingTheDoKeyStopsTheEffectButNotThePen)
 
 TEST_F(PresenterServiceKeysTest, SizeStepsComeAtMostOncePerFiftyMilliseconds)
 {
-    Mouse(0, 72);
+    Mouse(KEY_NONE, BUTTON_SIZE_UP);
     clock.clock.Advance(30);
-    Mouse(0, 72);
+    Mouse(KEY_NONE, BUTTON_SIZE_UP);
     clock.clock.Advance(20);
-    Mouse(0, 136);
+    Mouse(KEY_NONE, BUTTON_SIZE_DOWN);
     const std::vector<Pushed> pushed = Drain();
     ASSERT_EQ(pushed.size(), 2u);
-    EXPECT_EQ(pushed[0].command.key, 72);
+    EXPECT_EQ(pushed[0].command.key, BUTTON_SIZE_UP);
     EXPECT_EQ(pushed[0].command.effectAction, 1);
     EXPECT_EQ(pushed[0].command.nSwtichMouseMode, 2);
-    EXPECT_EQ(pushed[1].command.key, 136);
+    EXPECT_EQ(pushed[1].command.key, BUTTON_SIZE_DOWN);
     EXPECT_EQ(pushed[1].command.effectAction, 2);
 }
 
 TEST_F(PresenterServiceKeysTest, RepeatWorkerStepsWhileDoAndPageUpIsHeldAndStopsAtRelease)
 {
-    Presenter(5);
-    Presenter(5);  // still one worker
+    Presenter(KEY_DO_PAGE_UP);
+    Presenter(KEY_DO_PAGE_UP);  // still one worker
     for (int i = 0; i < 5000 && recorder.Count() < 3; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    Presenter(0);
+    Presenter(KEY_NONE);
     EXPECT_FALSE(service->IsRepeatRunning());
     const std::vector<Pushed> pushed = Drain();
     ASSERT_GE(pushed.size(), 3u);
@@ -196,15 +197,16 @@ TEST_F(PresenterServiceKeysTest, RepeatWorkerStepsWhileDoAndPageUpIsHeldAndStops
 TEST_F(PresenterServiceKeysTest, MouseEventWithPageDownAndAnIgnoredButtonDoesNothingAtAll)
 {
     ShowSpotlight();
-    Mouse(2, 64, {5, 5});
-    Mouse(2, 128, {5, 5});
+    Mouse(KEY_PAGE_DOWN, BUTTON_IGNORED_LOW, {5, 5});
+    Mouse(KEY_PAGE_DOWN, BUTTON_IGNORED_HIGH, {5, 5});
     EXPECT_TRUE(Drain().empty());
     EXPECT_TRUE(effects.Entries().empty());
 
-    Mouse(2, 0, {5, 5});  // plain page down on a mouse: its custom action, and the effect follows
+    // Plain page down on a mouse: its custom action, and the effect follows.
+    Mouse(KEY_PAGE_DOWN, BUTTON_NONE, {5, 5});
     const std::vector<Pushed> pushed = Drain();
     ASSERT_EQ(pushed.size(), 1u);
-    EXPECT_EQ(pushed[0].command.subKey, 2);
+    EXPECT_EQ(pushed[0].command.subKey, KEY_PAGE_DOWN);
     EXPECT_EQ(actions.journal.Entries(), (std::vector<std::string>{"MouseCustom(2)"}));
     EXPECT_EQ(effects.Entries(), (std::vector<std::string>{"spotlight.Move(965,545)"}));
 }
@@ -212,91 +214,91 @@ TEST_F(PresenterServiceKeysTest, MouseEventWithPageDownAndAnIgnoredButtonDoesNot
 TEST_F(PresenterServiceKeysTest, MouseDoButtonPlaysAndMovesAsTheDoKey)
 {
     ShowSpotlight();
-    Mouse(0, 8, {4, 0});
-    Mouse(0, 8, {4, 0});
+    Mouse(KEY_NONE, BUTTON_DO, {4, 0});
+    Mouse(KEY_NONE, BUTTON_DO, {4, 0});
     const std::vector<Pushed> pushed = Drain();
     ASSERT_EQ(Ids(pushed), (std::vector<int>{CMD_PLAY_FUNCTION}));
-    EXPECT_EQ(pushed[0].command.subKey, 8);
+    EXPECT_EQ(pushed[0].command.subKey, BUTTON_DO);
     EXPECT_EQ(pushed[0].command.keyFlag, 1);
     EXPECT_EQ(effects.Entries(), (std::vector<std::string>{"spotlight.Move(964,540)", "spotlight.Move(968,540)"}));
 }
 
 TEST_F(PresenterServiceKeysTest, FunctionKeyCombinationsBlockRightKeyKey6AndMirror)
 {
-    Presenter(9);
-    Presenter(9);
+    Presenter(KEY_FUN_PAGE_UP);
+    Presenter(KEY_FUN_PAGE_UP);
     EXPECT_EQ(actions.journal.Entries(), (std::vector<std::string>{"FunAndUp(1)"}));
     clock.clock.Advance(2000);
-    Mouse(0, 1);
-    Mouse(0, 4);
-    Mouse(0, 32);
+    Mouse(KEY_NONE, BUTTON_RIGHT);
+    Mouse(KEY_NONE, BUTTON_KEY6);
+    Mouse(KEY_NONE, BUTTON_MIRROR);
     EXPECT_TRUE(Drain().empty());
 
-    Mouse(0, 0);
-    Mouse(0, 1);
-    Mouse(0, 1);
-    Mouse(0, 4);
+    Mouse(KEY_NONE, BUTTON_NONE);
+    Mouse(KEY_NONE, BUTTON_RIGHT);
+    Mouse(KEY_NONE, BUTTON_RIGHT);
+    Mouse(KEY_NONE, BUTTON_KEY6);
     const std::vector<Pushed> pushed = Drain();
     ASSERT_EQ(Ids(pushed), (std::vector<int>{CMD_STOP_FUNCTION, CMD_PLAY_FUNCTION}));
-    EXPECT_EQ(pushed[1].command.subKey, 4);
+    EXPECT_EQ(pushed[1].command.subKey, BUTTON_KEY6);
 }
 
 TEST_F(PresenterServiceKeysTest, MirrorKeyWaitsASecondAfterThePageTimeAndActsOncePerHold)
 {
-    Presenter(1);
-    Presenter(0);
+    Presenter(KEY_PAGE_UP);
+    Presenter(KEY_NONE);
     Drain();
     clock.clock.Advance(900);
-    Mouse(0, 32);
+    Mouse(KEY_NONE, BUTTON_MIRROR);
     EXPECT_TRUE(Drain().empty());
     clock.clock.Advance(200);
-    Mouse(0, 32);
+    Mouse(KEY_NONE, BUTTON_MIRROR);
     clock.clock.Advance(1100);
-    Mouse(0, 32);
+    Mouse(KEY_NONE, BUTTON_MIRROR);
     const std::vector<Pushed> pushed = Drain();
     ASSERT_EQ(Ids(pushed), (std::vector<int>{CMD_KEY_MSM, CMD_MIRROR_SCREEN}));
-    EXPECT_EQ(pushed[0].command.key, 32);
+    EXPECT_EQ(pushed[0].command.key, BUTTON_MIRROR);
 }
 
 TEST_F(PresenterServiceKeysTest, HoldingPageDownRunsTheCustomActionWithMotionReportsForPointerActions)
 {
     config.SetSlotInt(ConfigSlotInt::Key, kSlotPresenter, 3, false);
-    Presenter(2);
+    Presenter(KEY_PAGE_DOWN);
     EXPECT_EQ(settingsWindow.hides, 1);
     clock.clock.Advance(1001);
-    Presenter(2);
+    Presenter(KEY_PAGE_DOWN);
     EXPECT_EQ(deviceMgr.GetMouseMode(), 1);
     EXPECT_EQ(TakeHeartFrames(), (std::vector<std::pair<int, int>>{{1, 0}}));
     config.SetRuntime(CConfigManager::Runtime::CustomActionLatch, 1);  // the action ran
-    Presenter(2, {7, -3});
+    Presenter(KEY_PAGE_DOWN, {7, -3});
     EXPECT_TRUE(TakeHeartFrames().empty());
     EXPECT_EQ(actions.journal.Entries(), (std::vector<std::string>{"OnPressPageDownKey", "OnPressPageDownKey"}));
     EXPECT_EQ(cursor.GetPos(), (platform::CursorPoint{507, 497}));
     EXPECT_EQ(Ids(Drain()), (std::vector<int>{CMD_KEY_MSM}));
 
-    Presenter(0);
+    Presenter(KEY_NONE);
     EXPECT_EQ(config.GetRuntime(CConfigManager::Runtime::CustomActionLatch), 0);
     config.SetRuntime(CConfigManager::Runtime::SettingsWindowHeld, 1);
-    Presenter(2);
+    Presenter(KEY_PAGE_DOWN);
     EXPECT_TRUE(Drain().empty());
     EXPECT_EQ(settingsWindow.hides, 3);
 }
 
 TEST_F(PresenterServiceKeysTest, ReleaseGivesTheFocusBackAfterPageKeysAtMostEveryTwoSeconds)
 {
-    Presenter(0);  // nothing was held
-    Presenter(1);
-    Presenter(0);  // too soon after start
+    Presenter(KEY_NONE);  // nothing was held
+    Presenter(KEY_PAGE_UP);
+    Presenter(KEY_NONE);  // too soon after start
     EXPECT_EQ(foreground.focusCalls, 0);
     clock.clock.Advance(2001);
-    Presenter(2);
-    Presenter(0);
-    Presenter(1);
-    Presenter(0);
+    Presenter(KEY_PAGE_DOWN);
+    Presenter(KEY_NONE);
+    Presenter(KEY_PAGE_UP);
+    Presenter(KEY_NONE);
     EXPECT_EQ(foreground.focusCalls, 1);
     clock.clock.Advance(2001);
-    Presenter(8);
-    Presenter(0);
+    Presenter(KEY_FUN);
+    Presenter(KEY_NONE);
     EXPECT_EQ(foreground.focusCalls, 2);
 }
 
