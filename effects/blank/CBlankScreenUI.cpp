@@ -4,8 +4,8 @@
 #include "ICursor.h"
 #include "KVOLog.h"
 #include "OverlayWindow.h"
-#include "UiThread.h"
 #include "QtScreens.h"
+#include "UiThread.h"
 
 #include <QWidget>
 
