@@ -10,38 +10,26 @@
 #include "UiCoalescingPost.h"
 #include "UiThread.h"
 
-namespace {
-
-// Runs `work` on a worker thread while the UI thread keeps taking events, as it does in the
-// program; a waiting call from the worker would otherwise never be served.
-template <class Work>
-void OnWorkerWhileUiRuns(Work work)
-{
-    std::atomic<bool> finished{false};
-    std::thread worker([&] {
-        work();
-        finished = true;
-    });
-    while (!finished.load())
-        QCoreApplication::processEvents();
-    worker.join();
-    QCoreApplication::processEvents();
-}
-
-} // namespace
-
 TEST(UiThread, CallsFromAWorkerRunOnTheUiThreadAndAWaitingCallReturnsAfterItRan)
 {
     const std::thread::id ui = std::this_thread::get_id();
     EXPECT_TRUE(IsUiThread());
     std::thread::id postedRanOn;
-    std::thread::id waitedRanOn;
     bool workerOnUiThread = true;
-    bool ranBeforeReturn = false;
-    OnWorkerWhileUiRuns([&] {
+    std::thread poster([&] {
         workerOnUiThread = IsUiThread();
         CallOnUiThread([&] { postedRanOn = std::this_thread::get_id(); }, false);
-        std::atomic<bool> ran{false};
+    });
+    poster.join();
+    EXPECT_FALSE(workerOnUiThread);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(postedRanOn, ui);
+
+    // The UI thread sleeps in its event loop until the waiting call wakes it, as in the program.
+    std::thread::id waitedRanOn;
+    std::atomic<bool> ran{false};
+    bool ranBeforeReturn = false;
+    std::thread waiter([&] {
         CallOnUiThread(
             [&] {
                 waitedRanOn = std::this_thread::get_id();
@@ -50,8 +38,9 @@ TEST(UiThread, CallsFromAWorkerRunOnTheUiThreadAndAWaitingCallReturnsAfterItRan)
             true);
         ranBeforeReturn = ran.load();
     });
-    EXPECT_FALSE(workerOnUiThread);
-    EXPECT_EQ(postedRanOn, ui);
+    while (!ran.load())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    waiter.join();
     EXPECT_EQ(waitedRanOn, ui);
     EXPECT_TRUE(ranBeforeReturn);
 }
