@@ -1,23 +1,16 @@
 #include "CWindowWnd.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QThread>
 #include <QTimer>
 
 #include "CControlUI.h"
 #include "KVOLog.h"
+#include "UiThread.h"
 #include "WindowHost.h"
 
 namespace {
-
-bool OnUiThread()
-{
-    QCoreApplication* app = QCoreApplication::instance();
-    return app != nullptr && QThread::currentThread() == app->thread();
-}
 
 Qt::WindowFlags FlagsFor(DWORD exStyle)
 {
@@ -57,7 +50,7 @@ QWidget* CWindowWnd::GetWidget() const { return m_host.data(); }
 HWND CWindowWnd::Create(HWND hwndParent, const char* pstrName, DWORD dwStyle, DWORD dwExStyle, int x, int y, int cx,
                         int cy, HMENU)
 {
-    if (!OnUiThread()) {
+    if (!IsUiThread()) {
         WriteLog(KVO_LOG_ERROR, "CWindowWnd::Create %s refused: not on the UI thread", pstrName ? pstrName : "");
         return nullptr;
     }
@@ -127,7 +120,7 @@ void CWindowWnd::ShowWindow(bool bShow, bool bTakeFocus)
 
 UINT CWindowWnd::ShowModal()
 {
-    if (!m_host || !OnUiThread() || m_modalLoop) {
+    if (!m_host || !IsUiThread() || m_modalLoop) {
         WriteLog(KVO_LOG_ERROR, "CWindowWnd::ShowModal refused: %s", !m_host ? "no window" : (m_modalLoop ? "already modal" : "not on the UI thread"));
         return static_cast<UINT>(-1);
     }

@@ -5,6 +5,7 @@
 #include "KVOLog.h"
 #include "OverlayWindow.h"
 #include "QtScreens.h"
+#include "UiThread.h"
 
 #include <QWidget>
 

@@ -4,9 +4,6 @@
 #include "KVOLog.h"
 
 #include <QBackingStore>
-#include <QCoreApplication>
-#include <QMetaObject>
-#include <QThread>
 #include <QWidget>
 
 void SetOverlayTraits(QWidget* window, bool clickThrough)
@@ -35,34 +32,6 @@ void HideAndReleaseBuffer(QWidget* window)
     window->hide();
     if (QBackingStore* store = window->backingStore())
         store->resize(QSize(1, 1));
-}
-
-bool IsOnUiThread()
-{
-    const QCoreApplication* app = QCoreApplication::instance();
-    return app != nullptr && QThread::currentThread() == app->thread();
-}
-
-void CallOnUiThread(const std::function<void()>& call, bool wait)
-{
-    QCoreApplication* app = QCoreApplication::instance();
-    if (app == nullptr)
-        return;
-    if (IsOnUiThread()) {
-        call();
-        return;
-    }
-    QMetaObject::invokeMethod(app, call, wait ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
-}
-
-bool DeliverToWindow(CWindowWnd& window, HWND target, UINT msg)
-{
-    if (IsOnUiThread()) {
-        if (window.GetHWND() != nullptr)
-            window.SendMessage(msg, 0, 0);
-        return true;
-    }
-    return ::PostMessageW(target, msg, 0, 0) != 0;
 }
 
 bool CreateEffectHost(CWindowWnd& window, std::atomic<HWND>& postTarget, const char* failure)

@@ -5,9 +5,9 @@
 // shape. UI thread, before the window is first shown.
 
 #include "SkinTypes.h"
+#include "UiThread.h"
 
 #include <atomic>
-#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -24,17 +24,6 @@ bool BuildEffectWindow(CWindowWnd& window, DWORD style, DWORD exStyle, int cx, i
 // 32 MiB at 3840 x 2160. Qt allocates the buffer again, and repaints it all, at the next show.
 void HideAndReleaseBuffer(QWidget* window);
 
-// Runs `call` on the UI thread: at once when already there, else queued; with `wait` the
-// caller blocks until it ran (never used where the UI thread may be waiting on the caller).
-// Without an application nothing runs.
-void CallOnUiThread(const std::function<void()>& call, bool wait);
-bool IsOnUiThread();
-
-// Hands `msg` to `window`: sent at once on the UI thread (nothing when the window is gone),
-// else posted to `target`, the window's handle as last published for other threads. False
-// when the post failed, so the caller may post again later.
-bool DeliverToWindow(CWindowWnd& window, HWND target, UINT msg);
-
 // Gets `owner->Apply()` to the UI thread once for any number of calls made before it runs:
 // `posted` (guarded by `lock`) says a call is on its way, and Apply clears it under that lock.
 // Called on the UI thread it applies at once. The call does nothing when the owner is gone by then.
@@ -43,7 +32,7 @@ void PostApplyOnce(const std::shared_ptr<T>& owner, std::mutex& lock, bool& post
 {
     {
         std::lock_guard guard(lock);
-        if (posted && !IsOnUiThread())
+        if (posted && !IsUiThread())
             return;
         posted = true;
     }

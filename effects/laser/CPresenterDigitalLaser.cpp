@@ -5,8 +5,8 @@
 #include "EffectCommandQueue.h"
 #include "IPresentationScreen.h"
 #include "KVOLog.h"
-#include "OverlayWindow.h"
 #include "PresentationScreen.h"
+#include "UiThread.h"
 
 
 CPresenterDigitalLaser::CPresenterDigitalLaser(EffectServices services)
@@ -20,7 +20,8 @@ CPresenterDigitalLaser::~CPresenterDigitalLaser()
     // The worker posts to the host: it ends before the host goes.
     StopWorker(m_thread.get(), m_laserQueue);
     m_thread.reset();
-    if (m_pHost && !IsOnUiThread()) {
+    // The host belongs to the UI thread; from elsewhere it goes there to be deleted.
+    if (m_pHost) {
         DigitalLaser_UI* host = m_pHost.release();
         CallOnUiThread([host] { delete host; }, false);
     }
@@ -60,13 +61,8 @@ void CPresenterDigitalLaser::Create()
 
 bool CPresenterDigitalLaser::Show(EffectPoint point)
 {
-    {
-        std::lock_guard lock(m_lock);
-        if (m_nShownState == STATE_SHOW_REQUESTED || m_nShownState == STATE_SHOWN)
-            return true;
-        m_nShownState = STATE_SHOW_REQUESTED;
-    }
-    PushLaserCmd(LASER_SHOW, point);
+    if (m_shown.RequestShow())
+        PushLaserCmd(LASER_SHOW, point);
     return true;
 }
 
@@ -77,32 +73,18 @@ bool CPresenterDigitalLaser::Hide(bool force)
     // Read at every stop, so a changed keep-on-stop setting holds at once.
     if (!force && m_services.Config().GetInt(ConfigInt::DigitalLaserSaveStatu) != 0)
         return false;
-    SetShownState(STATE_HIDE_REQUESTED);
+    m_shown.RequestHide();
     PushLaserCmd(LASER_HIDE, EffectPoint{0, 0});
     return true;
 }
 
-bool CPresenterDigitalLaser::IsShown()
-{
-    const int state = GetShownState();
-    return state == STATE_SHOW_REQUESTED || state == STATE_SHOWN;
-}
+bool CPresenterDigitalLaser::IsShown() { return m_shown.IsShown(); }
 
 void CPresenterDigitalLaser::SetDoAndUp(EffectPoint point) { PushLaserCmd(LASER_SIZE_UP, point); }
 
 void CPresenterDigitalLaser::SetDoAndDown(EffectPoint point) { PushLaserCmd(LASER_SIZE_DOWN, point); }
 
-int CPresenterDigitalLaser::GetShownState()
-{
-    std::lock_guard lock(m_lock);
-    return m_nShownState;
-}
-
-void CPresenterDigitalLaser::SetShownState(int state)
-{
-    std::lock_guard lock(m_lock);
-    m_nShownState = state;
-}
+int CPresenterDigitalLaser::GetShownState() { return m_shown.Get(); }
 
 EffectSize CPresenterDigitalLaser::DotSize()
 {
@@ -142,13 +124,13 @@ bool CPresenterDigitalLaser::CircleActionThread()
     case LASER_HIDE:
         if (host != nullptr)
             host->PostHide();
-        SetShownState(STATE_HIDDEN);
+        m_shown.MarkHidden();
         break;
     case LASER_SHOW: {
         const EffectPoint now = m_services.EffectPointNow();
         if (host != nullptr)
             host->PostDraw(now, DotSize(), true);
-        SetShownState(STATE_SHOWN);
+        m_shown.MarkShown();
         break;
     }
     case LASER_MOVE:

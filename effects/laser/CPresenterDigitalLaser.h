@@ -5,6 +5,7 @@
 // worker lags; show, hide and size steps always get through.
 
 #include "EffectServices.h"
+#include "EffectShownState.h"
 #include "EffectSizes.h"
 #include "IPresenterFunction.h"
 #include "OSThread.h"
@@ -18,7 +19,7 @@ class DigitalLaser_UI;
 class CPresenterDigitalLaser final : public IPresenterFunction {
 public:
     enum LaserCmd : int32_t { LASER_HIDE = 0, LASER_SHOW = 1, LASER_MOVE = 2, LASER_SIZE_UP = 3, LASER_SIZE_DOWN = 4 };
-    enum ShownState : int32_t { STATE_HIDE_REQUESTED = 0, STATE_HIDDEN = 1, STATE_SHOW_REQUESTED = 2, STATE_SHOWN = 3 };
+    using enum EffectShownState::State;
     static constexpr int kQueueCapacity = 5;
 
     // Starts the worker.
@@ -48,12 +49,11 @@ public:
 
 private:
     void PushLaserCmd(LaserCmd code, EffectPoint point);
-    void SetShownState(int state);
     EffectSize DotSize();
 
     EffectServices m_services;
+    EffectShownState m_shown;
     std::mutex m_lock;
-    int32_t m_nShownState = STATE_HIDDEN;
     EffectSize m_dotSize{kLaserDotMin, kLaserDotMin};
     std::unique_ptr<DigitalLaser_UI> m_pHost;
     DigitalLaser_UI* m_pHostForWorker = nullptr; // set once by Create, under m_lock

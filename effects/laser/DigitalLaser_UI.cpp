@@ -5,6 +5,7 @@
 #include "KVOLog.h"
 #include "LaserOverlay.h"
 #include "OverlayWindow.h"
+#include "UiThread.h"
 
 #include <QWidget>
 
@@ -19,7 +20,8 @@ std::string LaserPictureName(int colour)
 } // namespace
 
 DigitalLaser_UI::DigitalLaser_UI(const EffectServices& services)
-    : WindowImplBase("DigitalLaserUI.xml"), m_services(services)
+    : WindowImplBase("DigitalLaserUI.xml"), m_services(services),
+      m_draws([this] { return DeliverToWindow(*this, m_hPostTarget.load(), WM_LASER_DRAW); })
 {
 }
 
@@ -82,36 +84,17 @@ bool DigitalLaser_UI::LoadMaxLaserImageForCurrentColor()
 
 void DigitalLaser_UI::PostDraw(EffectPoint point, EffectSize size, bool reloadPicture)
 {
-    bool post = false;
-    {
-        std::lock_guard lock(m_lock);
+    m_draws.Update([&](Draw& newest, bool waiting) {
         // A reload asked for by an earlier request still has to happen.
-        m_draw = Draw{point, size, reloadPicture || (m_bDrawPosted && m_draw.reloadPicture)};
-        if (!m_bDrawPosted || IsOnUiThread()) {
-            m_bDrawPosted = true;
-            post = true;
-        }
-    }
-    if (post)
-        Deliver(WM_LASER_DRAW);
+        newest = Draw{point, size, reloadPicture || (waiting && newest.reloadPicture)};
+    });
 }
 
 void DigitalLaser_UI::PostHide()
 {
-    {
-        // A draw requested after this hide must come after it, not ride on an earlier message.
-        std::lock_guard lock(m_lock);
-        m_bDrawPosted = false;
-    }
-    Deliver(WM_LASER_HIDE);
-}
-
-void DigitalLaser_UI::Deliver(UINT msg)
-{
-    if (!DeliverToWindow(*this, m_hPostTarget.load(), msg) && msg == WM_LASER_DRAW) {
-        std::lock_guard lock(m_lock);
-        m_bDrawPosted = false;
-    }
+    // A draw requested after this hide must come after it, not ride on an earlier message.
+    m_draws.Restart();
+    DeliverToWindow(*this, m_hPostTarget.load(), WM_LASER_HIDE);
 }
 
 LRESULT DigitalLaser_UI::HandleCustomMessage(UINT uMsg, WPARAM, LPARAM, bool& bHandled)
@@ -138,13 +121,7 @@ LRESULT DigitalLaser_UI::HandleCustomMessage(UINT uMsg, WPARAM, LPARAM, bool& bH
 
 void DigitalLaser_UI::DrawPending()
 {
-    Draw draw;
-    {
-        std::lock_guard lock(m_lock);
-        draw = m_draw;
-        m_draw.reloadPicture = false;
-        m_bDrawPosted = false;
-    }
+    const Draw draw = m_draws.Take([](Draw& kept) { kept.reloadPicture = false; });
     if (draw.reloadPicture || m_image.isNull())
         LoadMaxLaserImageForCurrentColor();
     CreateOverlay();

@@ -8,12 +8,12 @@
 #include "EffectSizes.h"
 #include "EffectSurface.h"
 #include "UIlib.h"
+#include "UiCoalescingPost.h"
 
 #include <QImage>
 
 #include <atomic>
 #include <memory>
-#include <mutex>
 #include <string>
 
 class LaserOverlay;
@@ -53,16 +53,13 @@ private:
         bool reloadPicture = false;
     };
 
-    void Deliver(UINT msg);
     void DrawPending();
     void CreateOverlay();
 
     EffectServices m_services;
 
-    std::mutex m_lock;
-    Draw m_draw;
-    bool m_bDrawPosted = false;
     std::atomic<HWND> m_hPostTarget{nullptr};
+    UiCoalescingPost<Draw> m_draws;
 
     // UI thread.
     bool m_bComposited = false;

@@ -10,6 +10,7 @@
 #include "OverlayWindow.h"
 #include "PresentationScreen.h"
 #include "UIlib.h"
+#include "UiThread.h"
 #include "Zoom_UI.h"
 
 #include <QElapsedTimer>
@@ -149,13 +150,8 @@ void KVOMagnifyManager::Create()
 
 bool KVOMagnifyManager::Show(EffectPoint point)
 {
-    {
-        std::lock_guard lock(m_lock);
-        if (m_nShownState == STATE_SHOW_REQUESTED || m_nShownState == STATE_SHOWN)
-            return true;
-        m_nShownState = STATE_SHOW_REQUESTED;
-    }
-    PushMagnifyCmd(MAGNIFY_SHOW, point);
+    if (m_shown.RequestShow())
+        PushMagnifyCmd(MAGNIFY_SHOW, point);
     return true;
 }
 
@@ -165,17 +161,13 @@ bool KVOMagnifyManager::Hide(bool force)
         std::lock_guard lock(m_lock);
         if (!force && m_snapshot.saveStatu)
             return false;
-        m_nShownState = STATE_HIDE_REQUESTED;
     }
+    m_shown.RequestHide();
     PushMagnifyCmd(MAGNIFY_HIDE, EffectPoint{0, 0});
     return true;
 }
 
-bool KVOMagnifyManager::IsShown()
-{
-    const int state = GetShownState();
-    return state == STATE_SHOW_REQUESTED || state == STATE_SHOWN;
-}
+bool KVOMagnifyManager::IsShown() { return m_shown.IsShown(); }
 
 void KVOMagnifyManager::Move(EffectPoint point) { PushMotion(MAGNIFY_MOVE, point); }
 
@@ -183,22 +175,12 @@ void KVOMagnifyManager::SetDoAndUp(EffectPoint point) { PushMotion(MAGNIFY_SIZE_
 
 void KVOMagnifyManager::SetDoAndDown(EffectPoint point) { PushMotion(MAGNIFY_SIZE_DOWN, point); }
 
-int KVOMagnifyManager::GetShownState()
-{
-    std::lock_guard lock(m_lock);
-    return m_nShownState;
-}
+int KVOMagnifyManager::GetShownState() { return m_shown.Get(); }
 
 EffectSize KVOMagnifyManager::LensSize()
 {
     std::lock_guard lock(m_lock);
     return m_lens;
-}
-
-void KVOMagnifyManager::SetShownState(int state)
-{
-    std::lock_guard lock(m_lock);
-    m_nShownState = state;
 }
 
 void KVOMagnifyManager::PushMagnifyCmd(MagnifyCmd code, EffectPoint point)
@@ -268,7 +250,7 @@ void KVOMagnifyManager::ShowStep()
         m_view->size = lens;
     }
     View::Post(m_view);
-    SetShownState(STATE_SHOWN);
+    m_shown.MarkShown();
     WriteLog(KVO_LOG_INFO, "Zoom_Show end");
 }
 
@@ -281,7 +263,7 @@ void KVOMagnifyManager::HideStep()
         m_view->frozen = FrozenScreen{};
     }
     View::Post(m_view);
-    SetShownState(STATE_HIDDEN);
+    m_shown.MarkHidden();
 }
 
 void KVOMagnifyManager::HandleMotion(const uint8_t* data, uint32_t used)
@@ -291,12 +273,12 @@ void KVOMagnifyManager::HandleMotion(const uint8_t* data, uint32_t used)
     MotionNode node;
     std::memcpy(&node, data, sizeof node);
     const EffectPoint point{node.x, node.y};
+    // Moves before the show step has finished have no picture to show.
+    if (m_shown.Get() != STATE_SHOWN)
+        return;
     bool changed = false;
     {
         std::lock_guard lock(m_lock);
-        // Moves before the show step has finished have no picture to show.
-        if (m_nShownState != STATE_SHOWN)
-            return;
         changed = point.x != m_lastPoint.x || point.y != m_lastPoint.y;
     }
     if (node.type == MAGNIFY_SIZE_UP || node.type == MAGNIFY_SIZE_DOWN) {

@@ -8,6 +8,7 @@
 
 #include "EffectMotionQueue.h"
 #include "EffectServices.h"
+#include "EffectShownState.h"
 #include "EffectSizes.h"
 #include "IPresenterFunction.h"
 #include "IScreens.h"
@@ -21,7 +22,7 @@ class KVOMagnifyManager final : public IPresenterFunction {
 public:
     enum MagnifyCmd : int32_t { MAGNIFY_HIDE = 0, MAGNIFY_SHOW = 1 };
     enum MotionType : int32_t { MAGNIFY_MOVE = 2, MAGNIFY_SIZE_UP = 3, MAGNIFY_SIZE_DOWN = 4 };
-    enum ShownState : int32_t { STATE_HIDE_REQUESTED = 0, STATE_HIDDEN = 1, STATE_SHOW_REQUESTED = 2, STATE_SHOWN = 3 };
+    using enum EffectShownState::State;
     static constexpr int kQueueCapacity = 5;
     static constexpr int kMotionCapacity = 2;
 
@@ -71,11 +72,10 @@ private:
     void HideStep();
     void HandleMotion(const uint8_t* data, uint32_t used);
     void SizeStep(bool up);
-    void SetShownState(int state);
 
     EffectServices m_services;
+    EffectShownState m_shown;
     std::mutex m_lock;
-    int32_t m_nShownState = STATE_HIDDEN;
     Snapshot m_snapshot;
     EffectSize m_lens;
     EffectPoint m_lastPoint;

@@ -7,6 +7,7 @@
 #include "IPresentationScreen.h"
 #include "KVOLog.h"
 #include "OverlayWindow.h"
+#include "UiThread.h"
 
 #include <cstdlib>
 #include <variant>
@@ -129,7 +130,7 @@ CPostilAnnotation::CPostilAnnotation(EffectServices services)
 CPostilAnnotation::~CPostilAnnotation()
 {
     // The windows belong to the UI thread; from elsewhere they go there to be deleted.
-    if (!IsOnUiThread() && m_view) {
+    if (m_view) {
         std::shared_ptr<View> view = std::move(m_view);
         CallOnUiThread([view]() mutable { view.reset(); }, false);
     }

@@ -4,16 +4,16 @@
 #include "EffectSizes.h"
 #include "IPresentationScreen.h"
 #include "KVOLog.h"
-#include "OverlayWindow.h"
 #include "PresentationScreen.h"
 #include "Searchlight_UI.h"
+#include "UiThread.h"
 
 CPresenterSearchLight::CPresenterSearchLight(EffectServices services) : m_services(std::move(services)) {}
 
 CPresenterSearchLight::~CPresenterSearchLight()
 {
     // The window belongs to the UI thread; from elsewhere it goes there to be deleted.
-    if (m_pWindow && !IsOnUiThread()) {
+    if (m_pWindow) {
         Searchlight_UI* window = m_pWindow.release();
         CallOnUiThread([window] { delete window; }, false);
     }

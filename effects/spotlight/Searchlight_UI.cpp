@@ -6,6 +6,7 @@
 #include "KVOLog.h"
 #include "OverlayWindow.h"
 #include "SearchlightMarker.h"
+#include "UiThread.h"
 
 #include <QRegion>
 #include <QWidget>
@@ -44,7 +45,8 @@ long Round(double v) { return std::lround(v); }
 } // namespace
 
 Searchlight_UI::Searchlight_UI(const EffectServices& services)
-    : WindowImplBase("SearchlightUI.xml"), m_services(services)
+    : WindowImplBase("SearchlightUI.xml"), m_services(services),
+      m_frames([this] { return DeliverToWindow(*this, m_hPostTarget.load(), WM_SEARCHLIGHT_FRAME); })
 {
 }
 
@@ -126,54 +128,19 @@ void Searchlight_UI::ShowStep(EffectPoint point)
         }
     }
     if (alphaChanged)
-        Deliver(WM_SEARCHLIGHT_ALPHA);
-    Record(Frame{true, screen, point});
+        DeliverToWindow(*this, m_hPostTarget.load(), WM_SEARCHLIGHT_ALPHA);
+    m_frames.Post(Frame{true, screen, point});
     WriteLog(KVO_LOG_INFO, "Searchlight_UI::Show x:%d y:%d", point.x, point.y);
 }
 
 void Searchlight_UI::PlaceHole(EffectPoint point)
 {
-    Frame frame;
-    {
-        std::lock_guard lock(m_lock);
-        frame = m_frame;
-    }
-    frame.point = point;
-    Record(frame);
+    m_frames.Update([point](Frame& newest, bool) { newest.point = point; });
 }
 
 void Searchlight_UI::Collapse()
 {
-    Frame frame;
-    {
-        std::lock_guard lock(m_lock);
-        frame = m_frame;
-    }
-    frame.covering = false;
-    Record(frame);
-}
-
-void Searchlight_UI::Record(const Frame& frame)
-{
-    bool post = false;
-    {
-        std::lock_guard lock(m_lock);
-        m_frame = frame;
-        if (!m_bFramePosted || IsOnUiThread()) {
-            m_bFramePosted = true;
-            post = true;
-        }
-    }
-    if (post)
-        Deliver(WM_SEARCHLIGHT_FRAME);
-}
-
-void Searchlight_UI::Deliver(UINT msg)
-{
-    if (!DeliverToWindow(*this, m_hPostTarget.load(), msg)) {
-        std::lock_guard lock(m_lock);
-        m_bFramePosted = false;
-    }
+    m_frames.Update([](Frame& newest, bool) { newest.covering = false; });
 }
 
 void Searchlight_UI::Notify(TNotifyUI&)
@@ -223,13 +190,11 @@ void Searchlight_UI::ApplyCover()
 
 void Searchlight_UI::ApplyFrame()
 {
-    Frame frame;
+    const Frame frame = m_frames.Take();
     Settings settings;
     {
         std::lock_guard lock(m_lock);
-        frame = m_frame;
         settings = m_settings;
-        m_bFramePosted = false;
     }
     QWidget* host = GetWidget();
     if (host == nullptr)

@@ -14,6 +14,7 @@
 #include "EffectSizes.h"
 #include "EffectSurface.h"
 #include "UIlib.h"
+#include "UiCoalescingPost.h"
 
 #include <atomic>
 #include <memory>
@@ -71,9 +72,6 @@ private:
     };
 
     void LoadSettings(bool withAlpha);
-    // Records the frame and gets it to the UI thread.
-    void Record(const Frame& frame);
-    void Deliver(UINT msg);
     void ApplyFrame();
     void ApplyCover();
     // Moves the cleared hole, repainting only the pixels that change. Composited cover only.
@@ -85,9 +83,8 @@ private:
     mutable std::mutex m_lock;
     Settings m_settings;
     int m_nAppliedAlpha = -1;
-    Frame m_frame;
-    bool m_bFramePosted = false;
     std::atomic<HWND> m_hPostTarget{nullptr};
+    UiCoalescingPost<Frame> m_frames;
 
     // UI thread.
     CControlUI* m_pBackground = nullptr;

@@ -7,9 +7,6 @@
 #include "LanguageConfig.h"
 #include "UiThread.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
-
 #include <cstring>
 #include <utility>
 
@@ -64,14 +61,12 @@ CAdvancedFeaturesUI::CAdvancedFeaturesUI(CPaintManagerUI* manager, HWND mainWnd,
     // dropped there when the page has gone meanwhile.
     std::weak_ptr<Link> weak = m_link;
     m_pCustomKeys->SetShortcutTextSink([weak](const std::string& text) {
-        auto show = [weak, text] {
-            if (const std::shared_ptr<Link> link = weak.lock(); link && link->page != nullptr)
-                link->page->ShowShortcut(text);
-        };
-        if (IsUiThread())
-            show();
-        else if (QCoreApplication* app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(app, show, Qt::QueuedConnection);
+        CallOnUiThread(
+            [weak, text] {
+                if (const std::shared_ptr<Link> link = weak.lock(); link && link->page != nullptr)
+                    link->page->ShowShortcut(text);
+            },
+            false);
     });
 }
 

@@ -11,7 +11,7 @@
 #include <QWidget>
 
 namespace {
-// Posted to the window itself when a worker thread hands over a message.
+// Delivered to the window itself, at once on the UI thread and posted from worker threads.
 constexpr UINT WM_MESSAGEBOX_SHOW = WM_USER + 201;
 
 POINT RealCursor()
@@ -59,17 +59,13 @@ void CMessageBoxUI::ShowTooltip(const char* section, const char* key, int durati
 void CMessageBoxUI::ShowMessage(const std::string& text, int durationMs)
 {
     const uint32_t duration = durationMs > 0 ? static_cast<uint32_t>(durationMs) : 0;
-    if (IsUiThread()) {
-        ShowNow(text, duration);
-        return;
-    }
     {
         std::lock_guard lock(m_pendingLock);
         m_pendingText = text;
         m_pendingDuration = duration;
         m_bPending = true;
     }
-    if (!::PostMessageW(m_hPostTarget.load(), WM_MESSAGEBOX_SHOW, 0, 0))
+    if (!DeliverToWindow(*this, m_hPostTarget.load(), WM_MESSAGEBOX_SHOW))
         WriteLog(KVO_LOG_WARN, "CMessageBoxUI::ShowMessage no window for: %s", text.c_str());
 }
 

@@ -33,13 +33,8 @@ void ToolTip_Fun::HideToolTip() { OnUiThread(ToolTip_UI::WM_TOOLTIP_HIDE, 0); }
 
 void ToolTip_Fun::OnUiThread(UINT msg, int value)
 {
-    if (IsUiThread()) {
-        if (m_window.GetHWND() != nullptr)
-            m_window.SendMessage(msg, static_cast<WPARAM>(value), 0);
-        return;
-    }
     // The handle is looked up under the window registry's lock, so a window being closed
     // either gets the message or drops it.
-    if (!::PostMessageW(m_hPostTarget.load(), msg, static_cast<WPARAM>(value), 0))
+    if (!DeliverToWindow(m_window, m_hPostTarget.load(), msg, static_cast<WPARAM>(value)))
         WriteLog(KVO_LOG_DEBUG, "ToolTip_Fun: no tooltip window for message %u", msg);
 }

@@ -14,6 +14,7 @@
 #include "QtAppEnvironment.h"
 #include "SkinMessage.h"
 #include "UIlib.h"
+#include "UiThread.h"
 
 namespace {
 
@@ -204,6 +205,29 @@ TEST_F(SkinWindowTest, MessagesPostedFromAnotherThreadArriveOnTheUiThreadIntact)
     EXPECT_EQ(window.messages[2].lParam, 0x7FFFFFFF);
     for (const auto& m : window.messages)
         EXPECT_EQ(m.thread, ui);
+}
+
+TEST_F(SkinWindowTest, DeliverToWindowSendsAtOnceOnTheUiThreadPostsFromWorkersAndSaysWhenNoWindowTookIt)
+{
+    CTestWindow window("Test.xml");
+    EXPECT_FALSE(DeliverToWindow(window, nullptr, WM_USER + 1)) << "not built yet";
+    const HWND hwnd = window.Create(nullptr, "test", WS_POPUP, 0);
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(DeliverToWindow(window, hwnd, WM_USER + 2, 3, 4));
+    ASSERT_EQ(window.messages.size(), 1u) << "handled before DeliverToWindow returns";
+    EXPECT_EQ(window.messages[0].wParam, 3u);
+    bool posted = false;
+    bool postedToNothing = true;
+    std::thread worker([&] {
+        posted = DeliverToWindow(window, hwnd, WM_USER + 5);
+        postedToNothing = DeliverToWindow(window, nullptr, WM_USER + 6);
+    });
+    worker.join();
+    EXPECT_TRUE(posted);
+    EXPECT_FALSE(postedToNothing);
+    ASSERT_TRUE(WaitFor([&] { return window.messages.size() == 2; }));
+    EXPECT_EQ(window.messages[1].msg, WM_USER + 5);
+    EXPECT_EQ(window.messages[1].thread, std::this_thread::get_id());
 }
 
 TEST_F(SkinWindowTest, PostingToADestroyedWindowIsDropped)
