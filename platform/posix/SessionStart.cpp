@@ -1,5 +1,7 @@
 #include "SessionStart.h"
 
+#include "ArgumentVector.h"
+
 #include <signal.h>
 #include <spawn.h>
 #include <unistd.h>
@@ -28,15 +30,10 @@ int StartInNewSession(const std::string& program, const std::vector<std::string>
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
 
-    std::vector<std::string> words{program};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
+    const ArgumentVector argv(program, args);
     pid_t pid = -1;
     // posix_spawn reports its error as the result; callers read errno as after any failed call.
-    if (const int rc = posix_spawn(&pid, program.c_str(), &actions, &attr, argv.data(), environ); rc != 0) {
+    if (const int rc = posix_spawn(&pid, program.c_str(), &actions, &attr, argv.Get(), environ); rc != 0) {
         errno = rc;
         pid = -1;
     }

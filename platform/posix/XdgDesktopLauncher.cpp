@@ -1,5 +1,7 @@
 #include "XdgDesktopLauncher.h"
 
+#include "ArgumentVector.h"
+
 #include <pwd.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -26,14 +28,9 @@ std::string HomeFolder()
 
 bool StartDetachedProgram(const std::string& program, const std::vector<std::string>& args)
 {
-    std::vector<std::string> words{program};
-    words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
+    const ArgumentVector argv(program, args);
     pid_t pid = -1;
-    if (posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+    if (posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.Get(), environ) != 0)
         return false;
     // Nobody else waits for it.
     std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
