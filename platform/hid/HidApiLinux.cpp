@@ -18,10 +18,23 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <vector>
 
 namespace platform {
 namespace {
+
+// hidapi keeps process-wide state that it frees and replaces without a lock of its own: the
+// error string of calls made without a device (hid_init, every enumeration, every failed open)
+// and the locale hid_init sets. Every HidApiLinux, and every call that may touch that state,
+// goes through this one lock. A write on an open handle sets only that handle's error string
+// and may block until the receiver takes the report, so writes stay outside it; each handle is
+// written by one thread at a time.
+std::mutex& HidApiMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
 
 std::string ToUtf8(const wchar_t* text)
 {
@@ -52,6 +65,7 @@ public:
     ~HidrawDevice() override
     {
         ::close(m_readFd);
+        std::lock_guard lock(HidApiMutex());
         hid_close(m_writer);
     }
     HidrawDevice(const HidrawDevice&) = delete;
@@ -134,19 +148,24 @@ HidApiLinux::HidApiLinux() = default;
 
 HidApiLinux::~HidApiLinux()
 {
+    std::lock_guard lock(HidApiMutex());
     if (m_initialised)
         hid_exit();
+}
+
+bool HidApiLinux::EnsureInitialised()
+{
+    if (!m_initialised && hid_init() == 0)
+        m_initialised = true;
+    return m_initialised;
 }
 
 std::vector<HidInterfaceInfo> HidApiLinux::Enumerate(uint16_t vendorId)
 {
     std::vector<HidInterfaceInfo> out;
-    std::lock_guard lock(m_mutex);
-    if (!m_initialised) {
-        if (hid_init() != 0)
-            return out;
-        m_initialised = true;
-    }
+    std::lock_guard lock(HidApiMutex());
+    if (!EnsureInitialised())
+        return out;
     hid_device_info* list = hid_enumerate(vendorId, 0);
     for (const hid_device_info* d = list; d; d = d->next) {
         HidInterfaceInfo info;
@@ -165,18 +184,15 @@ std::vector<HidInterfaceInfo> HidApiLinux::Enumerate(uint16_t vendorId)
 
 std::unique_ptr<IHidDevice> HidApiLinux::Open(const std::string& path)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        if (!m_initialised) {
-            if (hid_init() != 0)
-                return nullptr;
-            m_initialised = true;
-        }
-    }
     const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (reader < 0)
         return nullptr;
-    hid_device* writer = hid_open_path(path.c_str());
+    hid_device* writer = nullptr;
+    {
+        std::lock_guard lock(HidApiMutex());
+        if (EnsureInitialised())
+            writer = hid_open_path(path.c_str());
+    }
     if (!writer) {
         ::close(reader);
         return nullptr;

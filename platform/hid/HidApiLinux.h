@@ -3,8 +3,6 @@
 
 #include "IHidApi.h"
 
-#include <mutex>
-
 namespace platform {
 
 class HidApiLinux final : public IHidApi {
@@ -24,7 +22,9 @@ public:
     std::string ContainerId(const std::string& path) override;
 
 private:
-    std::mutex m_mutex;  // hidapi's enumeration is not safe to run from two threads at once
+    // Called with the process-wide hidapi lock held.
+    bool EnsureInitialised();
+
     bool m_initialised = false;
 };
 
