@@ -69,12 +69,18 @@ void WakeReaderOf(const std::shared_ptr<KVOHidDevice>& dropped, const KVOHidDevi
 // Opens the first interface of `productId` with the vendor-defined usage; null when none opens.
 std::shared_ptr<KVOHidDevice> OpenProduct(platform::IHidApi& api, uint16_t productId)
 {
-    // One entry per usage pair and path: the usage may match on any entry of a path.
+    // One entry per collection and path: the vendor collection may be any entry of a path.
     std::vector<std::string> candidates;
     for (const platform::HidInterfaceInfo& info : api.Enumerate(KVO_VENDOR_ID)) {
         if (info.vendorId != KVO_VENDOR_ID || info.productId != productId)
             continue;
-        if (info.usagePage != KVO_USAGE_PAGE || info.usage != KVO_USAGE)
+        // The link speaks report 0x0A of the vendor collection; its usage within the page says
+        // nothing more, and a collection declared without one is reported as usage 0. Reports
+        // are unknown only where the node's descriptor could not be read.
+        if (info.usagePage != KVO_USAGE_PAGE)
+            continue;
+        if (!info.reportIds.empty() &&
+            std::find(info.reportIds.begin(), info.reportIds.end(), KVO_REPORT_ID) == info.reportIds.end())
             continue;
         if (std::find(candidates.begin(), candidates.end(), info.path) == candidates.end())
             candidates.push_back(info.path);

@@ -16,7 +16,6 @@
 
 constexpr uint16_t KVO_VENDOR_ID = 0x25A7;
 constexpr uint16_t KVO_USAGE_PAGE = 0xFF01;
-constexpr uint16_t KVO_USAGE = 0x0000;
 
 // Device types announced by a receiver's product, and carried in the status byte.
 enum KVODeviceType : int {

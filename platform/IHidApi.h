@@ -19,13 +19,16 @@ namespace platform {
 constexpr size_t kReceiverInputReportLength = 17;
 constexpr size_t kReceiverOutputReportLength = 17;
 
-// One entry of an enumeration. Interfaces whose report descriptor declares several usage pairs
-// appear once per pair with the same path.
+// One entry of an enumeration. Interfaces whose report descriptor declares several top-level
+// collections appear once per collection with the same path.
 struct HidInterfaceInfo {
     uint16_t vendorId = 0;
     uint16_t productId = 0;
     uint16_t usagePage = 0;
     uint16_t usage = 0;
+    // Report ids declared inside this collection (0: reports without id); empty when the
+    // descriptor could not be read and they are unknown.
+    std::vector<uint8_t> reportIds;
     std::string path;
     std::string product;       // product string of the device, UTF-8, may be empty
     std::string manufacturer;  // manufacturer string, UTF-8, may be empty
@@ -54,7 +57,7 @@ public:
 class IHidApi {
 public:
     virtual ~IHidApi() = default;
-    // Present interfaces of `vendorId` (0: every vendor), one entry per usage pair.
+    // Present interfaces of `vendorId` (0: every vendor), one entry per top-level collection.
     virtual std::vector<HidInterfaceInfo> Enumerate(uint16_t vendorId) = 0;
     // Opens the interface at `path` for reading and writing; nullptr when it cannot be opened.
     virtual std::unique_ptr<IHidDevice> Open(const std::string& path) = 0;

@@ -124,16 +124,25 @@ private:
     std::atomic<int> m_lastError{0};
 };
 
+constexpr const char* kHidrawClass = "/sys/class/hidraw";
+
+// The report descriptor of a hidraw node as the kernel read it from the device; empty when
+// sysfs has none.
+std::vector<uint8_t> ReadDescriptor(const std::string& classFolder, const std::string& path)
+{
+    const std::string node = std::filesystem::path(path).filename().string();
+    std::ifstream in(classFolder + "/" + node + "/device/report_descriptor", std::ios::binary);
+    if (!in)
+        return {};
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 // The lengths of the receiver's report 0x0A as its descriptor declares them; the receiver's
 // known lengths where sysfs has no descriptor or the descriptor has no such report.
 HidReportLengths ReceiverReportLengths(const std::string& path)
 {
     HidReportLengths lengths{kReceiverInputReportLength, kReceiverOutputReportLength};
-    const std::string node = std::filesystem::path(path).filename().string();
-    std::ifstream in("/sys/class/hidraw/" + node + "/device/report_descriptor", std::ios::binary);
-    if (!in)
-        return lengths;
-    const std::vector<uint8_t> descriptor((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> descriptor = ReadDescriptor(kHidrawClass, path);
     const HidReportLengths declared = ReportLengthsForId(descriptor.data(), descriptor.size(), 0x0A);
     if (declared.input > 0 && declared.input <= 4096)
         lengths.input = declared.input;
@@ -161,6 +170,41 @@ bool HidApiLinux::EnsureInitialised()
 }
 
 std::vector<HidInterfaceInfo> HidApiLinux::Enumerate(uint16_t vendorId)
+{
+    // hidapi lists only the collections that have a Usage item before them, so a vendor
+    // collection written without one would never show with its usage page: what the
+    // descriptor declares decides instead.
+    return WithDescriptorUsages(EnumerateHidapi(vendorId), kHidrawClass);
+}
+
+std::vector<HidInterfaceInfo> HidApiLinux::WithDescriptorUsages(std::vector<HidInterfaceInfo> listed,
+                                                                const std::string& classFolder)
+{
+    std::vector<HidInterfaceInfo> out;
+    std::vector<std::string> done;
+    for (const HidInterfaceInfo& first : listed) {
+        if (std::find(done.begin(), done.end(), first.path) != done.end())
+            continue;
+        done.push_back(first.path);
+        const std::vector<uint8_t> descriptor = ReadDescriptor(classFolder, first.path);
+        const std::vector<HidTopLevelCollection> collections = TopLevelCollections(descriptor.data(), descriptor.size());
+        if (collections.empty()) {
+            std::copy_if(listed.begin(), listed.end(), std::back_inserter(out),
+                         [&](const HidInterfaceInfo& info) { return info.path == first.path; });
+            continue;
+        }
+        for (const HidTopLevelCollection& collection : collections) {
+            HidInterfaceInfo info = first;
+            info.usagePage = collection.usagePage;
+            info.usage = collection.usage;
+            info.reportIds = collection.reportIds;
+            out.push_back(std::move(info));
+        }
+    }
+    return out;
+}
+
+std::vector<HidInterfaceInfo> HidApiLinux::EnumerateHidapi(uint16_t vendorId)
 {
     std::vector<HidInterfaceInfo> out;
     std::lock_guard lock(HidApiMutex());

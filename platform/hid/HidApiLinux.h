@@ -12,7 +12,13 @@ public:
     HidApiLinux(const HidApiLinux&) = delete;
     HidApiLinux& operator=(const HidApiLinux&) = delete;
 
+    // hidapi's list, with each node's entries replaced by what its report descriptor declares.
     std::vector<HidInterfaceInfo> Enumerate(uint16_t vendorId) override;
+    // Replaces the entries of each node in `listed` by one entry per top-level collection of
+    // the report descriptor found in a folder laid out like /sys/class/hidraw. Nodes without a
+    // readable descriptor keep their entries.
+    static std::vector<HidInterfaceInfo> WithDescriptorUsages(std::vector<HidInterfaceInfo> listed,
+                                                              const std::string& classFolder);
     std::unique_ptr<IHidDevice> Open(const std::string& path) override;
     // Reads the HID_ID of each node's uevent in sysfs: no udev, no report descriptors.
     bool AnyPresent(uint16_t vendorId, const std::vector<uint16_t>& productIds) override;
@@ -22,6 +28,8 @@ public:
     std::string ContainerId(const std::string& path) override;
 
 private:
+    // hidapi's own list: one entry per collection that has a Usage item before it.
+    std::vector<HidInterfaceInfo> EnumerateHidapi(uint16_t vendorId);
     // Called with the process-wide hidapi lock held.
     bool EnsureInitialised();
 

@@ -262,6 +262,7 @@ HidInterfaceInfo VirtualReceiver::Info() const
     info.productId = m_productId;
     info.usagePage = kVirtualReceiverUsagePage;
     info.usage = 0;
+    info.reportIds = {0x0A};
     info.path = m_path;
     info.product = "Virtual receiver";
     info.manufacturer = "Orvelle";

@@ -45,6 +45,22 @@ TEST_F(HidOpen, TakesProductsInTableOrderAndOnlyTheVendorUsage)
     EXPECT_TRUE(LogHas("[ERROR]", "InitHidManager() Error"));
 }
 
+TEST_F(HidOpen, VendorCollectionIsTheOneDeclaringTheLinkReport)
+{
+    // The receiver's own vendor collection, declared with usage 1, on the second node; the
+    // first node's vendor collection carries another report.
+    platform::HidInterfaceInfo other = ReceiverInterface(0x0178, "/dev/hidraw0");
+    other.reportIds = {0x0B};
+    platform::HidInterfaceInfo link = ReceiverInterface(0x0178, "/dev/hidraw1", 0xFF01, 0x0001);
+    link.reportIds = {0x02, 0x0A};
+    fake.AddInterface(other);
+    fake.AddInterface(link);
+
+    ASSERT_EQ(InitHidManager(), 0);
+    EXPECT_EQ(g_commandhid.Get()->path, "/dev/hidraw1");
+    EXPECT_EQ(fake.OpenCount("/dev/hidraw0"), 0);
+}
+
 TEST_F(HidOpen, InterfaceThatCannotBeOpenedLeavesTheNextProduct)
 {
     fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"));
