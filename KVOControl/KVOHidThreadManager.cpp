@@ -66,7 +66,8 @@ void WakeReaderOf(const std::shared_ptr<KVOHidDevice>& dropped, const KVOHidDevi
         dropped->device->WakeReader();
 }
 
-// Opens the first interface of `productId` with the vendor-defined usage; null when none opens.
+// Opens the first node of `productId` whose vendor collection declares the link's report and
+// that opens; null when none does.
 std::shared_ptr<KVOHidDevice> OpenProduct(platform::IHidApi& api, uint16_t productId)
 {
     // One entry per collection and path: the vendor collection may be any entry of a path.
@@ -85,18 +86,20 @@ std::shared_ptr<KVOHidDevice> OpenProduct(platform::IHidApi& api, uint16_t produ
         if (std::find(candidates.begin(), candidates.end(), info.path) == candidates.end())
             candidates.push_back(info.path);
     }
-    if (candidates.empty())
-        return nullptr;
-    // The first matching interface decides; if it cannot be opened the product is not found.
-    std::unique_ptr<platform::IHidDevice> device = api.Open(candidates.front());
-    if (!device)
-        return nullptr;
-    auto record = std::make_shared<KVOHidDevice>();
-    record->outputReportLength = static_cast<int>(device->OutputReportLength());
-    record->inputReportLength = static_cast<int>(device->InputReportLength());
-    record->path = candidates.front();
-    record->device = std::move(device);
-    return record;
+    // A receiver may declare the collection on more than one node, and one of them may be held
+    // or refused: each is tried in listing order.
+    for (const std::string& path : candidates) {
+        std::unique_ptr<platform::IHidDevice> device = api.Open(path);
+        if (!device)
+            continue;
+        auto record = std::make_shared<KVOHidDevice>();
+        record->outputReportLength = static_cast<int>(device->OutputReportLength());
+        record->inputReportLength = static_cast<int>(device->InputReportLength());
+        record->path = path;
+        record->device = std::move(device);
+        return record;
+    }
+    return nullptr;
 }
 
 } // namespace

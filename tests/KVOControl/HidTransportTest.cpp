@@ -61,6 +61,18 @@ TEST_F(HidOpen, VendorCollectionIsTheOneDeclaringTheLinkReport)
     EXPECT_EQ(fake.OpenCount("/dev/hidraw0"), 0);
 }
 
+TEST_F(HidOpen, NodeThatCannotBeOpenedLeavesTheNextNodeOfTheSameReceiver)
+{
+    fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"));
+    fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw1"));
+    fake.AddInterface(ReceiverInterface(0x0180, "/dev/hidraw2"));
+    fake.SetOpenable("/dev/hidraw0", false);
+    ASSERT_EQ(InitHidManager(), 0);
+    EXPECT_EQ(g_commandhid.Get()->path, "/dev/hidraw1");
+    EXPECT_EQ(deviceState.devType.load(), KVO_PRESENTER);
+    EXPECT_EQ(fake.OpenCount("/dev/hidraw2"), 0);
+}
+
 TEST_F(HidOpen, InterfaceThatCannotBeOpenedLeavesTheNextProduct)
 {
     fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"));
