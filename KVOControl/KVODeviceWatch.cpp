@@ -11,6 +11,7 @@
 #include <climits>
 #include <condition_variable>
 #include <mutex>
+#include <utility>
 
 namespace {
 
@@ -90,9 +91,11 @@ void KVODeviceWatch::FindReceiver()
     if (g_commandhid.IsOpen() || PresentReceivers() <= 0)
         return;
     if (InitHidManager() != 0) {
-        WriteLog(KVO_LOG_INFO, "ThreadFindDevice() FindNEWZumoDevice InitHidManager Failed");
+        if (!std::exchange(m_bFindFailing, true))
+            WriteLog(KVO_LOG_INFO, "ThreadFindDevice() FindNEWZumoDevice InitHidManager Failed");
         return;
     }
+    m_bFindFailing = false;
     DeviceMgr* deviceMgr = ExistingDeviceMgr();
     if (deviceMgr != nullptr && m_hooks.setHookSuppression) {
         const int devType = deviceMgr->GetDevType();

@@ -45,6 +45,7 @@ private:
     int m_width = 0;
     int m_height = 0;
     int m_ownMonitorCount = 0;  // used when no configuration store is wired
+    bool m_bFindFailing = false;  // the failed search was logged; retries stay quiet
 };
 
 // Thread body: Begin, then Step every period while the link running flag is set. The sleep ends

@@ -7,9 +7,12 @@
 #include "KVOPhysicalDeviceTracker.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -59,6 +62,36 @@ RingQueue* g_recvQueue = nullptr;
 
 bool Running() { return g_bLinkRunning && !g_hidThreadsStop; }
 
+// Nodes of a present receiver that could not be opened, with the reason that was logged: a
+// node that stays unopenable (no permission, most often) is named once when it arrives, and
+// then retried quietly every period until it opens or leaves.
+std::mutex g_openFailureLock;
+std::map<std::string, int> g_reportedOpenFailures;
+std::atomic<bool> g_bInitFailing{false};
+
+// Logs why `path` could not be opened, unless that was said already. True when logged.
+bool ReportOpenFailure(const std::string& path, int error)
+{
+    {
+        std::lock_guard lock(g_openFailureLock);
+        const auto known = g_reportedOpenFailures.find(path);
+        if (known != g_reportedOpenFailures.end() && known->second == error)
+            return false;
+        g_reportedOpenFailures[path] = error;
+    }
+    WriteLog(KVO_LOG_ERROR, "HID device %s cannot be opened: %s", path.c_str(),
+             std::generic_category().message(error).c_str());
+    return true;
+}
+
+// Forgets the failures of nodes no longer listed, so that a receiver plugged in again is named
+// again.
+void ForgetOpenFailuresExcept(const std::set<std::string>& listed)
+{
+    std::lock_guard lock(g_openFailureLock);
+    std::erase_if(g_reportedOpenFailures, [&](const auto& entry) { return !listed.count(entry.first); });
+}
+
 // Ends a read blocked on a record that is no longer the open one.
 void WakeReaderOf(const std::shared_ptr<KVOHidDevice>& dropped, const KVOHidDevice* current)
 {
@@ -67,8 +100,10 @@ void WakeReaderOf(const std::shared_ptr<KVOHidDevice>& dropped, const KVOHidDevi
 }
 
 // Opens the first node of `productId` whose vendor collection declares the link's report and
-// that opens; null when none does.
-std::shared_ptr<KVOHidDevice> OpenProduct(platform::IHidApi& api, uint16_t productId)
+// that opens; null when none does. Adds every such node to `listed`; `newFailure` turns true
+// when a node failed for a reason not logged before.
+std::shared_ptr<KVOHidDevice> OpenProduct(platform::IHidApi& api, uint16_t productId, std::set<std::string>& listed,
+                                          bool& newFailure)
 {
     // One entry per collection and path: the vendor collection may be any entry of a path.
     std::vector<std::string> candidates;
@@ -88,10 +123,14 @@ std::shared_ptr<KVOHidDevice> OpenProduct(platform::IHidApi& api, uint16_t produ
     }
     // A receiver may declare the collection on more than one node, and one of them may be held
     // or refused: each is tried in listing order.
+    listed.insert(candidates.begin(), candidates.end());
     for (const std::string& path : candidates) {
-        std::unique_ptr<platform::IHidDevice> device = api.Open(path);
-        if (!device)
+        int error = 0;
+        std::unique_ptr<platform::IHidDevice> device = api.Open(path, &error);
+        if (!device) {
+            newFailure = ReportOpenFailure(path, error != 0 ? error : EIO) || newFailure;
             continue;
+        }
         auto record = std::make_shared<KVOHidDevice>();
         record->outputReportLength = static_cast<int>(device->OutputReportLength());
         record->inputReportLength = static_cast<int>(device->InputReportLength());
@@ -165,6 +204,12 @@ void KVOHidDeviceSlot::Wake()
         current->device->WakeReader();
 }
 
+void KVOForgetHidOpenFailures()
+{
+    ForgetOpenFailuresExcept({});
+    g_bInitFailing = false;
+}
+
 void SetKVODeviceState(IKVODeviceState* state) { g_deviceState.store(state); }
 
 void SetKVODataLatencyAlert(bool enabled, double thresholdMs)
@@ -182,10 +227,13 @@ bool KVOIsListedProduct(uint16_t productId)
 int InitHidManager()
 {
     platform::IHidApi& api = platform::HidApi();
+    std::set<std::string> listed;
+    bool newFailure = false;
     for (const KVOProductEntry& entry : g_KVOProducts) {
-        std::shared_ptr<KVOHidDevice> record = OpenProduct(api, entry.productId);
+        std::shared_ptr<KVOHidDevice> record = OpenProduct(api, entry.productId, listed, newFailure);
         if (!record)
             continue;
+        KVOForgetHidOpenFailures();
         record->deviceType = entry.deviceType;
         g_commandhid.Set(std::move(record));
         if (IKVODeviceState* state = g_deviceState.load())
@@ -193,7 +241,11 @@ int InitHidManager()
         WriteLog(KVO_LOG_INFO, "%s", entry.logWord);
         return 0;
     }
-    WriteLog(KVO_LOG_ERROR, "InitHidManager() Error");
+    ForgetOpenFailuresExcept(listed);
+    // Said once per run of failures, and again when a node fails anew; the retries in between
+    // are quiet.
+    if (!g_bInitFailing.exchange(true) || newFailure)
+        WriteLog(KVO_LOG_ERROR, "InitHidManager() Error");
     return -1;
 }
 

@@ -126,6 +126,9 @@ void SetKVODataLatencyAlert(bool enabled, double thresholdMs);
 
 // 0 when a receiver was opened into g_commandhid, -1 otherwise.
 int InitHidManager();
+// Lets the next failed open of a receiver's node be logged again with its reason: called when a
+// receiver arrives.
+void KVOForgetHidOpenFailures();
 // Present interfaces of vendor 0x25A7 with a listed product (usage not checked).
 int KVOCountHidReceivers();
 

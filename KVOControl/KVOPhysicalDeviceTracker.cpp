@@ -162,6 +162,8 @@ void KVOPhysicalDeviceTracker::OnArrival(const std::string& path)
     }
     if (!matches)
         return;
+    // A receiver plugged in again may be refused again: that is worth saying again.
+    KVOForgetHidOpenFailures();
     const std::string container = ContainerOf(path);
     if (AddInterface(path, container) != 1)
         return;

@@ -59,8 +59,9 @@ public:
     virtual ~IHidApi() = default;
     // Present interfaces of `vendorId` (0: every vendor), one entry per top-level collection.
     virtual std::vector<HidInterfaceInfo> Enumerate(uint16_t vendorId) = 0;
-    // Opens the interface at `path` for reading and writing; nullptr when it cannot be opened.
-    virtual std::unique_ptr<IHidDevice> Open(const std::string& path) = 0;
+    // Opens the interface at `path` for reading and writing; nullptr when it cannot be opened,
+    // and then `error`, when given, holds the errno-style reason (EACCES: no permission).
+    virtual std::unique_ptr<IHidDevice> Open(const std::string& path, int* error = nullptr) = 0;
     // Whether an interface of `vendorId` with one of `productIds` is present. Meant for a poll
     // that runs every second, so implementations answer from the cheapest listing the system
     // has, opening nothing; this default lists every interface of the vendor.

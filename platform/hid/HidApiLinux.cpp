@@ -226,19 +226,32 @@ std::vector<HidInterfaceInfo> HidApiLinux::EnumerateHidapi(uint16_t vendorId)
     return out;
 }
 
-std::unique_ptr<IHidDevice> HidApiLinux::Open(const std::string& path)
+std::unique_ptr<IHidDevice> HidApiLinux::Open(const std::string& path, int* error)
 {
+    // Our own open comes first: its errno is the reason a user can act on (most often a node
+    // that only root may read).
     const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (reader < 0)
+    if (reader < 0) {
+        if (error)
+            *error = errno;
         return nullptr;
+    }
     hid_device* writer = nullptr;
+    int writerError = EIO;
     {
         std::lock_guard lock(HidApiMutex());
-        if (EnsureInitialised())
+        if (EnsureInitialised()) {
+            errno = 0;
             writer = hid_open_path(path.c_str());
+            // hidapi fails after its open(2) with errno still set; anything else reads as EIO.
+            if (!writer && errno != 0)
+                writerError = errno;
+        }
     }
     if (!writer) {
         ::close(reader);
+        if (error)
+            *error = writerError;
         return nullptr;
     }
     return std::make_unique<HidrawDevice>(reader, writer, ReceiverReportLengths(path));

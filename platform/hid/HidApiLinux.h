@@ -19,7 +19,7 @@ public:
     // readable descriptor keep their entries.
     static std::vector<HidInterfaceInfo> WithDescriptorUsages(std::vector<HidInterfaceInfo> listed,
                                                               const std::string& classFolder);
-    std::unique_ptr<IHidDevice> Open(const std::string& path) override;
+    std::unique_ptr<IHidDevice> Open(const std::string& path, int* error = nullptr) override;
     // Reads the HID_ID of each node's uevent in sysfs: no udev, no report descriptors.
     bool AnyPresent(uint16_t vendorId, const std::vector<uint16_t>& productIds) override;
     // The same for a folder laid out like /sys/class/hidraw.

@@ -38,11 +38,11 @@ bool SystemHidApi::AnyPresent(uint16_t vendorId, const std::vector<uint16_t>& pr
     return std::find(productIds.begin(), productIds.end(), product) != productIds.end() && m_virtual->IsListening();
 }
 
-std::unique_ptr<IHidDevice> SystemHidApi::Open(const std::string& path)
+std::unique_ptr<IHidDevice> SystemHidApi::Open(const std::string& path, int* error)
 {
     if (IsVirtual(path))
-        return m_virtual->Open();
-    return m_hidraw.Open(path);
+        return m_virtual->Open(error);
+    return m_hidraw.Open(path, error);
 }
 
 std::string SystemHidApi::ContainerId(const std::string& path)

@@ -15,7 +15,7 @@ public:
     // The monitor's view: also clears UnnotifiedChangeFd.
     std::vector<HidInterfaceInfo> EnumerateUnnotified(uint16_t vendorId) override;
     int UnnotifiedChangeFd() override;
-    std::unique_ptr<IHidDevice> Open(const std::string& path) override;
+    std::unique_ptr<IHidDevice> Open(const std::string& path, int* error = nullptr) override;
     bool AnyPresent(uint16_t vendorId, const std::vector<uint16_t>& productIds) override;
     std::string ContainerId(const std::string& path) override;
 

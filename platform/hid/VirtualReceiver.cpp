@@ -269,16 +269,20 @@ HidInterfaceInfo VirtualReceiver::Info() const
     return info;
 }
 
-std::unique_ptr<IHidDevice> VirtualReceiver::Open() const
+std::unique_ptr<IHidDevice> VirtualReceiver::Open(int* error) const
 {
     sockaddr_un addr;
-    if (!FillAddress(m_socketPath, &addr))
+    if (!FillAddress(m_socketPath, &addr)) {
+        if (error)
+            *error = ENAMETOOLONG;
         return nullptr;
+    }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return nullptr;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
-        ::close(fd);
+    if (fd < 0 || ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+        if (error)
+            *error = errno;
+        if (fd >= 0)
+            ::close(fd);
         return nullptr;
     }
     return std::make_unique<VirtualDevice>(fd, m_watch);

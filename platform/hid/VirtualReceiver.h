@@ -38,7 +38,7 @@ public:
     HidInterfaceInfo Info() const;
     const std::string& Path() const { return m_path; }
     // Connects to the server; nullptr when nobody accepts.
-    std::unique_ptr<IHidDevice> Open() const;
+    std::unique_ptr<IHidDevice> Open(int* error = nullptr) const;
 
 private:
     std::string m_socketPath;

@@ -6,6 +6,7 @@
 #include "HidTestFrames.h"
 #include "KVODeviceWatch.h"
 #include "KVOFrameHeader.h"
+#include "KVOLog.h"
 
 #include <thread>
 
@@ -71,6 +72,50 @@ TEST_F(HidOpen, NodeThatCannotBeOpenedLeavesTheNextNodeOfTheSameReceiver)
     EXPECT_EQ(g_commandhid.Get()->path, "/dev/hidraw1");
     EXPECT_EQ(deviceState.devType.load(), KVO_PRESENTER);
     EXPECT_EQ(fake.OpenCount("/dev/hidraw2"), 0);
+}
+
+TEST_F(HidOpen, RefusedReceiverIsNamedWithItsReasonOncePerArrival)
+{
+    fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"), "usb1");
+    fake.SetOpenable("/dev/hidraw0", false, EACCES);
+    auto* monitor = new FakeHidMonitor();
+    KVOPhysicalDeviceTracker tracker(fake, std::unique_ptr<platform::IHidMonitor>(monitor), nullptr);
+    SetKVOPhysicalDeviceTracker(&tracker);
+    tracker.Start();
+    KVODeviceWatch watch(nullptr, {});
+    watch.Begin();
+    // Every period retries; only the first says why.
+    for (int period = 0; period < 4; ++period)
+        watch.Step();
+    EXPECT_FALSE(g_commandhid.IsOpen());
+    const auto settled = [&](const char* mark) {
+        WriteLog(KVO_LOG_INFO, "%s", mark);
+        return LogHas("[INFO]", mark);
+    };
+    const std::string reason = "HID device /dev/hidraw0 cannot be opened: Permission denied";
+    ASSERT_TRUE(settled("four periods"));
+    EXPECT_EQ(LogCount(reason), 1u);
+    EXPECT_EQ(LogCount("InitHidManager() Error"), 1u);
+    EXPECT_EQ(LogCount("InitHidManager Failed"), 1u);
+
+    // Plugged in again on the same node: said again, once.
+    monitor->Fire(platform::HidEvent::Removal, "/dev/hidraw0");
+    monitor->Fire(platform::HidEvent::Arrival, "/dev/hidraw0");
+    watch.Step();
+    watch.Step();
+    // Gone for a period and back, with no monitor to tell: the listing shows it.
+    fake.RemoveInterface("/dev/hidraw0");
+    EXPECT_EQ(InitHidManager(), -1);
+    fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"), "usb1");
+    fake.SetOpenable("/dev/hidraw0", false, EACCES);
+    EXPECT_EQ(InitHidManager(), -1);
+    ASSERT_TRUE(settled("plugged in again"));
+    EXPECT_EQ(LogCount(reason), 3u);
+
+    // Allowed at last: it opens on the next period.
+    fake.SetOpenable("/dev/hidraw0", true);
+    watch.Step();
+    EXPECT_TRUE(g_commandhid.IsOpen());
 }
 
 TEST_F(HidOpen, InterfaceThatCannotBeOpenedLeavesTheNextProduct)

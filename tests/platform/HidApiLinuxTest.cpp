@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <thread>
 
@@ -83,4 +84,16 @@ TEST(HidApiLinux, ListingAndFailedOpensFromTwoThreadsAtOnce)
         api.Enumerate(0);
     opener.join();
     EXPECT_EQ(opened.load(), 0);
+}
+
+TEST(HidApiLinux, FailedOpenSaysWhy)
+{
+    platform::HidApiLinux api;
+    int error = 0;
+    EXPECT_EQ(api.Open("/dev/hidraw-missing", &error), nullptr);
+    EXPECT_EQ(error, ENOENT);
+    // Fails in hidapi's own open for writing.
+    error = 0;
+    EXPECT_EQ(api.Open("/", &error), nullptr);
+    EXPECT_EQ(error, EISDIR);
 }

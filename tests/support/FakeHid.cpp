@@ -151,10 +151,11 @@ void FakeHidApi::RemoveInterface(const std::string& path)
     m_containers.erase(path);
 }
 
-void FakeHidApi::SetOpenable(const std::string& path, bool openable)
+void FakeHidApi::SetOpenable(const std::string& path, bool openable, int error)
 {
     std::lock_guard lock(m_mutex);
     m_openable[path] = openable;
+    m_openErrors[path] = error;
 }
 
 int FakeHidApi::OpenCount(const std::string& path) const
@@ -182,13 +183,16 @@ std::vector<platform::HidInterfaceInfo> FakeHidApi::Enumerate(uint16_t vendorId)
     return out;
 }
 
-std::unique_ptr<platform::IHidDevice> FakeHidApi::Open(const std::string& path)
+std::unique_ptr<platform::IHidDevice> FakeHidApi::Open(const std::string& path, int* error)
 {
     std::lock_guard lock(m_mutex);
     const bool present = std::any_of(m_entries.begin(), m_entries.end(), [&](const auto& e) { return e.path == path; });
     const auto openable = m_openable.find(path);
-    if (!present || (openable != m_openable.end() && !openable->second))
+    if (!present || (openable != m_openable.end() && !openable->second)) {
+        if (error)
+            *error = present ? m_openErrors[path] : ENOENT;
         return nullptr;
+    }
     ++m_opens[path];
     return std::make_unique<FakeHidDevice>(m_states[path]);
 }

@@ -4,6 +4,7 @@
 
 #include "IHidApi.h"
 
+#include <cerrno>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -63,12 +64,13 @@ public:
     std::shared_ptr<FakeHidDeviceState> AddInterface(platform::HidInterfaceInfo info, std::string container = {},
                                                      std::shared_ptr<FakeHidDeviceState> state = nullptr);
     void RemoveInterface(const std::string& path);
-    void SetOpenable(const std::string& path, bool openable);
+    // An interface that cannot be opened fails with `error`.
+    void SetOpenable(const std::string& path, bool openable, int error = EACCES);
     int OpenCount(const std::string& path) const;
     int EnumerateCount() const;
 
     std::vector<platform::HidInterfaceInfo> Enumerate(uint16_t vendorId) override;
-    std::unique_ptr<platform::IHidDevice> Open(const std::string& path) override;
+    std::unique_ptr<platform::IHidDevice> Open(const std::string& path, int* error = nullptr) override;
     std::string ContainerId(const std::string& path) override;
 
 private:
@@ -77,6 +79,7 @@ private:
     std::map<std::string, std::shared_ptr<FakeHidDeviceState>> m_states;
     std::map<std::string, std::string> m_containers;
     std::map<std::string, bool> m_openable;
+    std::map<std::string, int> m_openErrors;
     std::map<std::string, int> m_opens;
     int m_enumerations = 0;
 };

@@ -59,6 +59,7 @@ protected:
         StopHidThreads();
         g_bLinkRunning = false;
         g_commandhid.Clear();
+        KVOForgetHidOpenFailures();
         SetKVOPhysicalDeviceTracker(nullptr);
         SetKVOMultiDeviceTooltip(nullptr);
         SetKVODeviceState(nullptr);
