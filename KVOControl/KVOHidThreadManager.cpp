@@ -48,6 +48,12 @@ bool KVOLinkRunningFlag::WaitWhileRunningUntil(std::chrono::steady_clock::time_p
     return !m_cleared.wait_until(lock, until, [this] { return !m_value.load(); });
 }
 
+bool KVOLinkRunningFlag::SleepWhileRunning(uint32_t ms)
+{
+    std::unique_lock lock(m_mutex);
+    return !platform::Clock().SleepMsUnless(m_cleared, lock, ms, [this] { return !m_value.load(); });
+}
+
 namespace {
 
 std::atomic<IKVODeviceState*> g_deviceState{nullptr};
@@ -279,7 +285,10 @@ int hid_SendCommod(KVOHidDevice* device, const uint8_t* data, int length)
             continue;
         }
         ++failures;
-        platform::Sleep(KVO_RETRY_SLEEP_MS);
+        // A write may have blocked for long already: once the link stops (its flag is cleared
+        // before the threads are stopped and joined), no retry is waited for.
+        if (!g_bLinkRunning.SleepWhileRunning(KVO_RETRY_SLEEP_MS))
+            return -1;
         if (failures > KVO_SEND_MAX_FAILURES) {
             const int lastError = device->device->LastError();
             WriteLog(KVO_LOG_ERROR, "HID Send iTimeCount =  %d,LastError=%d", failures, lastError);

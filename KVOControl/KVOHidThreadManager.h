@@ -101,6 +101,9 @@ public:
     bool WaitWhileRunning(int ms);
     // The same up to a point in time, for loops that keep a fixed period without drift.
     bool WaitWhileRunningUntil(std::chrono::steady_clock::time_point until);
+    // Sleeps `ms` on the process clock, ending as soon as the flag is cleared. False when it
+    // was cleared before or during the sleep.
+    bool SleepWhileRunning(uint32_t ms);
 
 private:
     std::atomic<bool> m_value{false};

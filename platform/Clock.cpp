@@ -21,6 +21,11 @@ public:
             .count();
     }
     void SleepMs(uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+    bool SleepMsUnless(std::condition_variable& cv, std::unique_lock<std::mutex>& lock, uint32_t ms,
+                       const std::function<bool()>& done) override
+    {
+        return cv.wait_for(lock, std::chrono::milliseconds(ms), done);
+    }
 };
 
 SteadyClock g_steadyClock;

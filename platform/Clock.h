@@ -2,7 +2,10 @@
 // The process-wide clock. Everything that measures time or waits on a threshold reads it,
 // so tests can swap in a clock they advance by hand.
 
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 
 namespace platform {
 
@@ -14,6 +17,21 @@ public:
     // High-resolution milliseconds since an arbitrary start.
     virtual double HighResMs() = 0;
     virtual void SleepMs(uint32_t ms) = 0;
+    // Sleeps up to `ms` with `lock` (the mutex of `cv`) released, and no longer once `done`
+    // holds: a waker changes what `done` reads under that mutex, then notifies `cv`. True when
+    // `done` held. This default checks `done` before and after a whole SleepMs, which is what a
+    // clock that moves by hand needs.
+    virtual bool SleepMsUnless(std::condition_variable& cv, std::unique_lock<std::mutex>& lock, uint32_t ms,
+                               const std::function<bool()>& done)
+    {
+        (void)cv;
+        if (done())
+            return true;
+        lock.unlock();
+        SleepMs(ms);
+        lock.lock();
+        return done();
+    }
 };
 
 // The clock in force: the steady system clock unless a test installed another one.

@@ -218,6 +218,31 @@ TEST_F(HidWrite, GivesUpAfterThirtyFailuresAndDropsARefusingReceiver)
     EXPECT_TRUE(LogHas("[ERROR]", "HID Send iTimeCount =  31,LastError=32"));
 }
 
+TEST_F(HidWrite, RetriesEndAsSoonAsTheLinkStops)
+{
+    ScopedFakeClock clock;
+    auto state = fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"));
+    ASSERT_EQ(InitHidManager(), 0);
+    const Bytes frame = Frame({0x0A, 0xB2, 0x01, 0x50}, 16);
+
+    // The link stops while the third attempt is in the receiver's hands: that attempt fails
+    // and no pause follows it.
+    state->FailWrites(100, 0);
+    state->OnWrite([](int attempt) {
+        if (attempt == 3)
+            g_bLinkRunning = false;
+    });
+    const uint32_t before = clock.clock.TickCount();
+    EXPECT_EQ(hid_SendCommod(g_commandhid.Get().get(), frame.data(), 16), -1);
+    EXPECT_EQ(state->WriteAttempts(), 3);
+    EXPECT_EQ(clock.clock.TickCount() - before, 2u * 100u);
+
+    // Stopped already: one attempt, no pause.
+    EXPECT_EQ(hid_SendCommod(g_commandhid.Get().get(), frame.data(), 16), -1);
+    EXPECT_EQ(state->WriteAttempts(), 4);
+    EXPECT_EQ(clock.clock.TickCount() - before, 2u * 100u);
+}
+
 using HidRoute = HidFixture;
 
 TEST_F(HidRoute, FrameGoesToTheLinkTheRemoteLastUsed)

@@ -42,6 +42,12 @@ int FakeHidDeviceState::WriteAttempts() const
     return m_writeAttempts;
 }
 
+void FakeHidDeviceState::OnWrite(std::function<void(int attempt)> hook)
+{
+    std::lock_guard lock(m_mutex);
+    m_onWrite = std::move(hook);
+}
+
 void FakeHidDeviceState::WakeReader()
 {
     {
@@ -85,8 +91,16 @@ int FakeHidDeviceState::Read(uint8_t* buffer, size_t capacity, int timeoutMs)
 
 int FakeHidDeviceState::Write(const uint8_t* data, size_t length)
 {
+    std::function<void(int)> hook;
+    int attempt = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        hook = m_onWrite;
+        attempt = ++m_writeAttempts;
+    }
+    if (hook)
+        hook(attempt);
     std::lock_guard lock(m_mutex);
-    ++m_writeAttempts;
     if (m_failWrites > 0) {
         --m_failWrites;
         m_lastError = m_failError;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -31,6 +32,8 @@ public:
     Bytes::size_type OutputLength() const { return m_outputLength; }
     std::vector<Bytes> Writes() const;
     int WriteAttempts() const;
+    // Runs on the writing thread at every write attempt, with the attempt's number (from 1).
+    void OnWrite(std::function<void(int attempt)> hook);
 
     // A negative `timeoutMs` waits until a report, the unplug or a wake.
     int Read(uint8_t* buffer, size_t capacity, int timeoutMs);
@@ -50,6 +53,7 @@ private:
     int m_wokenReads = 0;
     std::vector<Bytes> m_writes;
     int m_writeAttempts = 0;
+    std::function<void(int)> m_onWrite;
     int m_failWrites = 0;
     int m_failResult = -1;
     int m_failError = 0;
