@@ -51,16 +51,19 @@ program=$!
 # Under emulation the program takes ten seconds or more to start; the time it runs with the
 # receiver counts from its log line saying it opened it (udev opens the device too, so the
 # emulator's open events do not tell).
-for _ in $(seq 600); do
+# Counted in seconds, not turns: a turn of this loop can take long on a loaded emulated machine.
+giveup=$((SECONDS + 60))
+while [ "$SECONDS" -lt "$giveup" ]; do
     cat "$bin"/log/*.log 2>/dev/null | grep -q "InitHidManager Successful" && break
     kill -0 "$program" 2>/dev/null || break
-    sleep 0.1
+    sleep 0.2
 done
 mark "receiver opened or given up"
 sleep "$seconds"
 mark "program sigterm"
 kill -TERM "$program" 2>/dev/null
-for _ in $(seq 100); do
+giveup=$((SECONDS + 10))
+while [ "$SECONDS" -lt "$giveup" ]; do
     kill -0 "$program" 2>/dev/null || break
     sleep 0.1
 done
