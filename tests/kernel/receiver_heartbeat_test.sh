@@ -19,9 +19,9 @@ started=$(date +%s.%N)
     "$here/guest_program_run.sh" "$results" "$bin" "$variant" 8
 status=$?
 ended=$(date +%s.%N)
-echo "guest run: $(awk -v a="$started" -v b="$ended" 'BEGIN { printf "%.1f", b - a }') s; $(tr '\n' ' ' < "$results/timing" 2>/dev/null)(guest uptime)"
+echo "guest run: $(awk -v a="$started" -v b="$ended" 'BEGIN { printf "%.1f", b - a }') s; $( { tr '\n' ' ' < "$results/timing"; } 2>/dev/null)(guest uptime)"
 if [ "$status" -eq 125 ]; then
-  echo "FAILED: the guest could not be started or never ran the test (see above and $results/serial.log)"
+  echo "FAILED: QEMU could not start the guest, or the guest never ran the test (see above and $results/serial.log)"
   exit 1
 fi
 if [ "$status" -ne 0 ]; then

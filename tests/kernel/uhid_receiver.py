@@ -33,7 +33,8 @@ After the script the device stays until --duration ends or SIGTERM/SIGINT arrive
 Log (--log, default standard output), one line per event from the kernel: CLOCK_MONOTONIC in
 seconds with microseconds, the event name, and for output and set_report the bytes in hex:
   123.456789 output 0A 50 01 ...
-The names are start, stop, open, close, output, get_report, set_report. GET_REPORT and
+The names are start, stop, open, close, output, get_report, set_report; get_report shows the
+report number, set_report the report number and then the bytes. GET_REPORT and
 SET_REPORT are answered at once with success and no data.
 
 Exit status: 0 done, 1 /dev/uhid cannot be used, 2 bad arguments or script.
