@@ -80,9 +80,23 @@ int KVODeviceWatch::PresentReceivers()
 {
     // The tracker follows arrivals and removals, so the watch need not list every HID device
     // of the system each period; without one, the list is the only source.
-    if (KVOPhysicalDeviceTracker* tracker = GetKVOPhysicalDeviceTracker())
-        return tracker->PhysicalDeviceCount();
-    return KVOCountHidReceivers();
+    KVOPhysicalDeviceTracker* tracker = GetKVOPhysicalDeviceTracker();
+    if (tracker == nullptr)
+        return KVOCountHidReceivers();
+    const int counted = tracker->PhysicalDeviceCount();
+    if (counted > 0) {
+        m_bUncountedLogged = false;
+        return counted;
+    }
+    // One lost netlink event would leave the count at 0 with a receiver plugged in, and the
+    // count moves only on events; the cheap presence listing catches that at the watch's pace.
+    if (!KVOAnyReceiverPresent()) {
+        m_bUncountedLogged = false;
+        return 0;
+    }
+    if (!std::exchange(m_bUncountedLogged, true))
+        WriteLog(KVO_LOG_INFO, "ThreadFindDevice() receiver present without an arrival event, opening it");
+    return 1;
 }
 
 void KVODeviceWatch::FindReceiver()

@@ -36,7 +36,7 @@ private:
     };
     Layout Measure() const;
     void FindReceiver();
-    static int PresentReceivers();
+    int PresentReceivers();
     int StoredMonitorCount() const;
     void StoreMonitorCount(int count);
 
@@ -46,6 +46,7 @@ private:
     int m_height = 0;
     int m_ownMonitorCount = 0;  // used when no configuration store is wired
     bool m_bFindFailing = false;  // the failed search was logged; retries stay quiet
+    bool m_bUncountedLogged = false;  // a receiver the tracker missed was logged once
 };
 
 // Thread body: Begin, then Step every period while the link running flag is set. The sleep ends

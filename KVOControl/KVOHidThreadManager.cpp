@@ -265,6 +265,17 @@ int KVOCountHidReceivers()
     return static_cast<int>(paths.size());
 }
 
+bool KVOAnyReceiverPresent()
+{
+    static const std::vector<uint16_t> products = [] {
+        std::vector<uint16_t> list;
+        for (const KVOProductEntry& entry : g_KVOProducts)
+            list.push_back(entry.productId);
+        return list;
+    }();
+    return platform::HidApi().AnyPresent(KVO_VENDOR_ID, products);
+}
+
 int hid_SendCommod(KVOHidDevice* device, const uint8_t* data, int length)
 {
     if (!device || !device->device || !device->writeValid || device->outputReportLength <= 0 || !data || length < 0)

@@ -134,6 +134,10 @@ int InitHidManager();
 void KVOForgetHidOpenFailures();
 // Present interfaces of vendor 0x25A7 with a listed product (usage not checked).
 int KVOCountHidReceivers();
+// Whether a receiver of a listed product is present, from the system's cheapest listing (no
+// enumeration of descriptors, nothing opened): the launcher's once-a-second poll, and the
+// watch's check behind a tracker that may have missed an arrival.
+bool KVOAnyReceiverPresent();
 
 // Writes `length` bytes as whole output reports, zero-padding the last. Bytes written or -1.
 int hid_SendCommod(KVOHidDevice* device, const uint8_t* data, int length);

@@ -25,14 +25,6 @@ constexpr int kConsumerBatch = 256;
 constexpr int kPresenceNodeSize = 128;
 constexpr unsigned char kPresenceReportId = 0x0A;
 
-std::vector<uint16_t> ReceiverProducts()
-{
-    std::vector<uint16_t> products;
-    for (const KVOProductEntry& entry : g_KVOProducts)
-        products.push_back(entry.productId);
-    return products;
-}
-
 void FreeMessages(pMemNode* nodes, int count)
 {
     for (int i = 0; i < count; ++i) {
@@ -141,8 +133,7 @@ void CKVOServer::ThreadStartApp()
 
 bool CKVOServer::PollOnce()
 {
-    static const std::vector<uint16_t> products = ReceiverProducts();
-    const bool present = platform::HidApi().AnyPresent(KVO_VENDOR_ID, products);
+    const bool present = KVOAnyReceiverPresent();
     if (present == m_present)
         return false;
     WriteLog(SRV_LOG_INFO, present ? "ThreadFindHIDFunc() Adding!" : "ThreadFindHIDFunc() Removing!");

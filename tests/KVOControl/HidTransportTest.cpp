@@ -137,9 +137,10 @@ TEST_F(HidOpen, WatchOpensWhatTheTrackerCountsAndSearchesNothingWhileOneIsOpen)
     KVODeviceWatch watch(nullptr, {});
     watch.Begin();
 
-    // Not counted yet: the watch does not go looking for it.
+    // Not counted yet: the presence check behind the tracker opens it all the same.
     watch.Step();
-    EXPECT_FALSE(g_commandhid.IsOpen());
+    EXPECT_TRUE(g_commandhid.IsOpen());
+    g_commandhid.Clear();
     tracker.Start();
     watch.Step();
     ASSERT_TRUE(g_commandhid.IsOpen());
@@ -154,8 +155,37 @@ TEST_F(HidOpen, WatchOpensWhatTheTrackerCountsAndSearchesNothingWhileOneIsOpen)
     g_commandhid.Clear();
     watch.Step();
     EXPECT_TRUE(g_commandhid.IsOpen());
-    EXPECT_EQ(fake.OpenCount("/dev/hidraw0"), 2);
+    EXPECT_EQ(fake.OpenCount("/dev/hidraw0"), 3);
     EXPECT_TRUE(LogHas("[INFO]", "ThreadFindDevice() FindNEWZumoDevice InitHidManager Successful"));
+}
+
+TEST_F(HidOpen, WatchOpensAReceiverWhoseArrivalEventWasLost)
+{
+    auto monitor = std::make_unique<FakeHidMonitor>();
+    KVOPhysicalDeviceTracker tracker(fake, std::move(monitor), nullptr);
+    SetKVOPhysicalDeviceTracker(&tracker);
+    tracker.Start();
+    KVODeviceWatch watch(nullptr, {});
+    watch.Begin();
+
+    // Nothing present: the count stays 0 and nothing is opened.
+    watch.Step();
+    EXPECT_FALSE(g_commandhid.IsOpen());
+
+    // Plugged in, but its netlink event never came: the count is still 0.
+    fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"), "usb1");
+    ASSERT_EQ(tracker.PhysicalDeviceCount(), 0);
+    watch.Step();
+    ASSERT_TRUE(g_commandhid.IsOpen());
+    EXPECT_EQ(g_commandhid.Get()->path, "/dev/hidraw0");
+    EXPECT_TRUE(LogHas("[INFO]", "receiver present without an arrival event"));
+
+    // Pulled out again: the check finds nothing and the watch opens nothing.
+    g_commandhid.Clear();
+    fake.RemoveInterface("/dev/hidraw0");
+    watch.Step();
+    EXPECT_FALSE(g_commandhid.IsOpen());
+    EXPECT_EQ(fake.OpenCount("/dev/hidraw0"), 1);
 }
 
 using HidWrite = HidFixture;
