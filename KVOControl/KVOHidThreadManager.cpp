@@ -345,7 +345,11 @@ int RecvFrom(KVOHidDevice* device, uint8_t* buffer, int bufferSize, int* outLeng
             *outLength = n;
             return 0;
         }
-        WriteLog(KVO_LOG_DEBUG, "byReport_ID = %d", buffer[0]);
+        // Another collection's report: dropped here, before any node, queue or log line.
+        if (!device->otherIdsLogged.test(buffer[0])) {
+            device->otherIdsLogged.set(buffer[0]);
+            WriteLog(KVO_LOG_DEBUG, "byReport_ID = %d", buffer[0]);
+        }
     }
     return -1;
 }

@@ -7,6 +7,7 @@
 #include "KVORingQueue.h"
 
 #include <atomic>
+#include <bitset>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -54,6 +55,9 @@ struct KVOHidDevice {
     int deviceType = KVO_PRESENTER;
     std::atomic<bool> readValid{true};
     std::atomic<bool> writeValid{true};
+    // Report ids other than 0x0A already logged for this receiver; the reader's own. A mouse
+    // collection on the same node sends its reports at 1000 Hz, so each id is named only once.
+    std::bitset<256> otherIdsLogged;
 };
 
 // Holds the open receiver. Readers get a shared reference, so a record dropped by one thread

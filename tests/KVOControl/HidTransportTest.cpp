@@ -369,6 +369,50 @@ TEST_F(HidThreads, ReaderQueuesReportsWithHeaderAndDropsOtherIds)
     ExpectPoolIntact();
 }
 
+TEST_F(HidThreads, MouseReportsOnTheSameNodeAreDroppedWithoutALogLinePerReport)
+{
+    SetLogLevelFilter(KVO_LOG_DEBUG);  // even the debug level names each other id once only
+    auto state = fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"));
+    ASSERT_EQ(InitHidManager(), 0);
+    RingQueue* recvQ = GetDataQueue(KVO_RECV_QUEUE);
+    StartHidThreads(GetDataQueue(KVO_SEND_QUEUE), recvQ);
+
+    // A mouse collection beside the vendor one: eight of its reports around each of ours.
+    constexpr int kOurs = 5;
+    for (int i = 0; i < kOurs; ++i) {
+        for (int m = 0; m < 8; ++m)
+            state->PushInput({0x01, 0x00, static_cast<uint8_t>(m), 0xFF, 0x00});
+        state->PushInput(Frame({0x0A, 0x03, 0x00, 0x00, 0x02, 0x00, static_cast<uint8_t>(i)}, 17));
+    }
+    state->PushInput({0x02, 0x01, 0x00});  // a second other id
+    state->PushInput(Frame({0x0A, 0x03, 0x00, 0x00, 0x02, 0x00, 0x7F}, 17));
+    ASSERT_TRUE(WaitUntil([&] { return RingQCount(recvQ) == kOurs + 1; }));
+
+    pMemNode nodes[kOurs + 2] = {};
+    int count = 0;
+    DeRingQ(recvQ, nodes, kOurs + 2, &count);
+    ASSERT_EQ(count, kOurs + 1);
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(FrameReport(nodes[i])[0], 0x0A);
+        EXPECT_EQ(FrameReport(nodes[i])[6], i < kOurs ? i : 0x7F);
+        Mem_Free(nodes[i], __FILE__, __func__, __LINE__);
+    }
+
+    // The reader logged what it logs before it queued the last report; this line follows them.
+    WriteLog(KVO_LOG_INFO, "other ids test end");
+    ASSERT_TRUE(LogHas("[INFO]", "other ids test end"));
+    int mouseLines = 0, secondLines = 0;
+    for (const std::string& line : sink.Lines()) {
+        mouseLines += line.find("byReport_ID = 1") != std::string::npos;
+        secondLines += line.find("byReport_ID = 2") != std::string::npos;
+    }
+    EXPECT_EQ(mouseLines, 1);
+    EXPECT_EQ(secondLines, 1);
+
+    StopHidThreads();
+    ExpectPoolIntact();
+}
+
 TEST_F(HidThreads, LatencyAlertAndReceiveTimeFollowTheClock)
 {
     ScopedFakeClock clock(5000);
