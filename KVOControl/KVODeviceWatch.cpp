@@ -110,6 +110,12 @@ void KVODeviceWatch::FindReceiver()
         return;
     }
     m_bFindFailing = false;
+    // The tracker missed this receiver's arrival: tell it now, so that it is counted (frames
+    // are sent only to a counted receiver) and its removal is heard.
+    KVOPhysicalDeviceTracker* tracker = GetKVOPhysicalDeviceTracker();
+    const std::shared_ptr<KVOHidDevice> opened = g_commandhid.Get();
+    if (tracker != nullptr && opened && tracker->PhysicalDeviceCount() <= 0)
+        tracker->OnArrival(opened->path);
     DeviceMgr* deviceMgr = ExistingDeviceMgr();
     if (deviceMgr != nullptr && m_hooks.setHookSuppression) {
         const int devType = deviceMgr->GetDevType();

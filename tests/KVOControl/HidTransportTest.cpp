@@ -179,10 +179,14 @@ TEST_F(HidOpen, WatchOpensAReceiverWhoseArrivalEventWasLost)
     ASSERT_TRUE(g_commandhid.IsOpen());
     EXPECT_EQ(g_commandhid.Get()->path, "/dev/hidraw0");
     EXPECT_TRUE(LogHas("[INFO]", "receiver present without an arrival event"));
+    // Counted from now on, so frames reach it and its removal is heard.
+    EXPECT_EQ(tracker.PhysicalDeviceCount(), 1);
 
     // Pulled out again: the check finds nothing and the watch opens nothing.
     g_commandhid.Clear();
     fake.RemoveInterface("/dev/hidraw0");
+    tracker.OnRemoval("/dev/hidraw0");
+    EXPECT_EQ(tracker.PhysicalDeviceCount(), 0);
     watch.Step();
     EXPECT_FALSE(g_commandhid.IsOpen());
     EXPECT_EQ(fake.OpenCount("/dev/hidraw0"), 1);
