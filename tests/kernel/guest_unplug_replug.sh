@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Runs inside the kernel guest (see run-in-guest): the real program under Xvfb with the emulated
+# receiver (variant a) reporting a presenter that is on; once the program has opened it and sent
+# heartbeats for a few seconds the receiver is unplugged (the emulator ends, which destroys the
+# uhid device), stays away for 3 s while the program's CPU time is sampled, and is plugged again
+# (a new emulator). The program is asked to end a few seconds after it opened the receiver again.
+# Leaves in <results>: receiver.log (both emulators' events, one clock), marks.log (same clock),
+# cpu.txt ("<ticks used> <seconds> <ticks per second>" over the time unplugged), program.log,
+# program.out.
+#
+#   guest_unplug_replug.sh <results> <bin-dir>
+set -uo pipefail
+
+results=$1
+bin=$2
+here=$(cd "$(dirname "$0")" && pwd)
+
+mark() {
+    # The emulator stamps its lines with CLOCK_MONOTONIC; these marks use the same clock.
+    python3 -c 'import sys, time; print("%.6f %s" % (time.clock_gettime(time.CLOCK_MONOTONIC), sys.argv[1]))' \
+        "$1" >> "$results/marks.log"
+}
+opened_count() { cat "$bin"/log/*.log 2>/dev/null | grep -c "InitHidManager Successful Presenter"; }
+# utime + stime of the program, in clock ticks.
+cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
+
+export HOME=/tmp/home XDG_RUNTIME_DIR=/tmp/runtime XDG_CONFIG_HOME=/tmp/home/.config \
+    XDG_CACHE_HOME=/tmp/home/.cache XDG_DATA_HOME=/tmp/home/.local/share
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DATA_HOME"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+rm -rf "$bin/log"
+
+printf 'report 0x03 0\nrate 100\n' > /tmp/receiver.script
+start_receiver() {
+    python3 "$here/uhid_receiver.py" --variant a --script /tmp/receiver.script \
+        --log "$results/receiver.log" &
+    receiver=$!
+}
+start_receiver
+
+Xvfb :9 -nolisten tcp -screen 0 1280x800x24 > /tmp/xvfb.log 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do
+    [ -S /tmp/.X11-unix/X9 ] && break
+    sleep 0.1
+done
+
+mark "program start"
+(cd "$bin" && DISPLAY=:9 ORVELLE_DEBUG_OUTPUT=1 exec ./Orvelle hideWindows) > "$results/program.out" 2>&1 &
+program=$!
+
+wait_opened() { # <count> <seconds>
+    local giveup=$((SECONDS + $2))
+    while [ "$SECONDS" -lt "$giveup" ]; do
+        [ "$(opened_count)" -ge "$1" ] && return 0
+        kill -0 "$program" 2>/dev/null || return 1
+        sleep 0.2
+    done
+    return 1
+}
+
+if wait_opened 1 60; then
+    mark "opened"
+    sleep 4
+    kill -TERM "$receiver"; wait "$receiver"
+    mark "unplug"
+    # Sampled with /proc/uptime: starting python for a timestamp takes a second under emulation.
+    read -r t0 _ < /proc/uptime; before=$(cpu_ticks "$program")
+    sleep 3
+    read -r t1 _ < /proc/uptime; after=$(cpu_ticks "$program")
+    echo "$((after - before)) $(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }') $(getconf CLK_TCK)" \
+        > "$results/cpu.txt"
+    mark "plug"
+    start_receiver
+    for _ in $(seq 200); do
+        grep -qsi '^HID_ID=0003:000025A7:00000178$' /sys/class/hidraw/hidraw*/device/uevent && break
+        sleep 0.05
+    done
+    mark "node"
+    wait_opened 2 30 && mark "reopened"
+    sleep 4
+fi
+
+mark "program sigterm"
+kill -TERM "$program" 2>/dev/null
+giveup=$((SECONDS + 10))
+while [ "$SECONDS" -lt "$giveup" ]; do
+    kill -0 "$program" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$program" 2>/dev/null; then
+    echo "the program did not end within 10 s of SIGTERM; killed" >> "$results/program.out"
+    kill -KILL "$program"
+fi
+wait "$program"
+echo "program exit status $?" >> "$results/program.out"
+
+kill -TERM "$receiver" "$xvfb" 2>/dev/null
+wait "$receiver" "$xvfb" 2>/dev/null
+cat "$bin"/log/*.log > "$results/program.log" 2>/dev/null
+exit 0

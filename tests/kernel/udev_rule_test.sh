@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The shipped udev rule on the real kernel and udev: the receiver's hidraw node is tagged for
+# the seat's user and, once a user is active on the seat, that user can open it for reading and
+# writing; with no session nobody but root can; another vendor's HID device is never opened up.
+#
+#   udev_rule_test.sh <source-dir> <build-dir>
+set -uo pipefail
+
+source_dir=$(cd "$1" && pwd)
+build=$(cd "$2" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+results="$build/kernel-results/udev-rule"
+rm -rf "$results"
+mkdir -p "$results"
+
+"$here/run-in-guest" --cache "$build/kernel-guest" --timeout 180 "$results" \
+    "$here/guest_udev_rule.sh" "$results" "$source_dir/res/70-orvelle-receiver.rules"
+status=$?
+if [ "$status" -ne 0 ]; then
+  echo "FAILED: the guest run ended with status $status; console in $results/serial.log"
+  cat "$results/output.log" 2>/dev/null
+  exit 1
+fi
+
+. "$here/../support/checks.sh"
+cat "$results/nodes.txt"
+# field <phase> <device> <n>: the n-th field of that line ("<phase> <device> <node> <mode>
+# <owner> <tags> <open>").
+field() { awk -v p="$1" -v d="$2" -v n="$3" '$1 == p && $2 == d { print $n }' "$results/nodes.txt"; }
+
+check "both devices got a hidraw node" \
+  '[ -n "$(field seat receiver 3)" ] && [ "$(field seat receiver 3)" != none ] && [ "$(field seat other 3)" != none ] && [ -n "$(field seat other 3)" ]'
+check "the receiver's node carries the uaccess tag" '[[ "$(field seat receiver 6)" == *:uaccess:* ]]'
+check "the other vendor's node does not" '[[ "$(field seat other 6)" != *uaccess* ]]'
+check "with no session the user cannot open the receiver" '[ "$(field nosession receiver 7)" = no ]'
+check "the seat's active user can open the receiver for reading and writing" '[ "$(field seat receiver 7)" = yes ]'
+check "the seat's active user cannot open the other vendor's device" '[ "$(field seat other 7)" = no ]'
+
+[ "$failures" -eq 0 ] || { echo "--- guest output"; cat "$results/output.log"; }
+echo "$((checks - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
