@@ -15,20 +15,12 @@ results=$1
 bin=$2
 here=$(cd "$(dirname "$0")" && pwd)
 
-mark() {
-    # The emulator stamps its lines with CLOCK_MONOTONIC; these marks use the same clock.
-    python3 -c 'import sys, time; print("%.6f %s" % (time.clock_gettime(time.CLOCK_MONOTONIC), sys.argv[1]))' \
-        "$1" >> "$results/marks.log"
-}
+. "$here/guest_lib.sh"
 opened_count() { cat "$bin"/log/*.log 2>/dev/null | grep -c "InitHidManager Successful Presenter"; }
 # utime + stime of the program, in clock ticks.
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
 
-export HOME=/tmp/home XDG_RUNTIME_DIR=/tmp/runtime XDG_CONFIG_HOME=/tmp/home/.config \
-    XDG_CACHE_HOME=/tmp/home/.cache XDG_DATA_HOME=/tmp/home/.local/share
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DATA_HOME"
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-rm -rf "$bin/log"
+prepare_user_folders
 
 printf 'report 0x03 0\nrate 100\n' > /tmp/receiver.script
 start_receiver() {
@@ -38,16 +30,7 @@ start_receiver() {
 }
 start_receiver
 
-Xvfb :9 -nolisten tcp -screen 0 1280x800x24 > /tmp/xvfb.log 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do
-    [ -S /tmp/.X11-unix/X9 ] && break
-    sleep 0.1
-done
-
-mark "program start"
-(cd "$bin" && DISPLAY=:9 ORVELLE_DEBUG_OUTPUT=1 exec ./Orvelle hideWindows) > "$results/program.out" 2>&1 &
-program=$!
+start_xvfb_and_program
 
 wait_opened() { # <count> <seconds>
     local giveup=$((SECONDS + $2))
@@ -81,21 +64,5 @@ if wait_opened 1 60; then
     sleep 4
 fi
 
-mark "program sigterm"
-kill -TERM "$program" 2>/dev/null
-giveup=$((SECONDS + 10))
-while [ "$SECONDS" -lt "$giveup" ]; do
-    kill -0 "$program" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$program" 2>/dev/null; then
-    echo "the program did not end within 10 s of SIGTERM; killed" >> "$results/program.out"
-    kill -KILL "$program"
-fi
-wait "$program"
-echo "program exit status $?" >> "$results/program.out"
-
-kill -TERM "$receiver" "$xvfb" 2>/dev/null
-wait "$receiver" "$xvfb" 2>/dev/null
-cat "$bin"/log/*.log > "$results/program.log" 2>/dev/null
+stop_program_and_collect
 exit 0

@@ -10,25 +10,8 @@ bin=$(cd "$1" && pwd)
 build=$(cd "$2" && pwd)
 variant=$3
 here=$(cd "$(dirname "$0")" && pwd)
-results="$build/kernel-results/receiver-$variant"
-rm -rf "$results"
-mkdir -p "$results"
-
-started=$(date +%s.%N)
-"$here/run-in-guest" --cache "$build/kernel-guest" --timeout 180 "$results" \
-    "$here/guest_program_run.sh" "$results" "$bin" "$variant" 8
-status=$?
-ended=$(date +%s.%N)
-echo "guest run: $(awk -v a="$started" -v b="$ended" 'BEGIN { printf "%.1f", b - a }') s; $( { tr '\n' ' ' < "$results/timing"; } 2>/dev/null)(guest uptime)"
-if [ "$status" -eq 125 ]; then
-  echo "FAILED: QEMU could not start the guest, or the guest never ran the test (see above and $results/serial.log)"
-  exit 1
-fi
-if [ "$status" -ne 0 ]; then
-  echo "FAILED: the guest run ended with status $status; console in $results/serial.log"
-  cat "$results/output.log" 2>/dev/null
-  exit 1
-fi
+. "$here/host_lib.sh"
+run_guest "receiver-$variant" 180 "$here/guest_program_run.sh" "$build/kernel-results/receiver-$variant" "$bin" "$variant" 8
 
 . "$here/../support/checks.sh"
 

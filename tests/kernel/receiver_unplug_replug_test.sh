@@ -9,18 +9,8 @@ set -uo pipefail
 bin=$(cd "$1" && pwd)
 build=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-results="$build/kernel-results/unplug-replug"
-rm -rf "$results"
-mkdir -p "$results"
-
-"$here/run-in-guest" --cache "$build/kernel-guest" --timeout 200 "$results" \
-    "$here/guest_unplug_replug.sh" "$results" "$bin"
-status=$?
-if [ "$status" -ne 0 ]; then
-  echo "FAILED: the guest run ended with status $status; console in $results/serial.log"
-  cat "$results/output.log" 2>/dev/null
-  exit 1
-fi
+. "$here/host_lib.sh"
+run_guest unplug-replug 200 "$here/guest_unplug_replug.sh" "$build/kernel-results/unplug-replug" "$bin"
 
 . "$here/../support/checks.sh"
 

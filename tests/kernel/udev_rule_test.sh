@@ -9,18 +9,9 @@ set -uo pipefail
 source_dir=$(cd "$1" && pwd)
 build=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-results="$build/kernel-results/udev-rule"
-rm -rf "$results"
-mkdir -p "$results"
-
-"$here/run-in-guest" --cache "$build/kernel-guest" --timeout 180 "$results" \
-    "$here/guest_udev_rule.sh" "$results" "$source_dir/res/70-orvelle-receiver.rules"
-status=$?
-if [ "$status" -ne 0 ]; then
-  echo "FAILED: the guest run ended with status $status; console in $results/serial.log"
-  cat "$results/output.log" 2>/dev/null
-  exit 1
-fi
+. "$here/host_lib.sh"
+run_guest udev-rule 180 "$here/guest_udev_rule.sh" "$build/kernel-results/udev-rule" \
+    "$source_dir/res/70-orvelle-receiver.rules"
 
 . "$here/../support/checks.sh"
 cat "$results/nodes.txt"
