@@ -2,6 +2,7 @@
 
 #include "DirEntries.h"
 #include "HidReportDescriptor.h"
+#include "HidrawWriter.h"
 #include "WakeFd.h"
 
 #include <fcntl.h>
@@ -25,11 +26,9 @@ namespace platform {
 namespace {
 
 // hidapi keeps process-wide state that it frees and replaces without a lock of its own: the
-// error string of calls made without a device (hid_init, every enumeration, every failed open)
-// and the locale hid_init sets. Every HidApiLinux, and every call that may touch that state,
-// goes through this one lock. A write on an open handle sets only that handle's error string
-// and may block until the receiver takes the report, so writes stay outside it; each handle is
-// written by one thread at a time.
+// error string of calls made without a device (hid_init, every enumeration) and the locale
+// hid_init sets. Every HidApiLinux's use of hidapi, which is listing only, goes through this one
+// lock.
 std::mutex& HidApiMutex()
 {
     static std::mutex mutex;
@@ -53,35 +52,27 @@ std::string ToUtf8(const wchar_t* text)
     return out;
 }
 
-// The reader has a descriptor of its own on the hidraw node, because hidapi hides its
-// descriptor and so cannot wait on the device and a wake together; a hidraw read returns one
-// whole report, report id first, exactly as hidapi's would. Writes go through hidapi.
+// The node is opened by us, not through hidapi: hidapi hides its descriptor, so a reader could
+// not wait on the device and a wake together, and its write blocks for as long as the kernel
+// does. A hidraw read returns one whole report, report id first, exactly as hidapi's would.
 class HidrawDevice final : public IHidDevice {
 public:
-    HidrawDevice(int readFd, hid_device* writer, HidReportLengths lengths)
-        : m_readFd(readFd), m_writer(writer), m_lengths(lengths)
-    {
-    }
-    ~HidrawDevice() override
-    {
-        ::close(m_readFd);
-        std::lock_guard lock(HidApiMutex());
-        hid_close(m_writer);
-    }
+    HidrawDevice(int fd, HidReportLengths lengths) : m_fd(fd), m_writer(fd), m_lengths(lengths) {}
+    ~HidrawDevice() override { ::close(m_fd); }
     HidrawDevice(const HidrawDevice&) = delete;
     HidrawDevice& operator=(const HidrawDevice&) = delete;
 
     int ReadReport(uint8_t* buffer, size_t capacity, int timeoutMs) override
     {
         for (;;) {
-            const int ready = WaitReadableOrWoken(m_readFd, m_wake, timeoutMs);
+            const int ready = WaitReadableOrWoken(m_fd, m_wake, timeoutMs);
             if (ready == 0)
                 return 0;
             if (ready < 0) {
                 m_lastError = errno ? errno : EIO;
                 return -1;
             }
-            const ssize_t n = ::read(m_readFd, buffer, capacity);
+            const ssize_t n = ::read(m_fd, buffer, capacity);
             if (n > 0)
                 return static_cast<int>(n);
             if (n < 0 && (errno == EAGAIN || errno == EINTR))
@@ -104,9 +95,10 @@ public:
         }
         uint8_t report[kMaxReport] = {};
         std::memcpy(report, data, length);
-        const int n = hid_write(m_writer, report, full);
+        int error = 0;
+        const int n = m_writer.Write(report, full, kWriteLimitMs, error);
         if (n < 0)
-            m_lastError = errno ? errno : EIO;
+            m_lastError = error ? error : EIO;
         return n;
     }
 
@@ -116,10 +108,13 @@ public:
 
 private:
     static constexpr size_t kMaxReport = 4096;
+    // A receiver takes a report within a few milliseconds; one that has not after this is
+    // treated as a failed write, which the link retries or gives up on as it does any other.
+    static constexpr int kWriteLimitMs = 250;
 
-    const int m_readFd;
+    const int m_fd;
     WakeFd m_wake;
-    hid_device* m_writer;
+    HidrawWriter m_writer;
     const HidReportLengths m_lengths;
     std::atomic<int> m_lastError{0};
 };
@@ -228,33 +223,13 @@ std::vector<HidInterfaceInfo> HidApiLinux::EnumerateHidapi(uint16_t vendorId)
 
 std::unique_ptr<IHidDevice> HidApiLinux::Open(const std::string& path, int* error)
 {
-    // Our own open comes first: its errno is the reason a user can act on (most often a node
-    // that only root may read).
-    const int reader = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (reader < 0) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         if (error)
             *error = errno;
         return nullptr;
     }
-    hid_device* writer = nullptr;
-    int writerError = EIO;
-    {
-        std::lock_guard lock(HidApiMutex());
-        if (EnsureInitialised()) {
-            errno = 0;
-            writer = hid_open_path(path.c_str());
-            // hidapi fails after its open(2) with errno still set; anything else reads as EIO.
-            if (!writer && errno != 0)
-                writerError = errno;
-        }
-    }
-    if (!writer) {
-        ::close(reader);
-        if (error)
-            *error = writerError;
-        return nullptr;
-    }
-    return std::make_unique<HidrawDevice>(reader, writer, ReceiverReportLengths(path));
+    return std::make_unique<HidrawDevice>(fd, ReceiverReportLengths(path));
 }
 
 bool HidApiLinux::AnyPresent(uint16_t vendorId, const std::vector<uint16_t>& productIds)
