@@ -87,6 +87,10 @@ bool ReportOpenFailure(const std::string& path, int error)
     }
     WriteLog(KVO_LOG_ERROR, "HID device %s cannot be opened: %s", path.c_str(),
              std::generic_category().message(error).c_str());
+    // The one failure a user can mend: the node is not theirs to open until the receiver's udev
+    // rule is installed.
+    if (error == EACCES || error == EPERM)
+        ShowKVOAccessNotice();
     return true;
 }
 

@@ -16,6 +16,8 @@ std::atomic<KVOPhysicalDeviceTracker*> g_tracker{nullptr};
 std::mutex g_tooltipLock;
 IKVOMultiDeviceTooltip* g_tooltip = nullptr;
 bool g_bNoticePending = false;
+bool g_bAccessNoticePending = false;
+std::atomic<bool> g_bAccessNoticeGiven{false};
 
 void ShowNotice(IKVOMultiDeviceTooltip& tooltip)
 {
@@ -44,10 +46,25 @@ void SetKVOMultiDeviceTooltip(IKVOMultiDeviceTooltip* tooltip)
 {
     std::lock_guard lock(g_tooltipLock);
     g_tooltip = tooltip;
+    if (tooltip != nullptr && g_bAccessNoticePending) {
+        g_bAccessNoticePending = false;
+        tooltip->ShowTooltip("tooltip", "noAccess_tooltip", KVO_ACCESS_TOOLTIP_MS);
+    }
     if (tooltip != nullptr && g_bNoticePending) {
         g_bNoticePending = false;
         ShowNotice(*tooltip);
     }
+}
+
+void ShowKVOAccessNotice()
+{
+    if (g_bAccessNoticeGiven.exchange(true))
+        return;
+    std::lock_guard lock(g_tooltipLock);
+    if (g_tooltip != nullptr)
+        g_tooltip->ShowTooltip("tooltip", "noAccess_tooltip", KVO_ACCESS_TOOLTIP_MS);
+    else
+        g_bAccessNoticePending = true;
 }
 
 bool ShowKVOTooltip(const char* section, const char* key, int durationMs)
@@ -64,6 +81,8 @@ KVOPhysicalDeviceTracker::KVOPhysicalDeviceTracker(platform::IHidApi& api,
                                                    IKVOBLELink* bleLink)
     : m_api(api), m_monitor(std::move(monitor)), m_bleLink(bleLink)
 {
+    // Each run of the link may tell once that a receiver cannot be opened.
+    g_bAccessNoticeGiven = false;
 }
 
 KVOPhysicalDeviceTracker::~KVOPhysicalDeviceTracker()

@@ -14,6 +14,8 @@
 #include <string>
 
 constexpr int KVO_MULTI_DEVICE_TOOLTIP_MS = 1000;
+// Long enough to read what to do about a receiver that cannot be opened.
+constexpr int KVO_ACCESS_TOOLTIP_MS = 10000;
 
 class KVOPhysicalDeviceTracker {
 public:
@@ -65,3 +67,7 @@ void SetKVOMultiDeviceTooltip(IKVOMultiDeviceTooltip* tooltip);
 // Shows (section, key) on that window for `durationMs`, for other notices of the program. False
 // when there is no window now; the notice is then dropped. Any thread.
 bool ShowKVOTooltip(const char* section, const char* key, int durationMs);
+// Tells the user, once per run of the link (per tracker), that a receiver is plugged in but the system does not let the
+// program open it, and what to do ("noAccess_tooltip"). Waits for the window when there is none
+// yet. Any thread.
+void ShowKVOAccessNotice();

@@ -88,6 +88,10 @@ TEST_F(HidOpen, RefusedReceiverIsNamedWithItsReasonOncePerArrival)
     for (int period = 0; period < 4; ++period)
         watch.Step();
     EXPECT_FALSE(g_commandhid.IsOpen());
+    // The user is told what to do once the window exists, and only once in the run.
+    FakeTooltip tooltip;
+    SetKVOMultiDeviceTooltip(&tooltip);
+    EXPECT_EQ(tooltip.shown, std::vector<std::string>{"tooltip/noAccess_tooltip/10000"});
     const auto settled = [&](const char* mark) {
         WriteLog(KVO_LOG_INFO, "%s", mark);
         return LogHas("[INFO]", mark);
@@ -111,11 +115,24 @@ TEST_F(HidOpen, RefusedReceiverIsNamedWithItsReasonOncePerArrival)
     EXPECT_EQ(InitHidManager(), -1);
     ASSERT_TRUE(settled("plugged in again"));
     EXPECT_EQ(LogCount(reason), 3u);
+    EXPECT_EQ(tooltip.Count(), 1u);
 
     // Allowed at last: it opens on the next period.
     fake.SetOpenable("/dev/hidraw0", true);
     watch.Step();
     EXPECT_TRUE(g_commandhid.IsOpen());
+}
+
+TEST_F(HidOpen, NodeGoneBeforeItsOpenIsNoReasonToAskForTheRule)
+{
+    fake.AddInterface(ReceiverInterface(0x0178, "/dev/hidraw0"), "usb1");
+    fake.SetOpenable("/dev/hidraw0", false, ENOENT);
+    KVOPhysicalDeviceTracker tracker(fake, std::make_unique<FakeHidMonitor>(), nullptr);
+    FakeTooltip tooltip;
+    SetKVOMultiDeviceTooltip(&tooltip);
+    EXPECT_EQ(InitHidManager(), -1);
+    EXPECT_TRUE(LogHas("[ERROR]", "HID device /dev/hidraw0 cannot be opened: No such file or directory"));
+    EXPECT_EQ(tooltip.Count(), 0u);
 }
 
 TEST_F(HidOpen, InterfaceThatCannotBeOpenedLeavesTheNextProduct)

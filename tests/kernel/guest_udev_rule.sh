@@ -1,21 +1,22 @@
 #!/usr/bin/env bash
-# Runs inside the kernel guest (see run-in-guest): installs the shipped udev rule, plugs two USB
-# HID devices through the kernel's dummy host controller and USB gadget HID function (the rule
-# matches the USB device's idVendor/idProduct, which a uhid device has no USB parent to carry),
-# one with the receiver's ids and one from another vendor, and records what udev made of each
-# hidraw node and whether a user who is not root can open it.
+# Runs inside the kernel guest (see run-in-guest): installs the shipped udev rule with the
+# bundle's installer, as a user would, then plugs two USB HID devices through the kernel's dummy
+# host controller and USB gadget HID function (the rule matches the USB device's
+# idVendor/idProduct, which a uhid device has no USB parent to carry), one with the receiver's
+# ids and one from another vendor, and records what udev made of each hidraw node and whether a
+# user who is not root can open it.
 #
 # The rule grants access with TAG+="uaccess": udev's uaccess builtin then gives the active user
 # of the seat an ACL. The guest has no logind, so the seat is described by the file logind keeps
 # in /run/systemd/seats, naming a throwaway user as the active one; a run without that file
 # first shows what the rule gives with no session at all.
 #
-#   guest_udev_rule.sh <results> <rules-file>
+#   guest_udev_rule.sh <results> <installer>
 # Leaves in <results>: nodes.txt, lines "<phase> <device> <node> <mode> <owner> <tags> <open>".
 set -uo pipefail
 
 results=$1
-rules=$2
+installer=$2
 out="$results/nodes.txt"
 : > "$out"
 
@@ -23,7 +24,7 @@ useradd -M -s /bin/sh orvseat || exit 1
 uid=$(id -u orvseat)
 gid=$(id -g orvseat)
 
-cp "$rules" /etc/udev/rules.d/ && udevadm control --reload || exit 1
+"$installer" || exit 1
 modprobe dummy_hcd num=2 && modprobe -a libcomposite usb_f_hid usbhid || exit 1
 mountpoint -q /sys/kernel/config || mount -t configfs none /sys/kernel/config || exit 1
 

@@ -3,15 +3,15 @@
 # the seat's user and, once a user is active on the seat, that user can open it for reading and
 # writing; with no session nobody but root can; another vendor's HID device is never opened up.
 #
-#   udev_rule_test.sh <source-dir> <build-dir>
+#   udev_rule_test.sh <bin-dir> <build-dir>
 set -uo pipefail
 
-source_dir=$(cd "$1" && pwd)
+bin=$(cd "$1" && pwd)
 build=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/host_lib.sh"
 run_guest udev-rule 180 "$here/guest_udev_rule.sh" "$build/kernel-results/udev-rule" \
-    "$source_dir/res/70-orvelle-receiver.rules"
+    "$bin/install-udev-rule"
 
 . "$here/../support/checks.sh"
 cat "$results/nodes.txt"
