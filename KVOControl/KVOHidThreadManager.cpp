@@ -73,17 +73,22 @@ bool Running() { return g_bLinkRunning && !g_hidThreadsStop; }
 // then retried quietly every period until it opens or leaves.
 std::mutex g_openFailureLock;
 std::map<std::string, int> g_reportedOpenFailures;
-std::atomic<bool> g_bInitFailing{false};
+// Under g_openFailureLock: a run of failed searches is going on (its error was said), and a node
+// failed anew since the error was last said. The UI thread and the watch search at once at
+// start; deciding under the lock keeps them from both saying the same failure.
+bool g_bInitFailing = false;
+bool g_bFailureUnsaid = false;
 
-// Logs why `path` could not be opened, unless that was said already. True when logged.
-bool ReportOpenFailure(const std::string& path, int error)
+// Logs why `path` could not be opened, unless that was said already.
+void ReportOpenFailure(const std::string& path, int error)
 {
     {
         std::lock_guard lock(g_openFailureLock);
         const auto known = g_reportedOpenFailures.find(path);
         if (known != g_reportedOpenFailures.end() && known->second == error)
-            return false;
+            return;
         g_reportedOpenFailures[path] = error;
+        g_bFailureUnsaid = true;
     }
     WriteLog(KVO_LOG_ERROR, "HID device %s cannot be opened: %s", path.c_str(),
              std::generic_category().message(error).c_str());
@@ -91,7 +96,6 @@ bool ReportOpenFailure(const std::string& path, int error)
     // rule is installed.
     if (error == EACCES || error == EPERM)
         ShowKVOAccessNotice();
-    return true;
 }
 
 // Forgets the failures of nodes no longer listed, so that a receiver plugged in again is named
@@ -110,10 +114,8 @@ void WakeReaderOf(const std::shared_ptr<KVOHidDevice>& dropped, const KVOHidDevi
 }
 
 // Opens the first node of `productId` whose vendor collection declares the link's report and
-// that opens; null when none does. Adds every such node to `listed`; `newFailure` turns true
-// when a node failed for a reason not logged before.
-std::shared_ptr<KVOHidDevice> OpenProduct(platform::IHidApi& api, uint16_t productId, std::set<std::string>& listed,
-                                          bool& newFailure)
+// that opens; null when none does. Adds every such node to `listed`.
+std::shared_ptr<KVOHidDevice> OpenProduct(platform::IHidApi& api, uint16_t productId, std::set<std::string>& listed)
 {
     // One entry per collection and path: the vendor collection may be any entry of a path.
     std::vector<std::string> candidates;
@@ -138,7 +140,7 @@ std::shared_ptr<KVOHidDevice> OpenProduct(platform::IHidApi& api, uint16_t produ
         int error = 0;
         std::unique_ptr<platform::IHidDevice> device = api.Open(path, &error);
         if (!device) {
-            newFailure = ReportOpenFailure(path, error != 0 ? error : EIO) || newFailure;
+            ReportOpenFailure(path, error != 0 ? error : EIO);
             continue;
         }
         auto record = std::make_shared<KVOHidDevice>();
@@ -217,7 +219,9 @@ void KVOHidDeviceSlot::Wake()
 void KVOForgetHidOpenFailures()
 {
     ForgetOpenFailuresExcept({});
+    std::lock_guard lock(g_openFailureLock);
     g_bInitFailing = false;
+    g_bFailureUnsaid = false;
 }
 
 void SetKVODeviceState(IKVODeviceState* state) { g_deviceState.store(state); }
@@ -238,9 +242,8 @@ int InitHidManager()
 {
     platform::IHidApi& api = platform::HidApi();
     std::set<std::string> listed;
-    bool newFailure = false;
     for (const KVOProductEntry& entry : g_KVOProducts) {
-        std::shared_ptr<KVOHidDevice> record = OpenProduct(api, entry.productId, listed, newFailure);
+        std::shared_ptr<KVOHidDevice> record = OpenProduct(api, entry.productId, listed);
         if (!record)
             continue;
         KVOForgetHidOpenFailures();
@@ -254,7 +257,14 @@ int InitHidManager()
     ForgetOpenFailuresExcept(listed);
     // Said once per run of failures, and again when a node fails anew; the retries in between
     // are quiet.
-    if (!g_bInitFailing.exchange(true) || newFailure)
+    bool say = false;
+    {
+        std::lock_guard lock(g_openFailureLock);
+        say = !g_bInitFailing || g_bFailureUnsaid;
+        g_bInitFailing = true;
+        g_bFailureUnsaid = false;
+    }
+    if (say)
         WriteLog(KVO_LOG_ERROR, "InitHidManager() Error");
     return -1;
 }

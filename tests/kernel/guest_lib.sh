@@ -8,13 +8,22 @@ mark() {
 }
 
 # Everything the program and X write goes to tmpfs; the install folder is in the guest's overlay.
+# With `run_as` set to a user name, that user owns the folders and runs the program; the install
+# folder is then not theirs to write, so the program keeps its log in XDG_STATE_HOME.
 prepare_user_folders() {
     export HOME=/tmp/home XDG_RUNTIME_DIR=/tmp/runtime XDG_CONFIG_HOME=/tmp/home/.config \
-        XDG_CACHE_HOME=/tmp/home/.cache XDG_DATA_HOME=/tmp/home/.local/share
-    mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DATA_HOME"
+        XDG_CACHE_HOME=/tmp/home/.cache XDG_DATA_HOME=/tmp/home/.local/share \
+        XDG_STATE_HOME=/tmp/home/.local/state
+    mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DATA_HOME" "$XDG_STATE_HOME"
     mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+    [ -z "${run_as:-}" ] || chown -R "$run_as" "$HOME" "$XDG_RUNTIME_DIR"
     rm -rf "$bin/log"
 }
+
+# The program's day logs so far, wherever it keeps them.
+program_logs() { cat "$bin"/log/*.log "$XDG_STATE_HOME"/Orvelle/log/*.log 2>/dev/null || true; }
+# Whether the program's logs hold <text> (read whole: an early exit would fail the pipe).
+program_logged() { [ "$(program_logs | grep -cF -- "$1")" -gt 0 ]; }
 
 # Xvfb on :9, then the program hidden in the tray; sets `xvfb` and `program`.
 start_xvfb_and_program() {
@@ -25,7 +34,8 @@ start_xvfb_and_program() {
         sleep 0.1
     done
     mark "program start"
-    (cd "$bin" && DISPLAY=:9 ORVELLE_DEBUG_OUTPUT=1 exec ./Orvelle hideWindows) > "$results/program.out" 2>&1 &
+    (cd "$bin" && DISPLAY=:9 ORVELLE_DEBUG_OUTPUT=1 exec ${run_as:+setpriv --reuid="$run_as" --regid="$run_as" --init-groups} ./Orvelle hideWindows) \
+        > "$results/program.out" 2>&1 &
     program=$!
 }
 
@@ -47,6 +57,6 @@ stop_program_and_collect() {
     echo "program exit status $?" >> "$results/program.out"
     kill -TERM "$receiver" "$xvfb" 2>/dev/null
     wait "$receiver" "$xvfb" 2>/dev/null
-    cat "$bin"/log/*.log > "$results/program.log" 2>/dev/null
+    program_logs > "$results/program.log"
     cp /tmp/xvfb.log "$results/xvfb.log" 2>/dev/null
 }
