@@ -52,8 +52,17 @@ std::string CAutorunEntry::ExecValue(const std::string& program)
 
 namespace {
 
-// The Exec value of the entry's [Desktop Entry] group; false when the file or the key is missing.
-bool ReadExec(const std::string& path, std::string* exec)
+// The keys of the entry's [Desktop Entry] group that decide whether to rewrite it; false when
+// the file cannot be read.
+struct EntryKeys {
+    bool hasExec = false;
+    std::string exec;
+    // The user switched the entry off: the desktop's autostart settings write Hidden=true (the
+    // way a packaged system-wide entry is disabled) or X-GNOME-Autostart-enabled=false.
+    bool switchedOff = false;
+};
+
+bool ReadEntry(const std::string& path, EntryKeys* keys)
 {
     std::ifstream in(path);
     if (!in)
@@ -67,12 +76,16 @@ bool ReadExec(const std::string& path, std::string* exec)
             inMainGroup = line == "[Desktop Entry]";
             continue;
         }
-        if (inMainGroup && line.rfind("Exec=", 0) == 0) {
-            *exec = line.substr(5);
-            return true;
+        if (!inMainGroup)
+            continue;
+        if (line.rfind("Exec=", 0) == 0 && !keys->hasExec) {
+            keys->hasExec = true;
+            keys->exec = line.substr(5);
+        } else if (line == "Hidden=true" || line == "X-GNOME-Autostart-enabled=false") {
+            keys->switchedOff = true;
         }
     }
-    return false;
+    return true;
 }
 
 } // namespace
@@ -82,8 +95,8 @@ bool CAutorunEntry::Refresh(const std::string& program, const std::string& entry
     if (entryPath.empty())
         return false;
     const std::string exec = ExecValue(program);
-    std::string current;
-    if (ReadExec(entryPath, &current) && current == exec)
+    EntryKeys current;
+    if (ReadEntry(entryPath, &current) && (current.switchedOff || (current.hasExec && current.exec == exec)))
         return false;
 
     std::ostringstream text;

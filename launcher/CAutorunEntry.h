@@ -14,7 +14,8 @@ public:
     // The Exec value that starts `program`: the path quoted and escaped as desktop entries
     // require, so blanks, quotes, backslashes and '%' survive.
     static std::string ExecValue(const std::string& program);
-    // Writes the entry when it is missing or its Exec differs from `program`'s. True when the
-    // entry was written; failures leave whatever was there.
+    // Writes the entry when it is missing or its Exec differs from `program`'s, unless the user
+    // switched it off (Hidden=true or X-GNOME-Autostart-enabled=false): such an entry is left
+    // as it is. True when the entry was written; failures leave whatever was there.
     static bool Refresh(const std::string& program, const std::string& entryPath = EntryPath());
 };

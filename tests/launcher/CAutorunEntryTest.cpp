@@ -49,3 +49,20 @@ TEST(AutorunEntry, WrittenWhenMissingOrPointingElsewhereOnly)
     EXPECT_NE(ReadWholeFile(entry).find("\nExec=\"/y/OrvelleServer\"\n"), std::string::npos);
     EXPECT_FALSE(fs::exists(entry + ".tmp"));
 }
+
+TEST(AutorunEntry, AnEntryTheUserSwitchedOffIsLeftAlone)
+{
+    TempDir dir;
+    const std::string entry = dir.file("QuillonServer.desktop");
+    // How desktops disable an entry: Hidden=true with no Exec (shadowing the packaged
+    // system-wide entry), or GNOME's own switch beside an old Exec.
+    for (const std::string& text : {std::string("[Desktop Entry]\nHidden=true\n"),
+                                   std::string("[Desktop Entry]\nExec=/old/OrvelleServer\nX-GNOME-Autostart-enabled=false\n")}) {
+        WriteWholeFile(entry, text);
+        EXPECT_FALSE(CAutorunEntry::Refresh("/x/OrvelleServer", entry));
+        EXPECT_EQ(ReadWholeFile(entry), text);
+    }
+    // Switched on again by the user: kept up to date as before.
+    WriteWholeFile(entry, "[Desktop Entry]\nExec=/old/OrvelleServer\nHidden=false\nX-GNOME-Autostart-enabled=true\n");
+    EXPECT_TRUE(CAutorunEntry::Refresh("/x/OrvelleServer", entry));
+}
