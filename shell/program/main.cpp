@@ -16,6 +16,7 @@
 #include "ConfigManager.h"
 #include "CrashReporter.h"
 #include "CurrentProcess.h"
+#include "DesktopSession.h"
 #include "EventLoopPause.h"
 #include "HiddenStartFlag.h"
 #include "ImgResUnpacker.h"
@@ -192,7 +193,10 @@ int main(int argc, char** argv)
         context.folders.UseInstalledSkinIfMissing();
     }
 
+    // Before the Qt application: the effects' windows need the platform plug-in chosen here.
+    const platform::DesktopSession& session = platform::ProbeDesktopSession();
     QApplication app(argc, argv);
+    WriteLog(KVO_LOG_INFO, "%s", session.Describe().c_str());
     // Closing the settings window leaves the program in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallTerminateHandler(&app);

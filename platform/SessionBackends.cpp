@@ -1,12 +1,15 @@
-// An X11 session: every service on a private connection to the display of $DISPLAY.
+// Every service on a private connection to the X11 display of $DISPLAY (on a Wayland desktop,
+// its XWayland), except the frozen picture where the Wayland compositor copies its own outputs.
 
 #include "SessionBackends.h"
 
+#include "DesktopSession.h"
 #include "EwmhForegroundWindow.h"
 #include "EwmhWindowList.h"
 #include "X11Compositor.h"
 #include "X11Cursor.h"
 #include "X11ScreenCapture.h"
+#include "WlrScreenCapture.h"
 #include "XTestKeyboard.h"
 
 namespace platform {
@@ -15,7 +18,12 @@ std::unique_ptr<ICompositor> MakeCompositor() { return std::make_unique<X11Compo
 
 std::unique_ptr<ICursor> MakeCursor() { return std::make_unique<X11Cursor>(); }
 
-std::unique_ptr<IScreenCapture> MakeScreenCapture() { return std::make_unique<X11ScreenCapture>(); }
+std::unique_ptr<IScreenCapture> MakeScreenCapture()
+{
+    if (CurrentDesktopSession().capture == CapturePath::WlrScreencopy)
+        return std::make_unique<WlrScreenCapture>();
+    return std::make_unique<X11ScreenCapture>();
+}
 
 std::unique_ptr<IForegroundWindow> MakeForegroundWindow() { return std::make_unique<EwmhForegroundWindow>(); }
 

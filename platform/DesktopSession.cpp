@@ -1,0 +1,116 @@
+#include "DesktopSession.h"
+
+#include <cstdlib>
+
+namespace platform {
+namespace {
+
+// The protocols that matter to the effects, the keys and the window list, in log order.
+constexpr const char* kInteresting[] = {
+    "zwlr_layer_shell_v1",         "zwlr_screencopy_manager_v1", "zwlr_foreign_toplevel_manager_v1",
+    "zwp_virtual_keyboard_manager_v1", "zxdg_output_manager_v1",
+};
+
+bool Offers(const std::vector<WaylandGlobal>& globals, const char* interface)
+{
+    for (const WaylandGlobal& global : globals) {
+        if (global.interface == interface)
+            return true;
+    }
+    return false;
+}
+
+bool Named(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    return value != nullptr && value[0] != '\0';
+}
+
+DesktopSession& Current()
+{
+    static DesktopSession session;
+    return session;
+}
+
+const char* OverlayWord(OverlayPath path)
+{
+    switch (path) {
+    case OverlayPath::X11:
+        return "X11 windows";
+    case OverlayPath::XWayland:
+        return "X11 windows on XWayland";
+    case OverlayPath::None:
+        return "none (no XWayland)";
+    }
+    return "?";
+}
+
+const char* CaptureWord(CapturePath path)
+{
+    switch (path) {
+    case CapturePath::X11:
+        return "X11 root window";
+    case CapturePath::WlrScreencopy:
+        return "compositor screencopy";
+    case CapturePath::XWaylandRoot:
+        return "XWayland root window (native windows black)";
+    case CapturePath::None:
+        return "none";
+    }
+    return "?";
+}
+
+} // namespace
+
+DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::vector<WaylandGlobal>>& globals,
+                                    bool x11Named)
+{
+    DesktopSession session;
+    // A Wayland display that does not answer is a stale variable: the X11 display decides.
+    if (!waylandNamed || !globals)
+        return session;
+    session.wayland = true;
+    for (const char* interface : kInteresting) {
+        if (Offers(*globals, interface))
+            session.offered.push_back(interface);
+    }
+    session.overlay = x11Named ? OverlayPath::XWayland : OverlayPath::None;
+    if (Offers(*globals, "zwlr_screencopy_manager_v1"))
+        session.capture = CapturePath::WlrScreencopy;
+    else
+        session.capture = x11Named ? CapturePath::XWaylandRoot : CapturePath::None;
+    return session;
+}
+
+std::string DesktopSession::Describe() const
+{
+    if (!wayland)
+        return "Desktop session: X11; effects as X11 windows, frozen pictures from the X11 root window";
+    std::string line = "Desktop session: Wayland, offering ";
+    if (offered.empty()) {
+        line += "none of layer-shell, screencopy, foreign-toplevel, virtual keyboard";
+    } else {
+        for (size_t i = 0; i < offered.size(); ++i)
+            line += (i ? ", " : "") + offered[i];
+    }
+    line += std::string("; effects: ") + OverlayWord(overlay) + "; frozen pictures: " + CaptureWord(capture);
+    if (NeedsXcbPlatform())
+        line += "; Qt platform xcb";
+    return line;
+}
+
+const DesktopSession& ProbeDesktopSession()
+{
+    const bool waylandNamed = Named("WAYLAND_DISPLAY");
+    std::optional<std::vector<WaylandGlobal>> globals;
+    if (waylandNamed)
+        globals = ListWaylandGlobals();
+    Current() = ChooseDesktopSession(waylandNamed, globals, Named("DISPLAY"));
+    if (Current().NeedsXcbPlatform() && !Named("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    return Current();
+}
+
+const DesktopSession& CurrentDesktopSession() { return Current(); }
+
+} // namespace platform

@@ -1,0 +1,59 @@
+#pragma once
+// Which kind of desktop session the program runs in, and the way each capability is served
+// there. Decided once at start, before the Qt application exists (the effects' windows need
+// the platform plug-in chosen here), and read by the backend factory afterwards.
+//
+// Without a Wayland compositor everything is X11, exactly as on an X11 desktop. Under a Wayland
+// compositor the effects' windows are X11 override-redirect windows on XWayland, which every
+// compositor with XWayland stacks above native full-screen windows; a frozen picture read from
+// XWayland's root window holds only X11 clients (native windows come out black), so it comes
+// from the compositor itself where it offers a copy of its outputs.
+
+#include "WaylandGlobals.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class OverlayPath {
+    X11,       // an X11 desktop
+    XWayland,  // X11 windows on the compositor's XWayland
+    None,      // a Wayland compositor without XWayland: no effect can be shown
+};
+
+enum class CapturePath {
+    X11,            // the X11 root window of an X11 desktop
+    WlrScreencopy,  // the compositor copies its outputs (zwlr_screencopy_manager_v1)
+    XWaylandRoot,   // XWayland's root window: X11 clients only, native windows black
+    None,
+};
+
+struct DesktopSession {
+    bool wayland = false;
+    OverlayPath overlay = OverlayPath::X11;
+    CapturePath capture = CapturePath::X11;
+    // The protocols of interest the compositor offers, in a fixed order, for the log.
+    std::vector<std::string> offered;
+
+    // One line for the log: the session kind, what the compositor offers, and each choice.
+    std::string Describe() const;
+    // The effects draw X11 windows: Qt must use its xcb plug-in even where it would pick its
+    // Wayland one.
+    bool NeedsXcbPlatform() const { return overlay == OverlayPath::XWayland; }
+};
+
+// The choice for a session in which a Wayland display is named (`waylandNamed`) and answered
+// with `globals` (empty optional: it did not answer), and an X11 display is named or not.
+DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::vector<WaylandGlobal>>& globals,
+                                    bool x11Named);
+
+// Probes the session from the environment (WAYLAND_DISPLAY, DISPLAY), records the choice as
+// the current one and, where the effects need it and the user chose no platform plug-in, sets
+// QT_QPA_PLATFORM=xcb. Call before the Qt application is made.
+const DesktopSession& ProbeDesktopSession();
+// The choice ProbeDesktopSession made; an X11 session when it was never called.
+const DesktopSession& CurrentDesktopSession();
+
+} // namespace platform

@@ -1,0 +1,53 @@
+// Run by run_on_sway.sh as the session's user on a headless sway that shows the test slide, a
+// native Wayland window, full screen on its one 1280 x 800 output.
+
+#include "DesktopSession.h"
+#include "SlidePattern.h"
+#include "WaylandGlobals.h"
+#include "WlrScreenCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+TEST(WaylandSession, SwayGetsEffectsOnXWaylandAndPicturesFromTheCompositor)
+{
+    const auto globals = platform::ListWaylandGlobals();
+    ASSERT_TRUE(globals.has_value());
+    const platform::DesktopSession session = platform::ChooseDesktopSession(true, globals, true);
+    EXPECT_TRUE(session.wayland);
+    EXPECT_EQ(session.overlay, platform::OverlayPath::XWayland);
+    EXPECT_EQ(session.capture, platform::CapturePath::WlrScreencopy);
+    const auto offered = [&](const char* name) {
+        return std::find(session.offered.begin(), session.offered.end(), name) != session.offered.end();
+    };
+    EXPECT_TRUE(offered("zwlr_layer_shell_v1"));
+    EXPECT_TRUE(offered("zwlr_foreign_toplevel_manager_v1"));
+    EXPECT_TRUE(session.NeedsXcbPlatform());
+}
+
+// XWayland's root window holds no native window: the frozen picture must show the slide.
+TEST(WlrScreenCapture, FrozenPictureHoldsTheNativeSlideAtItsPlace)
+{
+    platform::WlrScreenCapture capture;
+    for (int round = 0; round < 2; ++round) {  // the connection is kept for the next picture
+        platform::CapturedScreen picture;
+        ASSERT_TRUE(capture.CaptureVirtualScreen(picture));
+        ASSERT_EQ(picture.width, 1280);
+        ASSERT_EQ(picture.height, 800);
+        EXPECT_EQ(picture.originX, 0);
+        EXPECT_EQ(picture.originY, 0);
+        for (const auto& [x, y] : {std::pair{10, 10}, {1270, 10}, {10, 790}, {1270, 790}, {639, 399}, {640, 400}}) {
+            EXPECT_EQ(picture.pixels[static_cast<size_t>(y) * picture.width + x], slide::QuarterColour(x, y, 1280, 800))
+                << "at " << x << "," << y;
+        }
+    }
+}
+
+TEST(WlrScreenCapture, NoCompositorThereIsAFailureNotAPicture)
+{
+    platform::WlrScreenCapture capture("orvelle-no-such-wayland-display");
+    platform::CapturedScreen picture;
+    EXPECT_FALSE(capture.CaptureVirtualScreen(picture));
+    EXPECT_EQ(picture.pixels, nullptr);
+}

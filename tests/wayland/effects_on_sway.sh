@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Run by run_on_sway.sh as the session's user: the real program, started as a user starts it on
+# a Wayland desktop (both WAYLAND_DISPLAY and XWayland's DISPLAY set, nothing forced), driven by
+# the virtual remote through the spotlight, the laser, the magnifier and the pen over the native
+# full-screen slide. Pictures of the compositor's output (grim) go to $RESULTS.
+#
+#   effects_on_sway.sh <bin-dir>
+set -uo pipefail
+
+bin=$1
+export ORVELLE_VIRTUAL_RECEIVER="$XDG_RUNTIME_DIR/remote.sock"
+cat > "$RESULTS/remote.txt" <<'SCRIPT'
+report 0x03 0
+wait 1500
+# each function in turn (the function key), moved while the do key is held, then held still
+repeat 4 {
+  report 0x03 8
+  wait 100
+  report 0x03 0
+  wait 400
+  repeat 40 {
+    report 0x03 4 4 2
+    wait 20
+  }
+  repeat 100 {
+    report 0x03 4 0 0
+    wait 20
+  }
+  report 0x03 0
+  wait 600
+}
+report 0x03 8
+wait 100
+report 0x03 0
+wait 1500
+SCRIPT
+"$bin/orvelle-virtual-remote" --socket "$ORVELLE_VIRTUAL_RECEIVER" --script "$RESULTS/remote.txt" --rate 50 \
+    --duration 60000 --quiet &
+remote=$!
+"$bin/Orvelle" > "$RESULTS/program.out" 2>&1 &
+program=$!
+log() { cat "$HOME"/.local/state/Orvelle/log/*.log 2>/dev/null || true; }
+wait_for_log() { # <text> <seconds>
+    local giveup=$((SECONDS + $2))
+    while [ "$SECONDS" -lt "$giveup" ]; do
+        [ "$(log | grep -cF -- "$1")" -gt 0 ] && return 0
+        kill -0 "$program" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+picture() { # <log text> <name>
+    if wait_for_log "$1" 40; then
+        sleep 1.6
+        grim "$RESULTS/$2.png"
+    fi
+}
+picture "Searchlight_UI::Show x:" spotlight
+picture "DigitalLaser_UI::Draw" laser
+picture "Zoom_Show end" magnifier
+picture "CPresenterPostil::Show x:" pen
+sleep 3
+grim "$RESULTS/after.png"
+kill -TERM "$program" "$remote" 2>/dev/null
+wait "$program"
+log > "$RESULTS/program.log"
+exit 0

@@ -1,0 +1,32 @@
+#!/usr/bin/env python3
+"""Shares of a screen picture's pixels, read from ImageMagick's histogram: how many show the
+test slide unchanged, how many are black, how many are something else.
+
+  picture_share.py PICTURE.png  ->  "slide 0.93 black 0.00 other 0.07"
+"""
+import re
+import subprocess
+import sys
+
+# The slide's four colours (tests/wayland/SlidePattern.h).
+SLIDE = {(0xC6, 0x28, 0x28), (0x2E, 0x7D, 0x32), (0x15, 0x65, 0xC0), (0xF9, 0xA8, 0x25)}
+
+
+def main():
+    text = subprocess.run(["convert", sys.argv[1], "-format", "%c", "histogram:info:-"],
+                          check=True, capture_output=True, text=True).stdout
+    counts = {"slide": 0, "black": 0, "other": 0}
+    for line in text.splitlines():
+        m = re.match(r"\s*(\d+):\s*\(\s*(\d+),\s*(\d+),\s*(\d+)", line)
+        if not m:
+            continue
+        n = int(m.group(1))
+        rgb = tuple(int(m.group(i)) for i in (2, 3, 4))
+        kind = "slide" if rgb in SLIDE else "black" if rgb == (0, 0, 0) else "other"
+        counts[kind] += n
+    total = sum(counts.values()) or 1
+    print(" ".join("%s %.3f" % (k, counts[k] / total) for k in ("slide", "black", "other")))
+
+
+if __name__ == "__main__":
+    main()
