@@ -9,6 +9,7 @@
 #include "FakeKeyboard.h"
 #include "FakeScreens.h"
 #include "FakeWindowList.h"
+#include "KeyTestDoubles.h"
 #include "KeyboardHookApi.h"
 #include "IFunctionToolTip.h"
 #include "PresenterEnvironment.h"
@@ -25,19 +26,6 @@ public:
     void SetToolTipColorMode(int colourMode) override { colours.push_back(colourMode); }
     void HideToolTip() override {}
     std::vector<int> colours;
-};
-
-class FakeBlankScreen final : public IBlankScreen {
-public:
-    void ShowBlankScreen(platform::ScreenRect screen) override { ++shows, showing = true, shownOn = screen; }
-    void StartHide() override { ++hides, showing = false; }
-    bool IsShowing() const override { return showing; }
-    void Destroy() override { ++*destroyed; }
-    int shows = 0;
-    int hides = 0;
-    int* destroyed = nullptr;  // outlives the window, which the functions delete
-    bool showing = false;
-    platform::ScreenRect shownOn;
 };
 
 class CustomKeyFunctionsTest : public ::testing::Test {
