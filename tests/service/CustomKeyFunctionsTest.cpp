@@ -247,6 +247,16 @@ TEST_F(ShortcutRecorderTest, CtrlShiftF5StoresLeftShiftAndShowsTheCtrlText)
     EXPECT_EQ(shown, (std::vector<std::string>{"Ctrl + F5", "Control", "Q"}));
 }
 
+TEST_F(ShortcutRecorderTest, PunctuationKeysAreRecordedWithTheirNames)
+{
+    KeyDown(186);
+    EXPECT_EQ(config.GetSlotInt(ConfigSlotInt::KeybordValue2, 0), 186);
+    keyboard.Hold({17, 162});
+    KeyDown(220);  // with a modifier only letters, digits and F keys make a shortcut
+    EXPECT_EQ(config.GetSlotInt(ConfigSlotInt::KeybordValue2, 0), -1);
+    EXPECT_EQ(shown, (std::vector<std::string>{";", "\\"}));
+}
+
 TEST_F(ShortcutRecorderTest, NothingIsRecordedUnlessThePageWaitsForTheShortcut)
 {
     FakeBlankScreen* blank = AddBlankScreen();
