@@ -37,21 +37,14 @@ TEST(VirtualKeyTable, KeysymsReadBackNameTheSideAndIgnoreCaseAndNumLock)
 
 TEST(VirtualKeyTable, TypingBlockPositionsHaveTheirUsKeyboardCodesBothWays)
 {
-    EXPECT_EQ(VirtualKeyForKeyPosition("AC01"), 'A');   // right of Caps Lock
-    EXPECT_EQ(VirtualKeyForKeyPosition("AD01"), 'Q');
-    EXPECT_EQ(VirtualKeyForKeyPosition("AB07"), 'M');
-    EXPECT_EQ(VirtualKeyForKeyPosition("AE10"), '0');
-    EXPECT_EQ(VirtualKeyForKeyPosition("AC10"), 186);   // ; :
-    EXPECT_EQ(VirtualKeyForKeyPosition("AB10"), 191);   // / ?
-    EXPECT_EQ(VirtualKeyForKeyPosition("TLDE"), 192);   // ` ~
-    EXPECT_EQ(VirtualKeyForKeyPosition("LSGT"), 226);   // the extra key of ISO keyboards
+    EXPECT_EQ(VirtualKeyForKeyPosition("AC01"), 'A');  // right of Caps Lock
+    EXPECT_EQ(VirtualKeyForKeyPosition("AC10"), 186);  // ; :
+    EXPECT_EQ(VirtualKeyForKeyPosition("TLDE"), 192);  // ` ~
     // Keymaps name the key above Return BKSL or AC12; both are the backslash key, known as BKSL.
     EXPECT_EQ(VirtualKeyForKeyPosition("AC12"), 220);
-    EXPECT_EQ(VirtualKeyForKeyPosition("BKSL"), 220);
     EXPECT_EQ(KeyPositionForVirtualKey(220), "BKSL");
-    for (int vk : {int('A'), int('Z'), int('1'), 186, 187, 188, 189, 190, 191, 192, 219, 221, 222, 226})
+    for (int vk : {int('A'), int('Z'), int('1'), int('0'), 186, 187, 188, 189, 190, 191, 192, 219, 221, 222, 226})
         EXPECT_EQ(VirtualKeyForKeyPosition(KeyPositionForVirtualKey(vk)), vk) << vk;
     EXPECT_EQ(VirtualKeyForKeyPosition("ESC"), -1);  // named keys go by their keysyms
-    EXPECT_EQ(VirtualKeyForKeyPosition(""), -1);
     EXPECT_TRUE(KeyPositionForVirtualKey(116).empty());
 }
