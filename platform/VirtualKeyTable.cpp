@@ -32,7 +32,43 @@ constexpr std::pair<int, unsigned long> kNamed[] = {
 constexpr std::array<unsigned long, 10> kKeypadNoNumLock = {0xff9e, 0xff9c, 0xff99, 0xff9b, 0xff96,
                                                             0xff9d, 0xff98, 0xff95, 0xff97, 0xff9a};
 
+// The typing block by XKB key name, with the virtual keys of a US keyboard (the punctuation keys
+// are the VK_OEM codes). BKSL comes before AC12, the name some keymaps give the same key, so a
+// virtual key turned back into a position finds the usual name.
+struct KeyPosition {
+    std::string_view name;
+    int vk;
+};
+constexpr KeyPosition kPositions[] = {
+    {"TLDE", 192}, {"AE01", '1'}, {"AE02", '2'}, {"AE03", '3'}, {"AE04", '4'}, {"AE05", '5'}, {"AE06", '6'},
+    {"AE07", '7'}, {"AE08", '8'}, {"AE09", '9'}, {"AE10", '0'}, {"AE11", 189}, {"AE12", 187},
+    {"AD01", 'Q'}, {"AD02", 'W'}, {"AD03", 'E'}, {"AD04", 'R'}, {"AD05", 'T'}, {"AD06", 'Y'}, {"AD07", 'U'},
+    {"AD08", 'I'}, {"AD09", 'O'}, {"AD10", 'P'}, {"AD11", 219}, {"AD12", 221}, {"BKSL", 220},
+    {"AC01", 'A'}, {"AC02", 'S'}, {"AC03", 'D'}, {"AC04", 'F'}, {"AC05", 'G'}, {"AC06", 'H'}, {"AC07", 'J'},
+    {"AC08", 'K'}, {"AC09", 'L'}, {"AC10", 186}, {"AC11", 222}, {"AC12", 220},
+    {"LSGT", 226}, {"AB01", 'Z'}, {"AB02", 'X'}, {"AB03", 'C'}, {"AB04", 'V'}, {"AB05", 'B'}, {"AB06", 'N'},
+    {"AB07", 'M'}, {"AB08", 188}, {"AB09", 190}, {"AB10", 191},
+};
+
 } // namespace
+
+int VirtualKeyForKeyPosition(std::string_view keyName)
+{
+    for (const KeyPosition& position : kPositions) {
+        if (position.name == keyName)
+            return position.vk;
+    }
+    return -1;
+}
+
+std::string_view KeyPositionForVirtualKey(int vk)
+{
+    for (const KeyPosition& position : kPositions) {
+        if (position.vk == vk)
+            return position.name;
+    }
+    return {};
+}
 
 unsigned long KeysymForVirtualKey(int vk)
 {

@@ -71,7 +71,9 @@ public:
     void SetIsPressFunAndUp(int pressed) override;
     bool DisplayOnTopRan() const override { return m_bDisplayOnTop.load() != 0; }
     void ClearHoldValues() override;
-    void ToggleSlideShow(int) override { m_slideShow.OnPPT(); }
+    // The queued toggle of a page-up hold: the key handling queues one per hold, and it may
+    // run after that hold's release, so it goes by no hold flag.
+    void ToggleSlideShow(int) override { m_slideShow.OnPPT(false); }
     void MirrorScreen(int devType) override;
     void HideBlankScreen() override;
 

@@ -26,6 +26,7 @@ constexpr uint32_t kOpenActionGapMs = 2000; // focus hand-back at most this ofte
 
 // Presenter custom actions that steer with the pointer: video, audio, scroll.
 bool CustomActionUsesPointer(int action) { return action >= 2 && action <= 4; }
+constexpr int kCustomBlankScreen = 1;
 
 FunctionCommand MakeCommand(int key, int subKey, uint8_t keyFlag, int mouseMode, uint8_t hideSettings,
                             uint8_t showToolTip, uint8_t hideBlank, int effectAction, int restoreFirst)
@@ -243,7 +244,9 @@ void CPresenterService::DealWithPageUp(int key)
         WriteLog(KVO_LOG_INFO, "CPresenterService::DealWithPageUp() PageUp");
         m_pageTime = platform::GetTickCount();
         Push(CMD_KEY_MSM, MakeCommand(key, 0, 1, 0, 0, 0, 1, 0, 1));
-    } else if (Since(m_pageTime) > kHoldActionMs) {
+    } else if (Since(m_pageTime) > kHoldActionMs && Latch(m_bSlideShowQueued)) {
+        // One toggle per hold, queued once: a second one still waiting when the key is let go
+        // would find the hold's started flag cleared and toggle the show straight back.
         PushServiceCmd(CMD_SLIDESHOW);
     }
     m_bPageUpDown = 1;
@@ -280,7 +283,10 @@ void CPresenterService::DealWithCustomKey(int code)
 {
     if (!Latch(m_bCustomKeyDown))
         return;
-    Push(CMD_KEY_MSM, MakeCommand(0, code, 1, 0, 0, 0, 1, 0, 1));
+    // When the button's action is the blank screen, the action itself shows or hides it. A hide
+    // in the queued command would race the show below and roll the curtain straight back up.
+    const bool blankIsTheAction = m_environment.Config().GetSlotInt(ConfigSlotInt::Key, kSlotMouse) == kCustomBlankScreen;
+    Push(CMD_KEY_MSM, MakeCommand(0, code, 1, 0, 0, 0, blankIsTheAction ? 0 : 1, 0, 1));
     m_environment.Actions().OnPressMouseCustomKey(code);
 }
 
@@ -346,6 +352,7 @@ void CPresenterService::DealDoKeyOpen(int key, uint8_t keyFlag)
     config.SetRuntime(CConfigManager::Runtime::SlideShowStarted, 0);
     config.SetRuntime(CConfigManager::Runtime::CustomActionLatch, 0);
     m_bPageUpDown = 0;
+    m_bSlideShowQueued = 0;
     m_bPageDownDown = 0;
     m_bFunKeyDown = 0;
     m_bCustomKeyDown = 0;

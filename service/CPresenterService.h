@@ -76,6 +76,8 @@ public:
     std::atomic<uint8_t> m_bCustomKeyDown{0};
     std::atomic<uint8_t> m_bRightKeyDown{0};
     std::atomic<uint8_t> m_bMirrorKeyDown{0};
+    // The page-up hold has queued its slide-show toggle.
+    std::atomic<uint8_t> m_bSlideShowQueued{0};
     // Last page press, effect size step or mirror; last focus hand-back (clock ticks).
     std::atomic<uint32_t> m_pageTime{0};
     std::atomic<uint32_t> m_lastOpenTime{0};

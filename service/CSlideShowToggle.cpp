@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -60,13 +61,10 @@ const PresentationProgram* ByClass(const platform::DesktopWindow& window)
     return nullptr;
 }
 
-const PresentationProgram* ByTitle(const std::string& lowerTitle)
+bool AnyMarker(const std::string& lowerTitle)
 {
-    for (const PresentationProgram& program : kPrograms) {
-        if (HasMarker(program, lowerTitle))
-            return &program;
-    }
-    return nullptr;
+    return std::any_of(std::begin(kPrograms), std::end(kPrograms),
+                       [&](const PresentationProgram& program) { return HasMarker(program, lowerTitle); });
 }
 
 bool SameRect(const platform::ScreenRect& a, const platform::ScreenRect& b)
@@ -103,11 +101,12 @@ void CSlideShowToggle::TestFullScreen(const char* who, const platform::DesktopWi
 bool CSlideShowToggle::IsPPTWindow(const platform::DesktopWindow& window)
 {
     WriteLog(KVO_LOG_DEBUG, "IsPPTWindow strClassBuff:%s strNameBuff:%s", window.className.c_str(), window.title.c_str());
-    const PresentationProgram* byTitle = ByTitle(Lower(window.title));
-    if (byTitle == nullptr)
+    if (!AnyMarker(Lower(window.title)))
         return false;
+    // A title only says that some document is open ("talk.pdf" in a browser tab is no PDF
+    // viewer): the program, and with it the shortcut, is known from the window class alone.
     const PresentationProgram* byClass = ByClass(window);
-    m_program = byClass != nullptr ? byClass->program : byTitle->program;
+    m_program = byClass != nullptr ? byClass->program : Program::Office;
     g_hPPTWnd = window.handle;
     TestFullScreen("IsPPTWindow", window);
     return true;
@@ -120,7 +119,6 @@ int CSlideShowToggle::EnumPPTWindowsProc(const platform::DesktopWindow& window, 
         return 1;
     WriteLog(KVO_LOG_INFO, "EnumPPTWindowsProc Is Find PPT");
     g_hPPTWnd = window.handle;
-    m_program = program->program;
     TestFullScreen("EnumPPTWindowsProc", window);
     return 1;
 }
@@ -175,10 +173,14 @@ void CSlideShowToggle::SendStartSequence()
     }
 }
 
-void CSlideShowToggle::OnPPT()
+void CSlideShowToggle::OnPPT(bool holdLatch)
 {
-    if (m_config.GetRuntime(CConfigManager::Runtime::SlideShowStarted) != 0)
+    if (holdLatch && m_config.GetRuntime(CConfigManager::Runtime::SlideShowStarted) != 0)
         return;
+    const auto latch = [&] {
+        if (holdLatch)
+            m_config.SetRuntime(CConfigManager::Runtime::SlideShowStarted, 1);
+    };
     WriteLog(KVO_LOG_INFO, "OnPPT In PPT Begin");
     m_program = Program::Office;
     g_hPPTWnd = 0;
@@ -190,26 +192,24 @@ void CSlideShowToggle::OnPPT()
     else
         WriteLog(KVO_LOG_INFO, "OnPPT In PPT g_hPPTWnd Null End");
 
+    // The keys go to the focused window, so only the foreground window picks the shortcut
+    // (above); the scan below looks at background windows and leaves that choice alone.
     g_hPPTWnd = 0;
-    const Program chosen = m_program.load();
     const size_t monitors = m_screens.Monitors().size();
     const bool fullScreen = FullScreenScan();
-    // The keys go to the focused window: the foreground program decides which shortcut it is.
-    if (foregroundFound)
-        m_program = chosen;
     if (fullScreen) {
         WriteLog(KVO_LOG_INFO, "OnPPT Out FullScreen Begin");
-        m_config.SetRuntime(CConfigManager::Runtime::SlideShowStarted, 1);
+        latch();
         SendLeaveSequence();
         WriteLog(KVO_LOG_INFO, "OnPPT Out FullScreen End");
     } else if (monitors < 2) {
         WriteLog(KVO_LOG_INFO, "OnPPT In FullScreen Not Extended Screen");
-        m_config.SetRuntime(CConfigManager::Runtime::SlideShowStarted, 1);
+        latch();
         SendStartSequence();
     } else {
         WriteLog(KVO_LOG_INFO, "OnPPT In FullScreen Extended Screen");
         SendStartSequence();
-        m_config.SetRuntime(CConfigManager::Runtime::SlideShowStarted, 1);
+        latch();
     }
     if (!fullScreen)
         WriteLog(KVO_LOG_INFO, "OnPPT In PPT End");

@@ -35,7 +35,10 @@ public:
     int EnumPPTWindowsProc(const platform::DesktopWindow& window, intptr_t param);
     // Whether a presentation window is full screen on any monitor (or says so itself).
     bool FullScreenScan();
-    void OnPPT();
+    // With holdLatch the started flag makes a second call within one key hold do nothing.
+    // Without it the caller guarantees one call per hold itself (the page-up hold queues one),
+    // and the flag is neither read nor left set for a later hold to trip over.
+    void OnPPT(bool holdLatch = true);
 
 private:
     // The rectangle test of both window tests; sets the full-screen flag on a match.

@@ -11,6 +11,10 @@ constexpr std::pair<int, const char*> kNamedKeys[] = {
     {45, "Insert"},    {46, "Delete"},  {91, "Win"},          {92, "Win"},           {144, "Num Lock"},
     {145, "Scroll Lock"}, {160, "Shift"}, {161, "Shift"},     {162, "Control"},      {163, "Control"},
     {164, "Alt"},      {165, "Alt"},    {173, "Volume Mute"}, {174, "Volume Down"},  {175, "Volume Up"},
+    // The punctuation keys, named by what they type on a US keyboard (their virtual keys follow
+    // the key's position, not the layout).
+    {186, ";"}, {187, "="}, {188, ","}, {189, "-"}, {190, "."}, {191, "/"}, {192, "`"},
+    {219, "["}, {220, "\\"}, {221, "]"}, {222, "'"}, {226, "<"},
 };
 
 } // namespace

@@ -2,10 +2,13 @@
 
 #include "VirtualKeyTable.h"
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
 #include <cstdio>
+#include <cstring>
+#include <string_view>
 
 namespace platform {
 
@@ -49,6 +52,27 @@ void SetMapping(Display* display, KeyCode code, KeySym keysym)
     XSync(display, False);
 }
 
+// The keycode of the key with this XKB name; 0 when the keymap has none.
+KeyCode KeycodeAtPosition(Display* display, std::string_view name)
+{
+    if (name.empty())
+        return 0;
+    XkbDescPtr desc = XkbGetMap(display, 0, XkbUseCoreKbd);
+    if (desc == nullptr)
+        return 0;
+    KeyCode found = 0;
+    if (XkbGetNames(display, XkbKeyNamesMask, desc) == Success && desc->names != nullptr &&
+        desc->names->keys != nullptr) {
+        for (int code = desc->min_key_code; code <= desc->max_key_code && found == 0; ++code) {
+            const char* keyName = desc->names->keys[code].name;
+            if (std::string_view(keyName, strnlen(keyName, XkbKeyNameLength)) == name)
+                found = static_cast<KeyCode>(code);
+        }
+    }
+    XkbFreeKeyboard(desc, 0, True);
+    return found;
+}
+
 bool KeycodeDown(Display* display, KeyCode code)
 {
     char keys[32] = {};
@@ -74,9 +98,17 @@ void XTestKeyboard::SendKey(int vk, bool up, bool /*extended: no such flag on X*
 {
     const KeySym keysym = KeysymForVirtualKey(vk);
     X11Connection::Lock lock(m_connection);
-    if (keysym == 0 || !lock || !HasXTest(lock.Display()))
+    if (!lock || !HasXTest(lock.Display()))
         return;
     Display* display = lock.Display();
+    if (keysym == 0) {
+        // Punctuation keys (a recorded shortcut on ";", say) carry no keysym of their own here:
+        // what they type differs between layouts. The key at their position is pressed instead.
+        const KeyCode code = KeycodeAtPosition(display, KeyPositionForVirtualKey(vk));
+        if (code != 0)
+            Inject(display, code, up);
+        return;
+    }
     KeyCode code = XKeysymToKeycode(display, keysym);
     const auto lent = m_lent.find(keysym);
     if (lent != m_lent.end()) {
@@ -92,14 +124,19 @@ void XTestKeyboard::SendKey(int vk, bool up, bool /*extended: no such flag on X*
         SetMapping(display, code, keysym);
         m_lent[keysym] = code;
     }
-    if (m_observer)
-        m_observer(code, !up);
-    XTestFakeKeyEvent(display, code, up ? False : True, CurrentTime);
-    XSync(display, False);
+    Inject(display, code, up);
     if (up && lent != m_lent.end()) {
         SetMapping(display, code, NoSymbol);
         m_lent.erase(lent);
     }
+}
+
+void XTestKeyboard::Inject(Display* display, unsigned char code, bool up)
+{
+    if (m_observer)
+        m_observer(code, !up);
+    XTestFakeKeyEvent(display, code, up ? False : True, CurrentTime);
+    XSync(display, False);
 }
 
 void XTestKeyboard::SetInjectionObserver(std::function<void(unsigned keycode, bool down)> observer)

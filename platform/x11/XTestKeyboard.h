@@ -1,7 +1,8 @@
 #pragma once
 // Key events through the XTest extension on a private connection. A keysym the keymap lacks is
 // put on a spare keycode while its key is down and the keycode is emptied again at its release,
-// so media keys reach the desktop even on keymaps without them.
+// so media keys reach the desktop even on keymaps without them. Virtual keys without a keysym
+// (the punctuation keys) press the key at their position on the keyboard.
 
 #include "IKeyboard.h"
 #include "X11Connection.h"
@@ -21,6 +22,9 @@ public:
     void SetInjectionObserver(std::function<void(unsigned keycode, bool down)> observer);
 
 private:
+    // One event on `code`, announced to the observer first; under the connection's lock.
+    void Inject(_XDisplay* display, unsigned char code, bool up);
+
     X11Connection m_connection;
     // Keysym -> spare keycode lent to it while its key is down. Guarded by the connection's lock.
     std::map<unsigned long, unsigned char> m_lent;

@@ -5,6 +5,8 @@
 // hides the blank screen: they come from an XTEST device and were announced by NoteInjectedKey
 // just before. Keys other programs inject through XTEST (xdotool, on-screen keyboards) and
 // real keyboards are reported.
+// A key's virtual key comes from its keysym in the first layout; a key whose keysym has none
+// (punctuation, or any letter when the first layout is not Latin) is known by its position.
 
 #include "KeyboardHookApi.h"
 #include "VirtualKeyTable.h"
@@ -16,6 +18,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <deque>
@@ -23,6 +26,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace {
@@ -76,7 +80,27 @@ bool IsXTestDevice(Display* display, int deviceId, std::map<int, bool>& known)
     return xtest;
 }
 
-int VirtualKeyOf(Display* display, int keycode)
+// XKB key names by keycode ("AC01"...), read again whenever the keyboard description changes.
+using KeyNames = std::array<std::string, 256>;
+
+KeyNames ReadKeyNames(Display* display)
+{
+    KeyNames names;
+    XkbDescPtr desc = XkbGetMap(display, 0, XkbUseCoreKbd);
+    if (desc == nullptr)
+        return names;
+    if (XkbGetNames(display, XkbKeyNamesMask, desc) == Success && desc->names != nullptr &&
+        desc->names->keys != nullptr) {
+        for (int code = desc->min_key_code; code <= desc->max_key_code && code < 256; ++code) {
+            const char* name = desc->names->keys[code].name;
+            names[static_cast<size_t>(code)] = std::string(name, strnlen(name, XkbKeyNameLength));
+        }
+    }
+    XkbFreeKeyboard(desc, 0, True);
+    return names;
+}
+
+int VirtualKeyOf(Display* display, const KeyNames& names, int keycode)
 {
     for (int level = 0; level < 2; ++level) {
         const KeySym keysym = XkbKeycodeToKeysym(display, static_cast<KeyCode>(keycode), 0, level);
@@ -84,23 +108,36 @@ int VirtualKeyOf(Display* display, int keycode)
         if (vk >= 0)
             return vk;
     }
-    return -1;
+    if (keycode < 0 || keycode >= 256)
+        return -1;
+    return platform::VirtualKeyForKeyPosition(names[static_cast<size_t>(keycode)]);
 }
 
-void ThreadHookFunc(Display* display, int opcode, int wakeFd)
+void ThreadHookFunc(Display* display, int opcode, int xkbEvent, int wakeFd)
 {
     std::map<int, bool> xtestDevices;
+    KeyNames names = ReadKeyNames(display);
     pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {wakeFd, POLLIN, 0}};
     for (;;) {
         while (XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
+            if (event.type == xkbEvent || event.type == MappingNotify) {
+                // A new keymap (setxkbmap, another keyboard) may name the keys differently and
+                // put other keysyms on them.
+                if (event.type == MappingNotify)
+                    XRefreshKeyboardMapping(&event.xmapping);
+                else if (reinterpret_cast<XkbEvent*>(&event)->any.xkb_type == XkbMapNotify)
+                    XkbRefreshKeyboardMapping(&reinterpret_cast<XkbEvent*>(&event)->map);
+                names = ReadKeyNames(display);
+                continue;
+            }
             XGenericEventCookie* cookie = &event.xcookie;
             if (cookie->type != GenericEvent || cookie->extension != opcode || !XGetEventData(display, cookie))
                 continue;
             if (cookie->evtype == XI_RawKeyPress || cookie->evtype == XI_RawKeyRelease) {
                 const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
-                const int vk = VirtualKeyOf(display, raw->detail);
+                const int vk = VirtualKeyOf(display, names, raw->detail);
                 const bool down = cookie->evtype == XI_RawKeyPress;
                 const bool ours = IsXTestDevice(display, raw->sourceid, xtestDevices) &&
                                   TakeInjected(static_cast<uint32_t>(raw->detail), down);
@@ -124,9 +161,9 @@ void ThreadHookFunc(Display* display, int opcode, int wakeFd)
     XCloseDisplay(display);
 }
 
-// Opens the listener's own connection and selects the raw key events; null (with a reason on
-// standard error) when there is no X server or no XInput 2.
-Display* OpenListener(int* opcode)
+// Opens the listener's own connection and selects the raw key events and the keymap changes;
+// null (with a reason on standard error) when there is no X server or no XInput 2.
+Display* OpenListener(int* opcode, int* xkbEvent)
 {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
@@ -154,6 +191,14 @@ Display* OpenListener(int* opcode)
     XIEventMask masks[2] = {{XIAllMasterDevices, static_cast<int>(sizeof keyBits), keyBits},
                             {XIAllDevices, static_cast<int>(sizeof hierarchyBits), hierarchyBits}};
     XISelectEvents(display, DefaultRootWindow(display), masks, 2);
+    int xkbMajor = XkbMajorVersion;
+    int xkbMinor = XkbMinorVersion;
+    int xkbOpcode = 0;
+    int xkbError = 0;
+    *xkbEvent = -1;
+    if (XkbQueryExtension(display, &xkbOpcode, xkbEvent, &xkbError, &xkbMajor, &xkbMinor))
+        XkbSelectEvents(display, XkbUseCoreKbd, XkbNewKeyboardNotifyMask | XkbMapNotifyMask,
+                        XkbNewKeyboardNotifyMask | XkbMapNotifyMask);
     XFlush(display);
     return display;
 }
@@ -170,14 +215,15 @@ int SetHook(HookKeyboardProc proc)
     if (g_thread.joinable())
         return 1;
     int opcode = 0;
-    Display* display = OpenListener(&opcode);
+    int xkbEvent = -1;
+    Display* display = OpenListener(&opcode, &xkbEvent);
     if (display == nullptr)
         return 0;
     if (pipe(g_wake) != 0) {
         XCloseDisplay(display);
         return 0;
     }
-    g_thread = std::thread(ThreadHookFunc, display, opcode, g_wake[0]);
+    g_thread = std::thread(ThreadHookFunc, display, opcode, xkbEvent, g_wake[0]);
     return 1;
 }
 

@@ -1,6 +1,7 @@
 // Key injection and the keyboard hook on a private Xvfb with openbox: the keys the custom actions
 // and the slide-show toggle send arrive in a focused window (xev) with their keysyms and
-// modifiers, and the hook plug-in reports keys other programs type but not the ones we inject.
+// modifiers, and the hook plug-in reports keys other programs type but not the ones we inject,
+// on any layout.
 
 #include "ChildProcess.h"
 #include "TempDir.h"
@@ -123,7 +124,8 @@ TEST_F(KeyInjectionTest, InjectedKeysArriveWithTheirKeysymsAndModifiers)
     combo(160, 'A');  // a recorded shortcut: left Shift + A
     tap(176, true);   // media next track
     tap(175, true);   // volume up
-    EXPECT_TRUE(WaitFor([&] { return Presses().size() >= 9; }, 10s)) << Presses().size() << " presses seen";
+    tap(186, false);  // a recorded punctuation key: no keysym of its own, the key at its place
+    EXPECT_TRUE(WaitFor([&] { return Presses().size() >= 10; }, 10s)) << Presses().size() << " presses seen";
     EXPECT_TRUE(SawPress("state 0x1,", "0xffc2, F5"));
     EXPECT_TRUE(SawPress("state 0x0,", "0xff1b, Escape"));
     EXPECT_TRUE(SawPress("state 0x0,", "0xff52, Up"));
@@ -131,6 +133,7 @@ TEST_F(KeyInjectionTest, InjectedKeysArriveWithTheirKeysymsAndModifiers)
     EXPECT_TRUE(SawPress("state 0x1,", "0x41, A"));
     EXPECT_TRUE(SawPress("state 0x0,", "0x1008ff17, XF86AudioNext"));
     EXPECT_TRUE(SawPress("state 0x0,", "0x1008ff13, XF86AudioRaiseVolume"));
+    EXPECT_TRUE(SawPress("state 0x0,", "0x3b, semicolon"));
 }
 
 TEST_F(KeyInjectionTest, HookReportsOtherProgramsKeysButNotOurs)
@@ -162,6 +165,38 @@ TEST_F(KeyInjectionTest, HookReportsOtherProgramsKeysButNotOurs)
     EXPECT_EQ(keys, (std::vector<std::pair<int, uintptr_t>>{{'X', kHookKeyDown}, {'X', kHookKeyUp}}));
     // Both keys reached the window: ours was skipped by the hook, not lost.
     EXPECT_TRUE(SawPress("state 0x0,", "0x79, y")) << ::testing::PrintToString(Presses());
+}
+
+// Keys whose keysym has no virtual key are known by their place on the keyboard: punctuation,
+// and every letter when the first layout is not a Latin one, also after the layout changes
+// while the hook runs.
+TEST_F(KeyInjectionTest, HookReportsEveryKeyByItsPlaceOnAnyLayout)
+{
+    if (Which("setxkbmap").empty())
+        GTEST_SKIP() << "setxkbmap is not installed (x11-xkb-utils)";
+    platform::SharedLibrary hook;
+    ASSERT_TRUE(hook.Open(std::string(ORVELLE_BIN_DIR) + "/" + kHookLibraryName)) << hook.Error();
+    auto setHook = reinterpret_cast<SetHookFunc>(hook.Symbol("SetHook"));
+    auto release = reinterpret_cast<ReleaseHookFunc>(hook.Symbol("ReleaseHook"));
+    ASSERT_TRUE(setHook && release);
+    {
+        std::lock_guard lock(g_reportedLock);
+        g_reported.clear();
+    }
+    const auto reported = [] {
+        std::lock_guard lock(g_reportedLock);
+        return g_reported;
+    };
+    ASSERT_EQ(Run("setxkbmap us"), 0);
+    ASSERT_EQ(setHook(&RecordKey), 1);
+    ASSERT_EQ(Run("xdotool key semicolon"), 0);
+    EXPECT_TRUE(WaitFor([&] { return reported().size() >= 2; }, 10s));
+    ASSERT_EQ(Run("setxkbmap ru,us"), 0);
+    ASSERT_EQ(Run("xdotool key Cyrillic_ef"), 0);  // the key that types "a" on a US keyboard
+    EXPECT_TRUE(WaitFor([&] { return reported().size() >= 4; }, 10s));
+    release();
+    EXPECT_EQ(reported(), (std::vector<std::pair<int, uintptr_t>>{
+                              {186, kHookKeyDown}, {186, kHookKeyUp}, {'A', kHookKeyDown}, {'A', kHookKeyUp}}));
 }
 
 // The whole road: page down held on the remote for more than a second runs the recorded

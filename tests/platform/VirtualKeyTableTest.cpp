@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+using platform::KeyPositionForVirtualKey;
 using platform::KeysymForVirtualKey;
+using platform::VirtualKeyForKeyPosition;
 using platform::VirtualKeyForKeysym;
 
 TEST(VirtualKeyTable, KeysymsOfTheKeysTheActionsSend)
@@ -31,4 +33,18 @@ TEST(VirtualKeyTable, KeysymsReadBackNameTheSideAndIgnoreCaseAndNumLock)
     EXPECT_EQ(VirtualKeyForKeysym(0xff9e), 96);   // KP_Insert: pad 0 without Num Lock
     EXPECT_EQ(VirtualKeyForKeysym(0xffe1), 160);  // Shift_L is left Shift, not the generic 16
     EXPECT_EQ(VirtualKeyForKeysym(0x12345), -1);
+}
+
+TEST(VirtualKeyTable, TypingBlockPositionsHaveTheirUsKeyboardCodesBothWays)
+{
+    EXPECT_EQ(VirtualKeyForKeyPosition("AC01"), 'A');  // right of Caps Lock
+    EXPECT_EQ(VirtualKeyForKeyPosition("AC10"), 186);  // ; :
+    EXPECT_EQ(VirtualKeyForKeyPosition("TLDE"), 192);  // ` ~
+    // Keymaps name the key above Return BKSL or AC12; both are the backslash key, known as BKSL.
+    EXPECT_EQ(VirtualKeyForKeyPosition("AC12"), 220);
+    EXPECT_EQ(KeyPositionForVirtualKey(220), "BKSL");
+    for (int vk : {int('A'), int('Z'), int('1'), int('0'), 186, 187, 188, 189, 190, 191, 192, 219, 221, 222, 226})
+        EXPECT_EQ(VirtualKeyForKeyPosition(KeyPositionForVirtualKey(vk)), vk) << vk;
+    EXPECT_EQ(VirtualKeyForKeyPosition("ESC"), -1);  // named keys go by their keysyms
+    EXPECT_TRUE(KeyPositionForVirtualKey(116).empty());
 }

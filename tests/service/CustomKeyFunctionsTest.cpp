@@ -9,6 +9,7 @@
 #include "FakeKeyboard.h"
 #include "FakeScreens.h"
 #include "FakeWindowList.h"
+#include "KeyTestDoubles.h"
 #include "KeyboardHookApi.h"
 #include "IFunctionToolTip.h"
 #include "PresenterEnvironment.h"
@@ -25,19 +26,6 @@ public:
     void SetToolTipColorMode(int colourMode) override { colours.push_back(colourMode); }
     void HideToolTip() override {}
     std::vector<int> colours;
-};
-
-class FakeBlankScreen final : public IBlankScreen {
-public:
-    void ShowBlankScreen(platform::ScreenRect screen) override { ++shows, showing = true, shownOn = screen; }
-    void StartHide() override { ++hides, showing = false; }
-    bool IsShowing() const override { return showing; }
-    void Destroy() override { ++*destroyed; }
-    int shows = 0;
-    int hides = 0;
-    int* destroyed = nullptr;  // outlives the window, which the functions delete
-    bool showing = false;
-    platform::ScreenRect shownOn;
 };
 
 class CustomKeyFunctionsTest : public ::testing::Test {
@@ -257,6 +245,16 @@ TEST_F(ShortcutRecorderTest, CtrlShiftF5StoresLeftShiftAndShowsTheCtrlText)
     EXPECT_EQ(config.GetSlotInt(ConfigSlotInt::KeybordValue1, 0), -1);
     EXPECT_EQ(config.GetSlotInt(ConfigSlotInt::KeybordValue2, 0), 'Q');
     EXPECT_EQ(shown, (std::vector<std::string>{"Ctrl + F5", "Control", "Q"}));
+}
+
+TEST_F(ShortcutRecorderTest, PunctuationKeysAreRecordedWithTheirNames)
+{
+    KeyDown(186);
+    EXPECT_EQ(config.GetSlotInt(ConfigSlotInt::KeybordValue2, 0), 186);
+    keyboard.Hold({17, 162});
+    KeyDown(220);  // with a modifier only letters, digits and F keys make a shortcut
+    EXPECT_EQ(config.GetSlotInt(ConfigSlotInt::KeybordValue2, 0), -1);
+    EXPECT_EQ(shown, (std::vector<std::string>{";", "\\"}));
 }
 
 TEST_F(ShortcutRecorderTest, NothingIsRecordedUnlessThePageWaitsForTheShortcut)

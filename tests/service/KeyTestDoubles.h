@@ -1,9 +1,10 @@
 #pragma once
 // Doubles for the key handling tests: an effect that remembers whether it is shown and journals
-// its calls, a tooltip and presenter actions that record what they were asked, and a heartbeat
-// recorder for the frames sent to the remote.
+// its calls, a tooltip and presenter actions that record what they were asked, a blank-screen
+// window that counts its shows and hides, and a heartbeat recorder for the frames sent to the remote.
 
 #include "FunctionMgr.h"
+#include "IBlankScreen.h"
 #include "IFunctionToolTip.h"
 #include "IPresenterActions.h"
 
@@ -106,6 +107,24 @@ public:
     void HideBlankScreen() override {}
     Journal journal;
     bool displayOnTopRan = false;
+};
+
+// A blank-screen window that counts its shows and hides.
+class FakeBlankScreen final : public IBlankScreen {
+public:
+    void ShowBlankScreen(platform::ScreenRect screen) override { ++shows, showing = true, shownOn = screen; }
+    void StartHide() override { ++hides, showing = false; }
+    bool IsShowing() const override { return showing; }
+    void Destroy() override
+    {
+        if (destroyed != nullptr)
+            ++*destroyed;
+    }
+    int shows = 0;
+    int hides = 0;
+    int* destroyed = nullptr;  // outlives the window, which the functions delete
+    bool showing = false;
+    platform::ScreenRect shownOn;
 };
 
 // Heartbeat frames as (mouse mode, heart ban); the sender is a plain function, so one per process.

@@ -107,4 +107,20 @@ TEST_F(SlideShowToggleTest, PdfViewersGetTheirOwnStartKeys)
     EXPECT_EQ(keyboard.Take(), kStart);
 }
 
+TEST_F(SlideShowToggleTest, OnlyTheFocusedWindowsClassPicksAViewersKeys)
+{
+    // A browser tab showing a PDF: its title looks like a viewer's, its class does not.
+    windows.windows = {Window(5, "Chromium", "talk.pdf - Chromium")};
+    windows.foreground = 5;
+    toggle.OnPPT();
+    EXPECT_EQ(keyboard.Take(), kStart);
+
+    // A viewer in the background must not lend its keys to an unrelated focused window.
+    Release();
+    windows.windows = {Window(3, "okular", "talk.pdf — Okular"), Window(6, "XTerm", "bash")};
+    windows.foreground = 6;
+    toggle.OnPPT();
+    EXPECT_EQ(keyboard.Take(), kStart);
+}
+
 } // namespace
