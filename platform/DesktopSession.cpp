@@ -40,7 +40,7 @@ const char* OverlayWord(OverlayPath path)
     case OverlayPath::XWayland:
         return "X11 windows on XWayland";
     case OverlayPath::None:
-        return "none (no XWayland)";
+        return "none";
     }
     return "?";
 }
@@ -74,7 +74,9 @@ DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::
         if (Offers(*globals, interface))
             session.offered.push_back(interface);
     }
-    session.overlay = x11Named ? OverlayPath::XWayland : OverlayPath::None;
+    for (const WaylandGlobal& global : *globals)
+        session.weston = session.weston || global.interface.rfind("weston_", 0) == 0;
+    session.overlay = x11Named && !session.weston ? OverlayPath::XWayland : OverlayPath::None;
     if (Offers(*globals, "zwlr_screencopy_manager_v1"))
         session.capture = CapturePath::WlrScreencopy;
     else
@@ -93,7 +95,10 @@ std::string DesktopSession::Describe() const
         for (size_t i = 0; i < offered.size(); ++i)
             line += (i ? ", " : "") + offered[i];
     }
-    line += std::string("; effects: ") + OverlayWord(overlay) + "; frozen pictures: " + CaptureWord(capture);
+    line += std::string("; effects: ") + OverlayWord(overlay);
+    if (overlay == OverlayPath::None)
+        line += weston ? " (weston shows no window above a full-screen one)" : " (no XWayland)";
+    line += std::string("; frozen pictures: ") + CaptureWord(capture);
     if (NeedsXcbPlatform())
         line += "; Qt platform xcb";
     return line;

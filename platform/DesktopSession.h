@@ -20,7 +20,8 @@ namespace platform {
 enum class OverlayPath {
     X11,       // an X11 desktop
     XWayland,  // X11 windows on the compositor's XWayland
-    None,      // a Wayland compositor without XWayland: no effect can be shown
+    None,      // no effect can be shown: no XWayland, or a compositor that stacks XWayland's
+               // windows under native full-screen ones (weston)
 };
 
 enum class CapturePath {
@@ -32,6 +33,8 @@ enum class CapturePath {
 
 struct DesktopSession {
     bool wayland = false;
+    // weston: its XWayland windows go under a native full-screen window, whatever they ask for.
+    bool weston = false;
     OverlayPath overlay = OverlayPath::X11;
     CapturePath capture = CapturePath::X11;
     // The protocols of interest the compositor offers, in a fixed order, for the log.

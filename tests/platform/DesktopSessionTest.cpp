@@ -32,4 +32,10 @@ TEST(DesktopSession, WhatTheCompositorOffersDecidesOnlyWhereItAnswers)
     EXPECT_EQ(session.overlay, OverlayPath::None);
     EXPECT_EQ(session.capture, CapturePath::None);
     EXPECT_FALSE(session.NeedsXcbPlatform());
+    // weston hides XWayland's windows under a full-screen slide: no effect is promised there.
+    auto westonGlobals = plain;
+    westonGlobals.push_back({"weston_desktop_shell", 1});
+    session = ChooseDesktopSession(true, westonGlobals, true);
+    EXPECT_EQ(session.overlay, OverlayPath::None);
+    EXPECT_NE(session.Describe().find("weston"), std::string::npos) << session.Describe();
 }
