@@ -1,5 +1,7 @@
 #include "DesktopSession.h"
 
+#include "FileAccess.h"
+
 #include <cstdlib>
 
 namespace platform {
@@ -63,7 +65,7 @@ const char* CaptureWord(CapturePath path)
 } // namespace
 
 DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::vector<WaylandGlobal>>& globals,
-                                    bool x11Named)
+                                    bool x11Named, bool uinputWritable)
 {
     DesktopSession session;
     // A Wayland display that does not answer is a stale variable: the X11 display decides.
@@ -81,6 +83,7 @@ DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::
         session.capture = CapturePath::WlrScreencopy;
     else
         session.capture = x11Named ? CapturePath::XWaylandRoot : CapturePath::None;
+    session.keys = uinputWritable ? KeyPath::Uinput : KeyPath::XTest;
     return session;
 }
 
@@ -99,6 +102,8 @@ std::string DesktopSession::Describe() const
     if (overlay == OverlayPath::None)
         line += weston ? " (weston shows no window above a full-screen one)" : " (no XWayland)";
     line += std::string("; frozen pictures: ") + CaptureWord(capture);
+    line += keys == KeyPath::Uinput ? "; keys: uinput virtual keyboard"
+                                    : "; keys: XTest (X11 programs only; /dev/uinput is not writable)";
     if (NeedsXcbPlatform())
         line += "; Qt platform xcb";
     return line;
@@ -110,7 +115,7 @@ const DesktopSession& ProbeDesktopSession()
     std::optional<std::vector<WaylandGlobal>> globals;
     if (waylandNamed)
         globals = ListWaylandGlobals();
-    Current() = ChooseDesktopSession(waylandNamed, globals, Named("DISPLAY"));
+    Current() = ChooseDesktopSession(waylandNamed, globals, Named("DISPLAY"), IsWritableByUser(kUinputPath));
     if (Current().NeedsXcbPlatform() && !Named("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     return Current();

@@ -31,12 +31,18 @@ enum class CapturePath {
     None,
 };
 
+enum class KeyPath {
+    XTest,   // the X server's (on Wayland: XWayland's, which reaches X11 programs only)
+    Uinput,  // a kernel virtual keyboard of our own: every program of any desktop
+};
+
 struct DesktopSession {
     bool wayland = false;
     // weston: its XWayland windows go under a native full-screen window, whatever they ask for.
     bool weston = false;
     OverlayPath overlay = OverlayPath::X11;
     CapturePath capture = CapturePath::X11;
+    KeyPath keys = KeyPath::XTest;
     // The protocols of interest the compositor offers, in a fixed order, for the log.
     std::vector<std::string> offered;
 
@@ -48,11 +54,15 @@ struct DesktopSession {
 };
 
 // The choice for a session in which a Wayland display is named (`waylandNamed`) and answered
-// with `globals` (empty optional: it did not answer), and an X11 display is named or not.
+// with `globals` (empty optional: it did not answer), an X11 display is named or not, and the
+// kernel's uinput may be written or not. X11 sessions keep XTest, whose keys every program sees.
 DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::vector<WaylandGlobal>>& globals,
-                                    bool x11Named);
+                                    bool x11Named, bool uinputWritable = false);
 
-// Probes the session from the environment (WAYLAND_DISPLAY, DISPLAY), records the choice as
+// The kernel's uinput device, through which the virtual keyboard is made.
+constexpr const char* kUinputPath = "/dev/uinput";
+
+// Probes the session from the environment (WAYLAND_DISPLAY, DISPLAY) and uinput, records the choice as
 // the current one and, where the effects need it and the user chose no platform plug-in, sets
 // QT_QPA_PLATFORM=xcb. Call before the Qt application is made.
 const DesktopSession& ProbeDesktopSession();

@@ -1,5 +1,6 @@
 // Every service on a private connection to the X11 display of $DISPLAY (on a Wayland desktop,
-// its XWayland), except the frozen picture where the Wayland compositor copies its own outputs.
+// its XWayland), except the frozen picture where the Wayland compositor copies its own outputs,
+// and the keys on Wayland, which a kernel virtual keyboard of our own types where it may.
 
 #include "SessionBackends.h"
 
@@ -9,6 +10,7 @@
 #include "X11Compositor.h"
 #include "X11Cursor.h"
 #include "X11ScreenCapture.h"
+#include "UinputKeyboard.h"
 #include "WlrScreenCapture.h"
 #include "XTestKeyboard.h"
 
@@ -31,10 +33,19 @@ std::unique_ptr<IWindowList> MakeWindowList() { return std::make_unique<EwmhWind
 
 std::unique_ptr<IKeyboard> MakeKeyboard(InjectedKeyObserver observer)
 {
-    auto keyboard = std::make_unique<XTestKeyboard>();
+    auto xtest = std::make_unique<XTestKeyboard>();
     if (observer)
-        keyboard->SetInjectionObserver(std::move(observer));
-    return keyboard;
+        xtest->SetInjectionObserver(std::move(observer));
+    if (CurrentDesktopSession().keys != KeyPath::Uinput)
+        return xtest;
+    std::unique_ptr<UinputKeyboard> uinput = UinputKeyboard::Create(kUinputPath);
+    if (!uinput)
+        return xtest;
+    // The desktop's view of the keys (held by the user on any keyboard) comes from XWayland,
+    // which sees them while one of its windows has the focus.
+    std::shared_ptr<XTestKeyboard> live(std::move(xtest));
+    uinput->SetLiveState([live](int vk) { return live->IsKeyDown(vk); });
+    return uinput;
 }
 
 } // namespace platform

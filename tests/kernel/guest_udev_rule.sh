@@ -57,22 +57,28 @@ node_of() { # <vendor hex, 8 digits> <product hex, 8 digits>
     done
 }
 
+# One line for <node> as <name> in <phase>: whether the throwaway user opens it in <mode>
+# (Python's: rb+ for reading and writing, wb for writing).
+record_node() { # <phase> <name> <node> <mode>
+    local tags opened=no
+    tags=$(udevadm info -q property -n "$3" | sed -n 's/^CURRENT_TAGS=//p')
+    setpriv --reuid="$uid" --regid="$gid" --clear-groups \
+        python3 -c 'import sys; open(sys.argv[1], sys.argv[2], buffering=0).close()' "$3" "$4" 2>/dev/null && opened=yes
+    echo "$1 $2 $3 $(stat -c '%a %U' "$3") ${tags:--} $opened" >> "$out"
+    ls -l "$3"
+}
+
 record() { # <phase>
-    local name vid pid node tags opened
+    local name vid pid node
     for entry in "receiver 000025A7 00000178" "other 00001D6B 00000104"; do
         read -r name vid pid <<< "$entry"
         node=$(node_of "$vid" "$pid")
         if [ -z "$node" ]; then echo "$1 $name none - - - -" >> "$out"; continue; fi
-        tags=$(udevadm info -q property -n "$node" | sed -n 's/^CURRENT_TAGS=//p')
-        if setpriv --reuid="$uid" --regid="$gid" --clear-groups \
-            python3 -c 'import sys; open(sys.argv[1], "rb+", buffering=0).close()' "$node" 2>/dev/null; then
-            opened=yes
-        else
-            opened=no
-        fi
-        echo "$1 $name $node $(stat -c '%a %U' "$node") ${tags:--} $opened" >> "$out"
-        ls -l "$node"
+        record_node "$1" "$name" "$node" rb+
     done
+    # The virtual keyboard's device, which the second rule opens up the same way.
+    udevadm trigger --action=change --sysname-match=uinput && udevadm settle --timeout=20
+    record_node "$1" uinput /dev/uinput wb
 }
 
 plug_both() {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The shipped udev rule on the real kernel and udev: the receiver's hidraw node is tagged for
-# the seat's user and, once a user is active on the seat, that user can open it for reading and
-# writing; with no session nobody but root can; another vendor's HID device is never opened up.
+# The shipped udev rules on the real kernel and udev: the receiver's hidraw node and uinput are
+# tagged for the seat's user and, once a user is active on the seat, that user can open them;
+# with no session nobody but root can; another vendor's HID device is never opened up.
 #
 #   udev_rule_test.sh <bin-dir> <build-dir>
 set -uo pipefail
@@ -26,6 +26,9 @@ check "the other vendor's node does not" '[[ "$(field seat other 6)" != *uaccess
 check "with no session the user cannot open the receiver" '[ "$(field nosession receiver 7)" = no ]'
 check "the seat's active user can open the receiver for reading and writing" '[ "$(field seat receiver 7)" = yes ]'
 check "the seat's active user cannot open the other vendor's device" '[ "$(field seat other 7)" = no ]'
+check "with no session the user cannot make input devices" '[ "$(field nosession uinput 7)" = no ]'
+check "the seat's active user can make the virtual keyboard (uinput for writing)" \
+  '[[ "$(field seat uinput 6)" == *uaccess* ]] && [ "$(field seat uinput 7)" = yes ]'
 
 [ "$failures" -eq 0 ] || { echo "--- guest output"; cat "$results/output.log"; }
 echo "$((checks - failures)) passed, $failures failed"
