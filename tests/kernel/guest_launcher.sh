@@ -21,17 +21,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 server_log=$bin/ServerLog.log
 # The ids of the processes that run the program file, in one line.
 programs() { find /proc -mindepth 2 -maxdepth 2 -name exe -lname "$bin/Orvelle" 2>/dev/null | cut -d/ -f3 | tr '\n' ' '; }
-# wait_until <seconds> <command...>: until the command succeeds; false when the time ran out.
-wait_until() {
-    local giveup=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$giveup" ] || return 1
-        sleep 0.2
-    done
-}
+# Conditions for wait_until.
+# shellcheck disable=SC2317
 program_runs() { [ -n "$(programs)" ]; }
+# shellcheck disable=SC2317
 server_logged() { grep -q -F -- "$1" "$server_log" 2>/dev/null; }
+# shellcheck disable=SC2317
 gone() { ! kill -0 "$1" 2>/dev/null; }
 # end_started <ids...>: SIGTERM to programs the launcher started (not children of this shell),
 # SIGKILL to those still there 15 s later.

@@ -63,29 +63,28 @@ start_receiver() {
     helpers+=("$receiver")
 }
 
-# wait_logged <seconds> <text> [count]: until the day log holds <text> (see program_logged); false when
-# the time ran out or the program ended first. Counted in seconds, not turns: a turn can take long
-# on a loaded emulated machine.
-wait_logged() {
+# wait_until <seconds> <command...>: runs the command every 0.2 s until it succeeds; false when
+# the time ran out first. Counted in seconds, not turns: a turn can take long on a loaded emulated
+# machine.
+wait_until() {
     local giveup=$((SECONDS + $1))
-    while [ "$SECONDS" -lt "$giveup" ]; do
-        program_logged "$2" "${3:-1}" && return 0
-        kill -0 "$program" 2>/dev/null || return 1
+    shift
+    until "$@"; do
+        [ "$SECONDS" -lt "$giveup" ] || return 1
         sleep 0.2
     done
-    return 1
 }
+
+# wait_logged <seconds> <text> [count]: until the day log holds <text> (see program_logged); false
+# when the time ran out or the program ended first.
+wait_logged() {
+    wait_until "$1" logged_or_ended "$2" "${3:-1}" && program_logged "$2" "${3:-1}"
+}
+logged_or_ended() { program_logged "$1" "$2" || ! kill -0 "$program" 2>/dev/null; }
 
 # wait_receiver <seconds> <text>: until the emulator logged a line "<stamp> <text>" (a script's
 # "note <words>", "deaf").
-wait_receiver() {
-    local giveup=$((SECONDS + $1))
-    while [ "$SECONDS" -lt "$giveup" ]; do
-        grep -q -x -E "[0-9.]+ $2" "$results/receiver.log" 2>/dev/null && return 0
-        sleep 0.2
-    done
-    return 1
-}
+wait_receiver() { wait_until "$1" grep -q -s -x -E "[0-9.]+ $2" "$results/receiver.log"; }
 
 # SIGTERM to the program, killed when it has not ended <limit> seconds later (10 by default).
 # exit.txt gets "<milliseconds from the signal to the end> <exit status>": the wait returns as the
@@ -109,8 +108,9 @@ end_program() {
     echo "$(( (${ended//[.,]/} - ${started//[.,]/}) / 1000 )) $status" > "$results/exit.txt"
 }
 
-# The program ended (see end_program), then the helpers; the program's day log and Xvfb's log are
-# copied into the results.
+# The program ended (see end_program, which takes the same argument), then the helpers; the
+# program's day log and Xvfb's log are copied into the results.
+# shellcheck disable=SC2120 # the time limit is optional
 stop_program_and_collect() {
     end_program "$@"
     kill -TERM "${helpers[@]}" 2>/dev/null
@@ -156,6 +156,9 @@ gadget_node() {
     dev=$(cat "/sys/kernel/config/usb_gadget/$1/functions/hid.0/dev") || return 1
     echo "/dev/$(basename "$(readlink "/sys/dev/char/$dev")")"
 }
+
+# hidraw_present <vendor> <product>: whether that HID device has its hidraw node (see hidraw_of).
+hidraw_present() { [ -n "$(hidraw_of "$1" "$2")" ]; }
 
 # hidraw_of <vendor> <product>, each 8 hex digits: the host's hidraw node of that HID device.
 hidraw_of() {

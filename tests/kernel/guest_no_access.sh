@@ -19,12 +19,8 @@ prepare_user_folders
 
 printf 'report 0x03 0\nrate 100\n' > /tmp/receiver.script
 start_receiver --variant a --script /tmp/receiver.script
-node=
-for _ in $(seq 200); do
-    node=$(hidraw_of 000025A7 00000178)
-    [ -n "$node" ] && break
-    sleep 0.05
-done
+wait_until 10 hidraw_present 000025A7 00000178
+node=$(hidraw_of 000025A7 00000178)
 ls -l "$node" > "$results/node.txt"
 
 start_xvfb_and_program

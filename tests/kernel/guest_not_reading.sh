@@ -35,6 +35,11 @@ threads_of() {
     done
 }
 
+# True when a thread of the program waits for a USB transfer (threads come and go: the list is
+# taken anew each time).
+# shellcheck disable=SC2317 # called through wait_until
+writing_to_usb() { grep -q -s usb /proc/"$program"/task/*/wchan; }
+
 prepare_user_folders
 case "$mode" in
 uhid)
@@ -47,15 +52,12 @@ deaf
 SCRIPT
     start_receiver --variant a --script /tmp/receiver.script
     start_xvfb_and_program
-    # Three heartbeats go unread before the program is asked to end.
+    # The program writes for 3 s to a receiver that no longer reads, then is asked to end.
     wait_logged 60 "InitHidManager Successful" && wait_receiver 60 deaf && sleep 3
     ;;
 usb)
     load_dummy_usb 1 && hid_gadget receiver 0x25a7 0x0178 "${udcs[0]}" || exit 1
-    for _ in $(seq 100); do
-        [ -n "$(hidraw_of 000025A7 00000178)" ] && break
-        sleep 0.1
-    done
+    wait_until 10 hidraw_present 000025A7 00000178
     udevadm settle --timeout=20
     # The presenter's side writes its online report ten times a second and never reads.
     python3 -c '
@@ -69,10 +71,7 @@ while True:
     start_xvfb_and_program
     # Asked to end once it is up, as a user would, while a write of it waits for the device.
     if wait_logged 60 "InitHidManager Successful" && wait_logged 60 "Orvelle started in"; then
-        giveup=$((SECONDS + 30))
-        until grep -q usb /proc/"$program"/task/*/wchan 2>/dev/null || [ "$SECONDS" -ge "$giveup" ]; do
-            sleep 0.2
-        done
+        wait_until 30 writing_to_usb
     fi
     ;;
 *)

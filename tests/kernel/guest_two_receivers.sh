@@ -32,8 +32,7 @@ start_program
 if wait_logged 60 "InitHidManager Successful" && wait_logged 30 "Orvelle started in"; then
     start_receiver --variant a --product 0x0186 --name "Second Receiver"
     # Python takes seconds to start under emulation: the six seconds count from the node.
-    giveup=$((SECONDS + 30))
-    until [ -n "$(hidraw_of 000025A7 00000186)" ] || [ "$SECONDS" -ge "$giveup" ]; do sleep 0.1; done
+    wait_until 30 hidraw_present 000025A7 00000186
     mark "second receiver's node"
     sleep 6
 fi

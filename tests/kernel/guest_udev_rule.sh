@@ -49,10 +49,7 @@ record() { # <phase>
 }
 
 both_nodes() {
-    for _ in $(seq 100); do
-        [ -n "$(hidraw_of 000025A7 00000178)" ] && [ -n "$(hidraw_of 00001D6B 00000104)" ] && break
-        sleep 0.1
-    done
+    wait_until 10 hidraw_present 000025A7 00000178 && wait_until 10 hidraw_present 00001D6B 00000104
     udevadm settle --timeout=20
 }
 

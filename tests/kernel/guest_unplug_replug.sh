@@ -39,10 +39,7 @@ if wait_logged 60 "InitHidManager Successful Presenter"; then
         > "$results/cpu.txt"
     mark "plug"
     start_receiver --variant a --script /tmp/receiver.script
-    for _ in $(seq 200); do
-        [ -n "$(hidraw_of 000025A7 00000178)" ] && break
-        sleep 0.05
-    done
+    wait_until 10 hidraw_present 000025A7 00000178
     mark "node"
     wait_logged 30 "InitHidManager Successful Presenter" 2 && mark "reopened"
     sleep 4
