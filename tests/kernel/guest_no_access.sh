@@ -18,28 +18,13 @@ run_as=orvuser
 prepare_user_folders
 
 printf 'report 0x03 0\nrate 100\n' > /tmp/receiver.script
-python3 "$here/uhid_receiver.py" --variant a --script /tmp/receiver.script --log "$results/receiver.log" &
-receiver=$!
-node=
-for _ in $(seq 200); do
-    node=$(grep -lsi '^HID_ID=0003:000025A7:00000178$' /sys/class/hidraw/hidraw*/device/uevent | head -n1)
-    [ -n "$node" ] && break
-    sleep 0.05
-done
-node=/dev/$(basename "$(dirname "$(dirname "$node")")")
+start_receiver --variant a --script /tmp/receiver.script
+wait_until 10 hidraw_present 000025A7 00000178
+node=$(hidraw_of 000025A7 00000178)
 ls -l "$node" > "$results/node.txt"
 
 start_xvfb_and_program
-wait_for_log() { # <text> <seconds>
-    local giveup=$((SECONDS + $2))
-    while [ "$SECONDS" -lt "$giveup" ]; do
-        program_logged "$1" && return 0
-        kill -0 "$program" 2>/dev/null || return 1
-        sleep 0.2
-    done
-    return 1
-}
-if wait_for_log "cannot be opened: Permission denied" 60; then
+if wait_logged 60 "cannot be opened: Permission denied"; then
     mark "refused"
     # The message window comes up once the program's windows exist; a few retries go by.
     sleep 4
@@ -47,7 +32,7 @@ if wait_for_log "cannot be opened: Permission denied" 60; then
     DISPLAY=:9 import -window root "$results/screen.png" 2>/dev/null
     chmod 0666 "$node"
     mark "allowed"
-    wait_for_log "InitHidManager Successful" 15 && mark "opened"
+    wait_logged 15 "InitHidManager Successful" && mark "opened"
     sleep 2
 fi
 stop_program_and_collect

@@ -24,38 +24,11 @@ useradd -M -s /bin/sh orvseat || exit 1
 uid=$(id -u orvseat)
 gid=$(id -g orvseat)
 
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/guest_lib.sh"
+
 "$installer" || exit 1
-modprobe dummy_hcd num=2 && modprobe -a libcomposite usb_f_hid usbhid || exit 1
-mountpoint -q /sys/kernel/config || mount -t configfs none /sys/kernel/config || exit 1
-
-# The receiver's vendor collection: usage page 0xFF01, report 0x0A with 16 bytes each way.
-# Written in one write(): the gadget keeps only the last write's bytes as the descriptor.
-descriptor=0601ff0900a101850a150026ff00750895100900810209009102c0
-udcs=()
-for u in /sys/class/udc/*; do [ -e "$u" ] && udcs+=("${u##*/}"); done
-[ "${#udcs[@]}" -ge 2 ] || { echo "fewer than two dummy UDCs: ${udcs[*]}"; exit 1; }
-
-gadget() { # <name> <vendor> <product> <udc>
-    local g=/sys/kernel/config/usb_gadget/$1
-    mkdir -p "$g/strings/0x409" "$g/configs/c.1" "$g/functions/hid.0" || return 1
-    echo "$2" > "$g/idVendor"; echo "$3" > "$g/idProduct"
-    echo "$1" > "$g/strings/0x409/product"
-    echo 0 > "$g/functions/hid.0/protocol"; echo 0 > "$g/functions/hid.0/subclass"
-    echo 17 > "$g/functions/hid.0/report_length"
-    python3 -c 'import os, sys; os.write(1, bytes.fromhex(sys.argv[1]))' "$descriptor" \
-        > "$g/functions/hid.0/report_desc"
-    ln -s "$g/functions/hid.0" "$g/configs/c.1/"
-    echo "$4" > "$g/UDC"
-}
-unbind() { echo "" > "/sys/kernel/config/usb_gadget/$1/UDC"; }
-
-# The hidraw node whose HID device has these ids (the USB side, as the host sees the gadget).
-node_of() { # <vendor hex, 8 digits> <product hex, 8 digits>
-    local d
-    for d in /sys/class/hidraw/hidraw*; do
-        grep -qi "^HID_ID=0003:$1:$2$" "$d/device/uevent" 2>/dev/null && { echo "/dev/${d##*/}"; return; }
-    done
-}
+load_dummy_usb 2 || exit 1
 
 # One line for <node> as <name> in <phase>: whether the throwaway user opens it in <mode>
 # (Python's: rb+ for reading and writing, wb for writing).
@@ -72,7 +45,7 @@ record() { # <phase>
     local name vid pid node
     for entry in "receiver 000025A7 00000178" "other 00001D6B 00000104"; do
         read -r name vid pid <<< "$entry"
-        node=$(node_of "$vid" "$pid")
+        node=$(hidraw_of "$vid" "$pid")
         if [ -z "$node" ]; then echo "$1 $name none - - - -" >> "$out"; continue; fi
         record_node "$1" "$name" "$node" rb+
     done
@@ -81,31 +54,24 @@ record() { # <phase>
     record_node "$1" uinput /dev/uinput wb
 }
 
-plug_both() {
-    gadget receiver 0x25a7 0x0178 "${udcs[0]}" && gadget other 0x1d6b 0x0104 "${udcs[1]}" || return 1
-    for _ in $(seq 100); do
-        [ -n "$(node_of 000025A7 00000178)" ] && [ -n "$(node_of 00001D6B 00000104)" ] && break
-        sleep 0.1
-    done
+both_nodes() {
+    wait_until 10 hidraw_present 000025A7 00000178 && wait_until 10 hidraw_present 00001D6B 00000104
     udevadm settle --timeout=20
 }
 
-# No session: nothing tells udev whom to let in.
-plug_both || exit 1
+# No session: nothing tells udev whom to let in. The other device has the receiver's descriptor
+# too: only the ids differ.
+hid_gadget receiver 0x25a7 0x0178 "${udcs[0]}" && hid_gadget other 0x1d6b 0x0104 "${udcs[1]}" || exit 1
+both_nodes
 record nosession
-unbind receiver; unbind other
+unplug_gadget receiver; unplug_gadget other
 udevadm settle --timeout=20
 
 # The throwaway user is the seat's active user, as logind records it.
 mkdir -p /run/systemd/seats
 printf 'ACTIVE=c1\nACTIVE_UID=%s\n' "$uid" > /run/systemd/seats/seat0
-echo "${udcs[0]}" > /sys/kernel/config/usb_gadget/receiver/UDC
-echo "${udcs[1]}" > /sys/kernel/config/usb_gadget/other/UDC
-for _ in $(seq 100); do
-    [ -n "$(node_of 000025A7 00000178)" ] && [ -n "$(node_of 00001D6B 00000104)" ] && break
-    sleep 0.1
-done
-udevadm settle --timeout=20
+plug_gadget receiver "${udcs[0]}"; plug_gadget other "${udcs[1]}"
+both_nodes
 record seat
 cat "$out"
 exit 0

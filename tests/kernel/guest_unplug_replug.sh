@@ -16,51 +16,32 @@ bin=$2
 here=$(cd "$(dirname "$0")" && pwd)
 
 . "$here/guest_lib.sh"
-opened_count() { cat "$bin"/log/*.log 2>/dev/null | grep -c "InitHidManager Successful Presenter"; }
 # utime + stime of the program, in clock ticks.
 cpu_ticks() { awk '{ sub(/^.*\) /, ""); print $12 + $13 }' "/proc/$1/stat"; }
 
 prepare_user_folders
 
 printf 'report 0x03 0\nrate 100\n' > /tmp/receiver.script
-start_receiver() {
-    python3 "$here/uhid_receiver.py" --variant a --script /tmp/receiver.script \
-        --log "$results/receiver.log" &
-    receiver=$!
-}
-start_receiver
+start_receiver --variant a --script /tmp/receiver.script
 
 start_xvfb_and_program
 
-wait_opened() { # <count> <seconds>
-    local giveup=$((SECONDS + $2))
-    while [ "$SECONDS" -lt "$giveup" ]; do
-        [ "$(opened_count)" -ge "$1" ] && return 0
-        kill -0 "$program" 2>/dev/null || return 1
-        sleep 0.2
-    done
-    return 1
-}
-
-if wait_opened 1 60; then
+if wait_logged 60 "InitHidManager Successful Presenter"; then
     mark "opened"
     sleep 4
     kill -TERM "$receiver"; wait "$receiver"
     mark "unplug"
-    # Sampled with /proc/uptime: starting python for a timestamp takes a second under emulation.
+    # Sampled with /proc/uptime, which starts no process (see mark).
     read -r t0 _ < /proc/uptime; before=$(cpu_ticks "$program")
     sleep 3
     read -r t1 _ < /proc/uptime; after=$(cpu_ticks "$program")
     echo "$((after - before)) $(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }') $(getconf CLK_TCK)" \
         > "$results/cpu.txt"
     mark "plug"
-    start_receiver
-    for _ in $(seq 200); do
-        grep -qsi '^HID_ID=0003:000025A7:00000178$' /sys/class/hidraw/hidraw*/device/uevent && break
-        sleep 0.05
-    done
+    start_receiver --variant a --script /tmp/receiver.script
+    wait_until 10 hidraw_present 000025A7 00000178
     mark "node"
-    wait_opened 2 30 && mark "reopened"
+    wait_logged 30 "InitHidManager Successful Presenter" 2 && mark "reopened"
     sleep 4
 fi
 

@@ -25,3 +25,22 @@ run_guest() {
         exit 1
     fi
 }
+
+# time_of <file> <text>: the stamp of the first line of <file> (marks.log, receiver.log) that
+# reads "<stamp> <text>".
+time_of() {
+    awk -v m="$2" '{ t = $1; $1 = ""; if (substr($0, 2) == m) { print t; exit } }' "$1" 2>/dev/null
+}
+
+# outputs [<byte>...]: "<stamp> <bytes>" of each output report in the run's receiver.log that
+# starts with these bytes (upper-case hex, as logged).
+outputs() {
+    awk -v p="$*" '$2 == "output" { line = $3; for (i = 4; i <= NF; i++) line = line " " $i
+        if (index(line, p) == 1) print $1, line }' "$results/receiver.log" 2>/dev/null
+}
+
+# The program's time from SIGTERM to its end and its exit status, as exit.txt holds them.
+read_exit() {
+    exit_ms=; exit_status=
+    read -r exit_ms exit_status < "$results/exit.txt" 2>/dev/null
+}

@@ -14,7 +14,7 @@ run_guest no-access 180 "$here/guest_no_access.sh" "$build/kernel-results/no-acc
 
 . "$here/../support/checks.sh"
 
-at() { awk -v m="$1" '{ t = $1; $1 = ""; if (substr($0, 2) == m) print t }' "$results/marks.log"; }
+at() { time_of "$results/marks.log" "$1"; }
 allowed=$(at allowed); opened=$(at opened)
 delay=$(awk -v a="$allowed" -v b="$opened" 'BEGIN { if (a != "" && b != "") printf "%.1f", b - a }')
 echo "node: $(cat "$results/node.txt" 2>/dev/null)"

@@ -14,13 +14,12 @@ run_guest unplug-replug 200 "$here/guest_unplug_replug.sh" "$build/kernel-result
 
 . "$here/../support/checks.sh"
 
-at() { awk -v m="$1" '{ t = $1; $1 = ""; if (substr($0, 2) == m) print t }' "$results/marks.log"; }
+at() { time_of "$results/marks.log" "$1"; }
 opened=$(at opened); unplug=$(at unplug); term=$(at "program sigterm")
 # The kernel starting the second device: its hidraw node appears right after.
 replugged=$(awk '$2 == "start" { n++; if (n == 2) print $1 }' "$results/receiver.log")
 heartbeats() { # heartbeat frames sent between two times
-  awk -v a="$1" -v b="$2" '$2 == "output" && $3 == "0A" && $4 == "B2" && $5 == "01" && $6 == "50" && $1 > a && $1 < b { print $1 }' \
-    "$results/receiver.log"
+  outputs 0A B2 01 50 | awk -v a="$1" -v b="$2" '$1 > a && $1 < b { print $1 }'
 }
 before=$(heartbeats "${opened:-1e12}" "${unplug:-0}" | wc -l)
 first_after=$(heartbeats "${replugged:-1e12}" "${term:-1e12}" | head -n1)

@@ -17,6 +17,9 @@ Descriptor variants:
 Script, one command per line, '#' starts a comment; numbers are decimal or 0x hex:
   wait MS                      pause (events are answered and periodic reports go on meanwhile)
   wait-open MS                 pause until some program opened the device, at most MS
+  wait-output MS [HEX...]      pause until an output report that starts with these bytes (any
+                               output report when none are given) has come since the emulator
+                               started, at most MS
   report STATUS KEY [DX] [DY] [BUTTONS]
                                one vendor report: 0x0A, then 16 bytes with the status in byte 1,
                                the key in byte 4, signed motion in bytes 6 and 7, buttons in byte 8
@@ -27,6 +30,11 @@ Script, one command per line, '#' starts a comment; numbers are decimal or 0x he
   mouse stop
   unplug                       UHID_DESTROY: the device disappears
   plug                         UHID_CREATE2 again with the same descriptor
+  note WORD...                 a line "note WORD..." in the log, to find a moment of the script
+  deaf                         from here on /dev/uhid is not read: the device stays, the kernel's
+                               events (output reports among them) are left unread, and nothing is
+                               sent any more, periodic reports neither; for a receiver that stops
+                               taking output reports
 
 After the script the device stays until --duration ends or SIGTERM/SIGINT arrives.
 
@@ -35,7 +43,9 @@ seconds with microseconds, the event name, and for output and set_report the byt
   123.456789 output 0A 50 01 ...
 The names are start, stop, open, close, output, get_report, set_report; get_report shows the
 report number, set_report the report number and then the bytes. GET_REPORT and
-SET_REPORT are answered at once with success and no data.
+SET_REPORT are answered at once with success and no data. The script's notes and "deaf" are
+logged too. After "deaf", the events the kernel still holds when the emulator ends are logged
+before the device goes, as "unread <name> ...", with the time they were read.
 
 Exit status: 0 done, 1 /dev/uhid cannot be used, 2 bad arguments or script.
 """
@@ -179,9 +189,17 @@ def parse_script(text):
                 if args[0] == "start" and not 1 <= hz <= 10000:
                     raise ScriptError("mouse rate out of range")
                 args = [args[0], hz]
-            elif cmd in ("unplug", "plug"):
+            elif cmd == "wait-output":
+                if not args or number(args[0]) < 0 or len(args) > 17:
+                    raise ScriptError("wait-output takes a number and up to 16 bytes")
+                args = [number(args[0]), bytes(byte(a) for a in args[1:])]
+            elif cmd in ("unplug", "plug", "deaf"):
                 if args:
                     raise ScriptError(cmd + " takes nothing")
+            elif cmd == "note":
+                if not args:
+                    raise ScriptError("note takes a word or more")
+                args = [" ".join(args)]
             else:
                 raise ScriptError("unknown command " + cmd)
         except ScriptError as e:
@@ -199,6 +217,8 @@ class Receiver:
         self.log = log
         self.created = False
         self.opened = False
+        self.deaf = False
+        self.outputs = []
         self.last_vendor = None
         self.rate_period = 0.0
         self.next_rate = None
@@ -233,7 +253,7 @@ class Receiver:
         self.log.write(line + "\n")
         self.log.flush()
 
-    def handle_event(self):
+    def handle_event(self, prefix=""):
         buf = os.read(self.fd, EVENT_SIZE)
         if len(buf) < 4:
             return
@@ -242,21 +262,28 @@ class Receiver:
         if event_type == UHID_OUTPUT:
             # struct uhid_output_req: data[4096], u16 size, u8 rtype
             (size,) = struct.unpack_from("<H", buf, 4 + UHID_DATA_MAX)
-            self.note(name, buf[4:4 + min(size, UHID_DATA_MAX)])
+            data = buf[4:4 + min(size, UHID_DATA_MAX)]
+            self.outputs.append(data)
+            self.note(prefix + name, data)
         elif event_type == UHID_GET_REPORT:
             req_id, rnum, _rtype = struct.unpack_from("<IBB", buf, 4)
-            self.note(name, bytes([rnum]))
+            self.note(prefix + name, bytes([rnum]))
             self.write(UHID_GET_REPORT_REPLY, struct.pack("<IHH", req_id, 0, 0))
         elif event_type == UHID_SET_REPORT:
             req_id, rnum, _rtype, size = struct.unpack_from("<IBBH", buf, 4)
-            self.note(name, bytes([rnum]) + buf[12:12 + min(size, UHID_DATA_MAX)])
+            self.note(prefix + name, bytes([rnum]) + buf[12:12 + min(size, UHID_DATA_MAX)])
             self.write(UHID_SET_REPORT_REPLY, struct.pack("<IH", req_id, 0))
         elif name:
             if event_type == UHID_OPEN:
                 self.opened = True
             elif event_type == UHID_CLOSE:
                 self.opened = False
-            self.note(name)
+            self.note(prefix + name)
+
+    def log_unread(self):
+        """After `deaf`: what the kernel still holds, logged before the device goes."""
+        while self.deaf and self.created and select.select([self.fd], [], [], 0)[0]:
+            self.handle_event("unread ")
 
     def run_until(self, deadline, until=None):
         """Answers the kernel and sends periodic reports until `deadline` or `until()` holds."""
@@ -264,6 +291,10 @@ class Receiver:
             now = time.monotonic()
             if (deadline is not None and now >= deadline) or (until and until()):
                 return
+            if self.deaf:
+                # Nothing is read or sent: only the time passes (a signal ends the sleep).
+                time.sleep(min(deadline - now, 3600) if deadline is not None else 3600)
+                continue
             if self.next_mouse is not None and now >= self.next_mouse:
                 self.input(bytes([MOUSE_REPORT_ID, 0, 0, 0]))
                 # Keeps the rate over time; after a stall it resumes rather than catching up.
@@ -283,6 +314,15 @@ class Receiver:
                 self.run_until(time.monotonic() + args[0] / 1000.0)
             elif cmd == "wait-open":
                 self.run_until(time.monotonic() + args[0] / 1000.0, lambda: self.opened)
+            elif cmd == "wait-output":
+                prefix = args[1]
+                self.run_until(time.monotonic() + args[0] / 1000.0,
+                               lambda: any(out.startswith(prefix) for out in self.outputs))
+            elif cmd == "note":
+                self.note("note " + args[0])
+            elif cmd == "deaf":
+                self.deaf = True
+                self.note("deaf")
             elif cmd in ("report", "raw"):
                 if cmd == "report":
                     self.last_vendor = args[0]
@@ -353,6 +393,7 @@ def main():
         signal.signal(signal.SIGTERM, signal.SIG_IGN)
         signal.signal(signal.SIGINT, signal.SIG_IGN)
         try:
+            receiver.log_unread()
             receiver.destroy()
         except OSError:
             pass
