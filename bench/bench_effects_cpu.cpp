@@ -6,7 +6,10 @@
 // /proc/<pid>/stat.
 //
 //   bench_effects_cpu [--effect spotlight|laser|magnifier|pen] [--compositor on|off] [--seconds N]
-//                     [--screen WxH] [--bin DIR] [--keep]
+//                     [--screen WxH] [--bin DIR] [--keep] [--print-script]
+//
+// --print-script prints the remote's script for these options and ends: the Wayland figure
+// (bench_effects_sway.sh) plays the same one.
 //
 // Three windows of N seconds (default 30), each inside its own phase of the remote's script:
 //   idle     effect selected, do key up, the remote reporting 100 times a second
@@ -70,6 +73,7 @@ struct Options : RunOptions {
     int effect = 0; // index into kEffects
     bool laser = false;
     std::string screen = "1920x1080";
+    bool printScript = false;
 };
 
 bool ParseOptions(int argc, char** argv, Options* o)
@@ -83,6 +87,8 @@ bool ParseOptions(int argc, char** argv, Options* o)
             o->effect = static_cast<int>(std::find(std::begin(kEffects), std::end(kEffects), v) - std::begin(kEffects));
             o->laser = o->effect == 1;
             ++i;
+        } else if (a == "--print-script") {
+            o->printScript = true;
         } else if (a == "--screen" && v.find('x') != std::string::npos) {
             o->screen = v;
             ++i;
@@ -180,8 +186,15 @@ int main(int argc, char** argv)
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
         std::fprintf(stderr, "usage: bench_effects_cpu [--effect spotlight|laser|magnifier|pen] [--compositor on|off] [--seconds N] "
-                             "[--screen WxH] [--bin DIR] [--keep]\n");
+                             "[--screen WxH] [--bin DIR] [--keep] [--print-script]\n");
         return 2;
+    }
+    const auto phaseOf = [](int seconds) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::seconds(seconds) + 2 * kMargin);
+    };
+    if (options.printScript) {
+        std::fputs(RemoteScript(options.effect, phaseOf(options.seconds)).c_str(), stdout);
+        return 0;
     }
     std::string xvfb, xcompmgr;
     if (!FindDisplayTools("bench_effects_cpu", options.compositor, &xvfb, &xcompmgr))
@@ -197,7 +210,7 @@ int main(int argc, char** argv)
     // Logged once, at the first show: the do key's first report has reached the effect.
     const std::string shownLine = kShownLines[options.effect];
     const auto window = std::chrono::seconds(options.seconds);
-    const auto phase = std::chrono::duration_cast<std::chrono::milliseconds>(window + 2 * kMargin);
+    const auto phase = phaseOf(options.seconds);
 
     int result = 1;
     {
