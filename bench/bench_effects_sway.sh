@@ -60,5 +60,5 @@ for effect in spotlight laser; do
         sleep "$margin"
     done
     pkill -u "$wl_user" -x Orvelle; pkill -u "$wl_user" -f orvelle-virtual-remote
-    wait 2>/dev/null
+    while pgrep -u "$wl_user" -x Orvelle > /dev/null; do sleep 0.2; done
 done
