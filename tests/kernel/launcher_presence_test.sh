@@ -32,7 +32,7 @@ check "at its start the launcher started the program" \
 check "the launcher saw the receiver arrive" \
   'grep -q "ThreadFindHIDFunc() Adding!" "$log" && [ -n "$added_line" ]'
 check "it started the program for the receiver" \
-  '[ -n "$added_line" ] && tail -n "+$added_line" "$log" | grep -q "ThreadInitKVOServer() call  start ShellExecute..0!" && [ -n "$arrival" ]'
+  '[ -n "$added_line" ] && tail -n "+$added_line" "$log" | grep -c "ThreadInitKVOServer() call  start ShellExecute..0!" > /dev/null && [ -n "$arrival" ]'
 check "the launcher saw the receiver go" 'grep -q "ThreadFindHIDFunc() Removing!" "$log" && [ -n "$removed_line" ]'
 check "at the removal the program it started runs on and nothing else is started" \
   '[ -n "$arrival" ] && [ "$(ids removal)" = "$arrival" ] && [ "$starts_after_removal" -eq 0 ]'
