@@ -1,6 +1,7 @@
 #include "CPresenterScreenShot.h"
 
 #include "CPaintManagerUI.h"
+#include "EffectWindows.h"
 #include "KVOLog.h"
 #include "ScreenSnapshotApi.h"
 
@@ -15,7 +16,13 @@ std::atomic<CPresenterScreenShot*> g_pCancelPending{nullptr};
 
 } // namespace
 
-CPresenterScreenShot::CPresenterScreenShot(std::string libraryPath) : m_libraryPath(std::move(libraryPath))
+CPresenterScreenShot::CPresenterScreenShot(std::string libraryPath)
+    : CPresenterScreenShot(EffectServices{}, std::move(libraryPath))
+{
+}
+
+CPresenterScreenShot::CPresenterScreenShot(EffectServices services, std::string libraryPath)
+    : m_services(std::move(services)), m_libraryPath(std::move(libraryPath))
 {
     if (m_libraryPath.empty())
         m_libraryPath = platform::ExecutableFolder() + "/" + kScreenSnapshotLibraryName;
@@ -128,6 +135,8 @@ bool CPresenterScreenShot::OnCreateScreenShotThread()
 {
     m_bCapturing = 1;
     WriteLog(KVO_LOG_INFO, "OnCreateScreenShotThread Begin");
+    // The plug-in freezes the screen as soon as it starts: the previous function must be gone.
+    EffectWindows::WaitUntilGone(m_services, "OnCreateScreenShotThread");
     CallEntry("Snapshot");
     // The plug-in may change the current folder while saving; relative paths of the program
     // (skin, settings) depend on it.

@@ -6,7 +6,9 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace platform {
 
@@ -132,6 +134,74 @@ bool X11ScreenCapture::CaptureVirtualScreen(CapturedScreen& out)
     out.originX = 0;
     out.originY = 0;
     return true;
+}
+
+} // namespace platform
+
+namespace platform {
+
+namespace {
+
+// The pixel at (0, 0) of the root window as the screen shows it; false when it cannot be read.
+bool RootPixel(Display* display, Window root, unsigned long& pixel)
+{
+    XImage* image = XGetImage(display, root, 0, 0, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return false;
+    pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return true;
+}
+
+// Polls the probe's pixel until `wanted` says it is there, or `deadline` passes.
+template <class Wanted>
+bool PollRootPixel(Display* display, Window root, std::chrono::steady_clock::time_point deadline, Wanted wanted)
+{
+    for (;;) {
+        unsigned long pixel = 0;
+        if (!RootPixel(display, root, pixel))
+            return false;
+        if (wanted(pixel))
+            return true;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+} // namespace
+
+bool X11ScreenCapture::WaitForRepaint(int limitMs)
+{
+    X11Connection::Lock lock(m_connection);
+    if (!lock)
+        return false;
+    Display* display = lock.Display();
+    const int screen = DefaultScreen(display);
+    const Window root = RootWindow(display, screen);
+    Visual* visual = DefaultVisual(display, screen);
+    unsigned long under = 0;
+    if (!RootPixel(display, root, under))
+        return false;
+    const unsigned long colourBits = visual->red_mask | visual->green_mask | visual->blue_mask;
+    const unsigned long probeColour = ~under & colourBits;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = probeColour;
+    const Window probe = XCreateWindow(display, root, 0, 0, 1, 1, 0, CopyFromParent, InputOutput, CopyFromParent,
+                                       CWOverrideRedirect | CWBackPixel, &attributes);
+    XMapRaised(display, probe);
+    XSync(display, False);
+    const bool shown =
+        PollRootPixel(display, root, deadline, [&](unsigned long p) { return (p & colourBits) == probeColour; });
+    XDestroyWindow(display, probe);
+    XSync(display, False);
+    // Gone once the pixel is no longer the probe's, whatever lies beneath now.
+    const bool gone =
+        PollRootPixel(display, root, deadline, [&](unsigned long p) { return (p & colourBits) != probeColour; });
+    return shown && gone;
 }
 
 } // namespace platform
