@@ -4,6 +4,7 @@
 #include "IScreenCapture.h"
 #include "KVOLog.h"
 #include "UiThread.h"
+#include "X11KeepAbove.h"
 #include "X11NativeWindow.h"
 
 #include <QCoreApplication>
@@ -41,6 +42,8 @@ void EffectWindows::Track(QWidget* window)
     if (window == nullptr || std::find(windows.begin(), windows.end(), window) != windows.end())
         return;
     windows.push_back(window);
+    // Above a slide show that goes full screen while the effect is up.
+    platform::X11KeepAbove::Track(window);
     QObject::connect(window, &QObject::destroyed, [window] { Untrack(window); });
 }
 

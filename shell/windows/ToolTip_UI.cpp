@@ -5,6 +5,7 @@
 #include "KVOLog.h"
 #include "LanguageConfig.h"
 #include "QtScreens.h"
+#include "X11KeepAbove.h"
 
 #include <QWidget>
 
@@ -29,6 +30,11 @@ void ToolTip_UI::InitWindow()
     m_pText = m_PaintManager.FindControl("ToolTipText");
     if (m_pText != nullptr)
         m_rcTextAtScale2 = m_pText->GetPos();
+    // A window manager stacks a stay-on-top window under a focused full-screen slide show.
+    if (QWidget* window = GetWidget()) {
+        window->setWindowFlag(Qt::X11BypassWindowManagerHint, true);
+        platform::X11KeepAbove::Track(window);
+    }
 }
 
 void ToolTip_UI::Place()
