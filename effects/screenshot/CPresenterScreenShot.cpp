@@ -30,9 +30,15 @@ CPresenterScreenShot::CPresenterScreenShot(EffectServices services, std::string 
 
 CPresenterScreenShot::~CPresenterScreenShot()
 {
-    // A capture left running would call into an object that is gone.
-    if (m_bCapturing.load())
+    // A capture left running would call into an object that is gone. The capture thread may not
+    // have reached the plug-in yet, where a cancel would be lost and the plug-in would then wait
+    // for this (UI) thread, which waits for it: the thread is told not to start one, and a
+    // capture that starts all the same is cancelled as soon as it reports its start.
+    m_bClosing = true;
+    if (m_bCapturing.load()) {
+        g_pCancelPending = this;
         CallEntry("CancelSnapshot");
+    }
     if (m_thread)
         m_thread->Join();
 }
@@ -136,8 +142,12 @@ bool CPresenterScreenShot::OnCreateScreenShotThread()
     m_bCapturing = 1;
     WriteLog(KVO_LOG_INFO, "OnCreateScreenShotThread Begin");
     // The plug-in freezes the screen as soon as it starts: the previous function must be gone.
-    EffectWindows::WaitUntilGone(m_services, "OnCreateScreenShotThread");
-    CallEntry("Snapshot");
+    if (!m_bClosing.load())
+        EffectWindows::WaitUntilGone(m_services, "OnCreateScreenShotThread");
+    if (m_bClosing.load())
+        WriteLog(KVO_LOG_INFO, "OnCreateScreenShotThread the program ends: no capture");
+    else
+        CallEntry("Snapshot");
     // The plug-in may change the current folder while saving; relative paths of the program
     // (skin, settings) depend on it.
     CPaintManagerUI::SetCurrentPath(CPaintManagerUI::GetInstancePath());

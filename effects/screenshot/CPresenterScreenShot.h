@@ -53,6 +53,7 @@ private:
     bool m_bShown = false;
     platform::SharedLibrary m_library;
     std::atomic<int32_t> m_bCapturing{0};
+    std::atomic<bool> m_bClosing{false}; // the bridge is going: no capture may start
     std::unique_ptr<OSThread> m_thread;
 };
 
