@@ -19,8 +19,9 @@ public:
 
     // Returns once no effect window is shown, the X server has unmapped them and, with a
     // compositor, the screen has been repainted without them; false (logged with `who`) when
-    // that did not happen within `limit`, and the caller captures anyway. On the UI thread the
+    // that did not happen within `limit` (windows fading out take their time), and the caller
+    // captures anyway. On the UI thread the
     // windows are only checked: the hides it has still to carry out cannot run while it waits.
     static bool WaitUntilGone(const EffectServices& services, const char* who,
-                              std::chrono::milliseconds limit = std::chrono::milliseconds(1000));
+                              std::chrono::milliseconds limit = std::chrono::milliseconds(2000));
 };

@@ -153,21 +153,31 @@ bool RootPixel(Display* display, Window root, unsigned long& pixel)
     return true;
 }
 
-// Polls the probe's pixel until `wanted` says it is there, or `deadline` passes.
+// Polls the probe's pixel until `wanted(pixel, unchangedFor)` says it is done, or `deadline` passes.
 template <class Wanted>
 bool PollRootPixel(Display* display, Window root, std::chrono::steady_clock::time_point deadline, Wanted wanted)
 {
-    for (;;) {
+    unsigned long last = 0;
+    auto since = std::chrono::steady_clock::now();
+    for (bool first = true;; first = false) {
         unsigned long pixel = 0;
         if (!RootPixel(display, root, pixel))
             return false;
-        if (wanted(pixel))
+        const auto now = std::chrono::steady_clock::now();
+        if (first || pixel != last) {
+            last = pixel;
+            since = now;
+        }
+        if (wanted(pixel, now - since))
             return true;
-        if (std::chrono::steady_clock::now() >= deadline)
+        if (now >= deadline)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
 }
+
+// A compositor that fades windows out changes the pixel every frame until the fade is over.
+constexpr std::chrono::milliseconds kSettled{40};
 
 } // namespace
 
@@ -194,13 +204,15 @@ bool X11ScreenCapture::WaitForRepaint(int limitMs)
                                        CWOverrideRedirect | CWBackPixel, &attributes);
     XMapRaised(display, probe);
     XSync(display, False);
-    const bool shown =
-        PollRootPixel(display, root, deadline, [&](unsigned long p) { return (p & colourBits) == probeColour; });
+    // The compositor has come as far as the probe once the pixel moves towards it.
+    const bool shown = PollRootPixel(display, root, deadline, [&](unsigned long p, auto) { return p != under; });
     XDestroyWindow(display, probe);
     XSync(display, False);
-    // Gone once the pixel is no longer the probe's, whatever lies beneath now.
-    const bool gone =
-        PollRootPixel(display, root, deadline, [&](unsigned long p) { return (p & colourBits) != probeColour; });
+    // Gone once the pixel is no longer the probe's and has settled: every fade, of the probe and
+    // of the windows unmapped before it, is over, whatever lies beneath now.
+    const bool gone = PollRootPixel(display, root, deadline, [&](unsigned long p, auto unchangedFor) {
+        return (p & colourBits) != probeColour && unchangedFor >= kSettled;
+    });
     return shown && gone;
 }
 

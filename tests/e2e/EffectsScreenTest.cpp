@@ -503,6 +503,37 @@ TEST_P(EffectsScreenTest, PenStrokeFollowsTheMotionAndGoesWithThePen)
     Poll([&] { return Restored(); }, 20s);
 }
 
+// The pen chosen right after the spotlight was let go freezes the screen only once the cover has
+// left it, under a compositor that fades windows out (half a second): the frozen picture is the
+// pattern, with no dimmed pixel, away from the pencil at the screen's centre.
+TEST_P(EffectsScreenTest, PenFreezesTheScreenOnlyOnceTheSpotlightHasFadedOut)
+{
+    if (!Composited())
+        GTEST_SKIP() << "without a compositor nothing fades";
+    Stop(m_compositor);
+    m_compositor = Spawn({Which("xcompmgr"), "-f", "-D", "10", "-O", "0.02", "-I", "0.02"}, Env({}), m_xlog);
+    WriteWholeFile((m_install.path() / "config.ini").string(),
+                   "[FunSelect]\nNewVersion = 1\nSelValue = 125346\nIsUsed = 111110\nMouse_SelValue = 125346\n"
+                   "Mouse_IsUsed = 111110\n");
+    StartWithScript("report 0x03 0\nwait 500\nreport 0x03 8\nwait 50\nreport 0x03 0\nwait 300\n"
+                    "report 0x03 4\nwait 2000\nreport 0x03 0\nwait 20\nreport 0x03 8\nwait 50\nreport 0x03 0\n"
+                    "wait 30000\n");
+    WaitShown("CPresenterPostil::Show");
+    Poll([&] {
+        const Image shot = Shot();
+        if (!shot.Valid())
+            return std::string("no screenshot");
+        const int top = kHeight / 2 - 60, bottom = kHeight / 2 + 60, left = kWidth / 2 - 60, right = kWidth / 2 + 60;
+        std::string bad = Unchanged(shot, 0, 0, kWidth - 1, top);
+        if (bad.empty())
+            bad = Unchanged(shot, 0, bottom, kWidth - 1, kHeight - 1);
+        if (bad.empty())
+            bad = Unchanged(shot, 0, top, left, bottom);
+        return bad.empty() ? Unchanged(shot, right, top, kWidth - 1, bottom) : bad;
+    },
+         5s);
+}
+
 // Page down held for more than a second with the blank screen as the custom action: the curtain
 // of colour 3 rolls down over the whole screen, once for the whole hold; a key typed on the
 // keyboard (through the keyboard hook) rolls it up again.
