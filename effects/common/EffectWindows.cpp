@@ -1,5 +1,6 @@
 #include "EffectWindows.h"
 
+#include "CaptureBlockers.h"
 #include "EffectServices.h"
 #include "IScreenCapture.h"
 #include "KVOLog.h"
@@ -15,15 +16,8 @@
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 namespace {
-
-std::vector<QWidget*>& Tracked()
-{
-    static std::vector<QWidget*> windows;
-    return windows;
-}
 
 // One look at the windows on the UI thread; the asking thread waits for it with a limit, since
 // the UI thread may itself be waiting for that thread (the program ending).
@@ -38,26 +32,14 @@ struct Look {
 
 void EffectWindows::Track(QWidget* window)
 {
-    std::vector<QWidget*>& windows = Tracked();
-    if (window == nullptr || std::find(windows.begin(), windows.end(), window) != windows.end())
-        return;
-    windows.push_back(window);
+    platform::CaptureBlockers::Add(window);
     // Above a slide show that goes full screen while the effect is up.
     platform::X11KeepAbove::Track(window);
-    QObject::connect(window, &QObject::destroyed, [window] { Untrack(window); });
 }
 
-void EffectWindows::Untrack(QWidget* window)
-{
-    std::vector<QWidget*>& windows = Tracked();
-    windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
-}
+void EffectWindows::Untrack(QWidget* window) { platform::CaptureBlockers::Remove(window); }
 
-bool EffectWindows::AnyShown()
-{
-    const std::vector<QWidget*>& windows = Tracked();
-    return std::any_of(windows.begin(), windows.end(), [](const QWidget* w) { return w->isVisible(); });
-}
+bool EffectWindows::AnyShown() { return platform::CaptureBlockers::AnyShown(); }
 
 bool EffectWindows::WaitUntilGone(const EffectServices& services, const char* who, std::chrono::milliseconds limit)
 {

@@ -14,7 +14,8 @@ public:
     static void Track(QWidget* window);
     // Leaves `window` out (a window that may stay up while a picture is frozen). UI thread.
     static void Untrack(QWidget* window);
-    // Whether an effect window is shown. UI thread.
+    // Whether an effect window (or another window that must not be frozen, the function
+    // tooltip) is shown. UI thread.
     static bool AnyShown();
 
     // Returns once no effect window is shown, the X server has unmapped them and, with a

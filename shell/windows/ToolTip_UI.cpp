@@ -1,5 +1,6 @@
 #include "ToolTip_UI.h"
 
+#include "CaptureBlockers.h"
 #include "Clock.h"
 #include "ConfigManager.h"
 #include "KVOLog.h"
@@ -34,6 +35,8 @@ void ToolTip_UI::InitWindow()
     if (QWidget* window = GetWidget()) {
         window->setWindowFlag(Qt::X11BypassWindowManagerHint, true);
         platform::X11KeepAbove::Track(window);
+        // It names the function just left: the next one's frozen picture waits until it is gone.
+        platform::CaptureBlockers::Add(window);
     }
 }
 
