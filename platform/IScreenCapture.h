@@ -24,6 +24,10 @@ public:
     // Reads the whole virtual screen from the display. False (and `out` empty) when there is no
     // display or it could not be read. Any thread.
     virtual bool CaptureVirtualScreen(CapturedScreen& out) = 0;
+    // Returns once a compositing manager has repainted the screen after every window unmapped
+    // before the call, so that a capture taken next no longer shows them; false when it did not
+    // within `limitMs`. Without a compositor the server repaints at once and nothing is waited for.
+    virtual bool WaitForRepaint(int limitMs) { (void)limitMs; return true; }
 };
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "ConfigManager.h"
 #include "ICursor.h"
+#include "EffectWindows.h"
 #include "KVOLog.h"
 #include "OverlayWindow.h"
 #include "QtScreens.h"
@@ -48,6 +49,8 @@ void CBlankScreenUI::InitWindow()
 {
     if (QWidget* host = GetWidget()) {
         SetOverlayTraits(host, false);
+        // Drawing over a blank screen is wanted: a frozen picture does not wait for it to roll up.
+        EffectWindows::Untrack(host);
         // The curtain is opaque: the same picture with or without a compositor.
         host->setAttribute(Qt::WA_TranslucentBackground, false);
         host->hide();
@@ -202,7 +205,8 @@ void CBlankScreenUI::OnRollTimer()
             host->show();
             host->raise();
         } else {
-            host->hide();
+            // A covered 4K screen is 32 MiB of paint buffer: given back until the next show.
+            HideAndReleaseBuffer(host);
         }
     }
     if (rolledUp) {

@@ -4,6 +4,7 @@
 #include "ControllerSet.h"
 #include "ICompositor.h"
 #include "KVOLog.h"
+#include "KVOPhysicalDeviceTracker.h"
 
 CConfigManager& EffectServices::Config() const { return config != nullptr ? *config : CConfigManager::GetInstance(); }
 
@@ -28,4 +29,13 @@ EffectPoint EffectServices::EffectPointNow() const
     if (ControllerSet* set = ControllerSet::Existing())
         return set->GetFunctionMgr().GetVirtualPoint();
     return {};
+}
+
+void EffectServices::TellUser(const char* section, const char* key) const
+{
+    constexpr int kShownMs = 5000;
+    if (tellUser)
+        tellUser(section, key);
+    else if (!ShowKVOTooltip(section, key, kShownMs))
+        WriteLog(KVO_LOG_WARN, "EffectServices::TellUser no message window for %s", key);
 }

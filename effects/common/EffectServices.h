@@ -4,7 +4,9 @@
 
 #include "IPresenterFunction.h"
 
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class CConfigManager;
 namespace platform {
@@ -26,6 +28,11 @@ struct EffectServices {
     std::function<void()> stopFunction;
     // The effect point the function manager keeps.
     std::function<EffectPoint()> effectPoint;
+    // Shows the language text of [section] key to the user. Null: the program's message window.
+    std::function<void(const char* section, const char* key)> tellUser;
+    // Shared by every copy of these services: the user has been told that the screen could not
+    // be frozen, which is said once per run.
+    std::shared_ptr<std::atomic<bool>> captureFailureTold = std::make_shared<std::atomic<bool>>(false);
 
     // The settings object in use.
     CConfigManager& Config() const;
@@ -34,4 +41,5 @@ struct EffectServices {
     // Calls the function manager when no replacement was given.
     void StopFunction() const;
     EffectPoint EffectPointNow() const;
+    void TellUser(const char* section, const char* key) const;
 };

@@ -1,5 +1,7 @@
 #include "FrozenScreen.h"
 
+#include "EffectServices.h"
+#include "EffectWindows.h"
 #include "KVOLog.h"
 
 #include <QPainter>
@@ -17,6 +19,17 @@ FrozenScreen FrozenScreen::Capture(platform::IScreenCapture* capture, const char
     frozen.image = QImage(reinterpret_cast<uchar*>(pixels), shot.width, shot.height, shot.width * 4,
                           QImage::Format_RGB32, [](void* p) { delete[] static_cast<uint32_t*>(p); }, pixels);
     frozen.origin = QPoint(shot.originX, shot.originY);
+    return frozen;
+}
+
+FrozenScreen FrozenScreen::CaptureWhenClear(const EffectServices& services, const char* who)
+{
+    EffectWindows::WaitUntilGone(services, who);
+    FrozenScreen frozen = Capture(services.capture, who);
+    // A picture that failed must not turn into a black screen: the caller shows nothing, and
+    // the user hears of it once, not at every press.
+    if (frozen.image.isNull() && !services.captureFailureTold->exchange(true))
+        services.TellUser("tooltip", "capture_failed_tooltip");
     return frozen;
 }
 

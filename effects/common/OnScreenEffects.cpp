@@ -15,7 +15,7 @@ EffectSet CreateOnScreenEffects(const EffectServices& services)
     effects[EFFECT_LASER] = std::make_unique<CPresenterDigitalLaser>(services);
     effects[EFFECT_MAGNIFIER] = std::make_unique<KVOMagnifyManager>(services);
     effects[EFFECT_ANNOTATION] = std::make_unique<CPresenterPostil>(services);
-    effects[EFFECT_SCREENSHOT] = std::make_unique<CPresenterScreenShot>();
+    effects[EFFECT_SCREENSHOT] = std::make_unique<CPresenterScreenShot>(services);
     return effects;
 }
 

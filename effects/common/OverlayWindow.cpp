@@ -1,6 +1,7 @@
 #include "OverlayWindow.h"
 
 #include "CWindowWnd.h"
+#include "EffectWindows.h"
 #include "KVOLog.h"
 
 #include <QBackingStore>
@@ -15,6 +16,7 @@ void SetOverlayTraits(QWidget* window, bool clickThrough)
     window->setAttribute(Qt::WA_ShowWithoutActivating, true);
     window->setAttribute(Qt::WA_TranslucentBackground, true);
     window->setFocusPolicy(Qt::NoFocus);
+    EffectWindows::Track(window);
 }
 
 bool BuildEffectWindow(CWindowWnd& window, DWORD style, DWORD exStyle, int cx, int cy, const char* failure)

@@ -134,7 +134,8 @@ bool CPresenterDigitalLaser::CircleActionThread()
         break;
     }
     case LASER_MOVE:
-        if (host != nullptr)
+        // A move queued before a stop would otherwise bring the dot back after its hide.
+        if (host != nullptr && m_shown.Get() == STATE_SHOWN)
             host->PostDraw(point, DotSize(), false);
         break;
     case LASER_SIZE_UP:

@@ -230,7 +230,7 @@ void KVOMagnifyManager::ShowStep()
     const EffectSize lens{stored.width, LensHeight(stored.width, snapshot.aspectRatio)};
 
     WriteLog(KVO_LOG_INFO, "Zoom_CapTureScreenToBuffer Begin");
-    FrozenScreen frozen = FrozenScreen::Capture(m_services.capture, "Zoom_CapTureScreenToBuffer");
+    FrozenScreen frozen = FrozenScreen::CaptureWhenClear(m_services, "Zoom_CapTureScreenToBuffer");
     WriteLog(KVO_LOG_INFO, "Zoom_CapTureScreenToBuffer end");
 
     const EffectPoint point = m_services.EffectPointNow();
@@ -240,9 +240,13 @@ void KVOMagnifyManager::ShowStep()
         m_lens = lens;
         m_lastPoint = point;
     }
+    // Without a picture there is no lens to show, and a darkened black screen helps nobody.
+    const bool pictured = !frozen.image.isNull();
+    if (!pictured)
+        WriteLog(KVO_LOG_ERROR, "KVOMagnifyManager::Show no frozen picture: nothing shown");
     {
         std::lock_guard guard(m_view->lock);
-        m_view->shown = true;
+        m_view->shown = pictured;
         ++m_view->showCount;
         m_view->frozen = std::move(frozen);
         m_view->snapshot = snapshot;

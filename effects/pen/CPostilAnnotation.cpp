@@ -182,8 +182,13 @@ void CPostilAnnotation::ShowStep(EffectPoint point)
         const bool composited = m_services.Composited();
         WriteLog(KVO_LOG_INFO, "CPresenterPostil::Show x:%d y:%d %s", point.x, point.y,
                  composited ? "compositor running" : "no compositor: shaped pencil");
-        View::Post(m_view, CoverRequest{FrozenScreen::Capture(m_services.capture, "CPresenterPostil::Show"), m_screen,
-                                        composited});
+        FrozenScreen frozen = FrozenScreen::CaptureWhenClear(m_services, "CPresenterPostil::Show");
+        if (frozen.image.isNull()) {
+            // Strokes on a black screen would hide the slide: the pen stays off the screen.
+            WriteLog(KVO_LOG_ERROR, "CPresenterPostil::Show no frozen picture: nothing shown");
+            return;
+        }
+        View::Post(m_view, CoverRequest{std::move(frozen), m_screen, composited});
         m_bCovering = true;
     }
     View::Post(m_view, PencilRequest{point});

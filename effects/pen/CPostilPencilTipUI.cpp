@@ -55,13 +55,16 @@ void CPostilPencilTipUI::ShowTip(const EffectSurface& surface, int penWidth, int
     const platform::ScreenRect& s = surface.physical;
     const int left = s.x + static_cast<int>(s.width * 0.5) - kWidth / 2;
     const int top = s.y + static_cast<int>(s.height * 0.5) - kHeight / 2;
-    const QPointF at = surface.ToLogical(left, top);
-    host->setGeometry(static_cast<int>(std::lround(at.x())), static_cast<int>(std::lround(at.y())), kWidth, kHeight);
+    // The tip is kWidth x kHeight physical pixels, like everything the effects place.
+    const QRectF area = surface.ToLogical(left, top, kWidth, kHeight);
+    const QRect logical(static_cast<int>(std::lround(area.x())), static_cast<int>(std::lround(area.y())),
+                        static_cast<int>(std::lround(area.width())), static_cast<int>(std::lround(area.height())));
+    host->setGeometry(logical);
     if (composited) {
         host->clearMask();
     } else {
         QPainterPath outline;
-        outline.addRoundedRect(QRectF(0, 0, kWidth, kHeight), 10, 10);
+        outline.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(logical.size())), 10 / surface.ratio, 10 / surface.ratio);
         host->setMask(QRegion(outline.toFillPolygon().toPolygon()));
     }
     if (!host->isVisible()) {

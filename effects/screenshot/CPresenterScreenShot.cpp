@@ -1,6 +1,7 @@
 #include "CPresenterScreenShot.h"
 
 #include "CPaintManagerUI.h"
+#include "EffectWindows.h"
 #include "KVOLog.h"
 #include "ScreenSnapshotApi.h"
 
@@ -15,7 +16,13 @@ std::atomic<CPresenterScreenShot*> g_pCancelPending{nullptr};
 
 } // namespace
 
-CPresenterScreenShot::CPresenterScreenShot(std::string libraryPath) : m_libraryPath(std::move(libraryPath))
+CPresenterScreenShot::CPresenterScreenShot(std::string libraryPath)
+    : CPresenterScreenShot(EffectServices{}, std::move(libraryPath))
+{
+}
+
+CPresenterScreenShot::CPresenterScreenShot(EffectServices services, std::string libraryPath)
+    : m_services(std::move(services)), m_libraryPath(std::move(libraryPath))
 {
     if (m_libraryPath.empty())
         m_libraryPath = platform::ExecutableFolder() + "/" + kScreenSnapshotLibraryName;
@@ -23,9 +30,15 @@ CPresenterScreenShot::CPresenterScreenShot(std::string libraryPath) : m_libraryP
 
 CPresenterScreenShot::~CPresenterScreenShot()
 {
-    // A capture left running would call into an object that is gone.
-    if (m_bCapturing.load())
+    // A capture left running would call into an object that is gone. The capture thread may not
+    // have reached the plug-in yet, where a cancel would be lost and the plug-in would then wait
+    // for this (UI) thread, which waits for it: the thread is told not to start one, and a
+    // capture that starts all the same is cancelled as soon as it reports its start.
+    m_bClosing = true;
+    if (m_bCapturing.load()) {
+        g_pCancelPending = this;
         CallEntry("CancelSnapshot");
+    }
     if (m_thread)
         m_thread->Join();
 }
@@ -128,7 +141,13 @@ bool CPresenterScreenShot::OnCreateScreenShotThread()
 {
     m_bCapturing = 1;
     WriteLog(KVO_LOG_INFO, "OnCreateScreenShotThread Begin");
-    CallEntry("Snapshot");
+    // The plug-in freezes the screen as soon as it starts: the previous function must be gone.
+    if (!m_bClosing.load())
+        EffectWindows::WaitUntilGone(m_services, "OnCreateScreenShotThread");
+    if (m_bClosing.load())
+        WriteLog(KVO_LOG_INFO, "OnCreateScreenShotThread the program ends: no capture");
+    else
+        CallEntry("Snapshot");
     // The plug-in may change the current folder while saving; relative paths of the program
     // (skin, settings) depend on it.
     CPaintManagerUI::SetCurrentPath(CPaintManagerUI::GetInstancePath());

@@ -4,6 +4,7 @@
 // capture is over) or brings the running one forward; Hide asks the plug-in to cancel. While the
 // plug-in reports that it is saving, the presenter service drops the remote's commands.
 
+#include "EffectServices.h"
 #include "IPresenterFunction.h"
 #include "OSThread.h"
 #include "SharedLibrary.h"
@@ -17,6 +18,8 @@ class CPresenterScreenShot final : public IPresenterFunction {
 public:
     // `libraryPath` empty: the plug-in beside the program.
     explicit CPresenterScreenShot(std::string libraryPath = {});
+    // `services` tell the capture when the effect windows have left the screen.
+    explicit CPresenterScreenShot(EffectServices services, std::string libraryPath = {});
     // Cancels a capture still running and waits for it; the library stays loaded.
     ~CPresenterScreenShot() override;
 
@@ -44,11 +47,13 @@ private:
     // Calls the entry point `name` when the plug-in has it.
     void CallEntry(const char* name);
 
+    EffectServices m_services;
     std::string m_libraryPath;
     std::mutex m_lock;
     bool m_bShown = false;
     platform::SharedLibrary m_library;
     std::atomic<int32_t> m_bCapturing{0};
+    std::atomic<bool> m_bClosing{false}; // the bridge is going: no capture may start
     std::unique_ptr<OSThread> m_thread;
 };
 

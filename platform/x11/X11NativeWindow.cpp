@@ -66,4 +66,13 @@ void RestoreEventMask(QWindow* window, std::uint32_t mask)
     xcb_flush(connection);
 }
 
+void SyncWithServer()
+{
+    auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+    if (connection == nullptr)
+        return;
+    std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+}
+
 } // namespace platform

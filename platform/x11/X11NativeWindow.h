@@ -23,4 +23,8 @@ bool MoveNativeWindow(QWindow* window, int x, int y);
 std::uint32_t MuteStructureNotifications(QWindow* window);
 void RestoreEventMask(QWindow* window, std::uint32_t mask);
 
+// Sends what Qt has queued on its X connection and waits until the server has carried it out
+// (one round trip): windows hidden before the call are unmapped once it returns. UI thread.
+void SyncWithServer();
+
 } // namespace platform

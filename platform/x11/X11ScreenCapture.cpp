@@ -6,7 +6,9 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace platform {
 
@@ -132,6 +134,86 @@ bool X11ScreenCapture::CaptureVirtualScreen(CapturedScreen& out)
     out.originX = 0;
     out.originY = 0;
     return true;
+}
+
+} // namespace platform
+
+namespace platform {
+
+namespace {
+
+// The pixel at (0, 0) of the root window as the screen shows it; false when it cannot be read.
+bool RootPixel(Display* display, Window root, unsigned long& pixel)
+{
+    XImage* image = XGetImage(display, root, 0, 0, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return false;
+    pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return true;
+}
+
+// Polls the probe's pixel until `wanted(pixel, unchangedFor)` says it is done, or `deadline` passes.
+template <class Wanted>
+bool PollRootPixel(Display* display, Window root, std::chrono::steady_clock::time_point deadline, Wanted wanted)
+{
+    unsigned long last = 0;
+    auto since = std::chrono::steady_clock::now();
+    for (bool first = true;; first = false) {
+        unsigned long pixel = 0;
+        if (!RootPixel(display, root, pixel))
+            return false;
+        const auto now = std::chrono::steady_clock::now();
+        if (first || pixel != last) {
+            last = pixel;
+            since = now;
+        }
+        if (wanted(pixel, now - since))
+            return true;
+        if (now >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+// A compositor that fades windows out changes the pixel every frame until the fade is over.
+constexpr std::chrono::milliseconds kSettled{40};
+
+} // namespace
+
+bool X11ScreenCapture::WaitForRepaint(int limitMs)
+{
+    X11Connection::Lock lock(m_connection);
+    if (!lock)
+        return false;
+    Display* display = lock.Display();
+    const int screen = DefaultScreen(display);
+    const Window root = RootWindow(display, screen);
+    Visual* visual = DefaultVisual(display, screen);
+    unsigned long under = 0;
+    if (!RootPixel(display, root, under))
+        return false;
+    const unsigned long colourBits = visual->red_mask | visual->green_mask | visual->blue_mask;
+    const unsigned long probeColour = ~under & colourBits;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+
+    XSetWindowAttributes attributes{};
+    attributes.override_redirect = True;
+    attributes.background_pixel = probeColour;
+    const Window probe = XCreateWindow(display, root, 0, 0, 1, 1, 0, CopyFromParent, InputOutput, CopyFromParent,
+                                       CWOverrideRedirect | CWBackPixel, &attributes);
+    XMapRaised(display, probe);
+    XSync(display, False);
+    // The compositor has come as far as the probe once the pixel moves towards it.
+    const bool shown = PollRootPixel(display, root, deadline, [&](unsigned long p, auto) { return p != under; });
+    XDestroyWindow(display, probe);
+    XSync(display, False);
+    // Gone once the pixel is no longer the probe's and has settled: every fade, of the probe and
+    // of the windows unmapped before it, is over, whatever lies beneath now.
+    const bool gone = PollRootPixel(display, root, deadline, [&](unsigned long p, auto unchangedFor) {
+        return (p & colourBits) != probeColour && unchangedFor >= kSettled;
+    });
+    return shown && gone;
 }
 
 } // namespace platform

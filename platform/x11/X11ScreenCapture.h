@@ -12,6 +12,11 @@ class X11ScreenCapture final : public IScreenCapture {
 public:
     X11ScreenCapture() = default;
     bool CaptureVirtualScreen(CapturedScreen& out) override;
+    // A one-pixel window of a colour unlike the pixel beneath it is mapped and destroyed, each
+    // time waiting until the root window shows the change: the compositor handles events in order,
+    // so once it has painted the probe away, and the pixel has settled (no fade going on), it
+    // has painted away every window unmapped before.
+    bool WaitForRepaint(int limitMs) override;
     // Whether the last capture went through shared memory; for benchmarks.
     bool LastUsedSharedMemory() const { return m_lastShm; }
 

@@ -38,6 +38,8 @@ std::mutex g_lock;
 std::condition_variable g_ended;
 bool g_running = false;
 bool g_cancelled = false; // CancelSnapshot came before the window was up
+bool g_opening = false;   // the UI thread has begun to open this capture's window
+unsigned g_capture = 0;   // which capture an opening queued on the UI thread belongs to
 QPointer<SnapshotWindow> g_window;
 
 void CallBack(int code)
@@ -88,15 +90,19 @@ void Save(const QImage& picture)
 }
 
 // UI thread: freezes the presentation screen and opens the window over it.
-void Open()
+void Open(unsigned which)
 {
     {
         std::lock_guard<std::mutex> guard(g_lock);
+        // A capture cancelled before its window came up has already ended without it.
+        if (which != g_capture || !g_running)
+            return;
         if (g_cancelled) {
             g_running = false;
             g_ended.notify_all();
             return;
         }
+        g_opening = true;
     }
     const platform::QtScreens screens;
     const platform::ScreenRect shown = platform::ChoosePresentationScreen(screens.Monitors());
@@ -136,17 +142,23 @@ __attribute__((visibility("default"))) void Snapshot()
 {
     if (QCoreApplication::instance() == nullptr || QThread::currentThread() == qApp->thread())
         return; // the window needs the UI thread free to run it
+    unsigned which = 0;
     {
         std::lock_guard<std::mutex> guard(g_lock);
         if (g_running)
             return;
         g_running = true;
         g_cancelled = false;
+        g_opening = false;
+        which = ++g_capture;
     }
     CallBack(KVO_SCREEN_SHOT_INI);
-    QMetaObject::invokeMethod(qApp, &Open, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(qApp, [which] { Open(which); }, Qt::QueuedConnection);
     std::unique_lock<std::mutex> lock(g_lock);
-    g_ended.wait(lock, [] { return !g_running; });
+    // A cancel that comes before the UI thread opened the window ends the capture here: the UI
+    // thread may be the one waiting for this capture to end (the program ending).
+    g_ended.wait(lock, [] { return !g_running || (g_cancelled && !g_opening); });
+    g_running = false;
     lock.unlock();
     CallBack(KVO_SCREEN_SHOT_COMPLETE);
 }
@@ -170,6 +182,7 @@ __attribute__((visibility("default"))) void CancelSnapshot()
         if (!g_running)
             return;
         g_cancelled = true;
+        g_ended.notify_all();
     }
     if (QCoreApplication::instance() == nullptr)
         return;

@@ -30,6 +30,7 @@
 #include "SingleInstanceLock.h"
 #include "StopSignalNotifier.h"
 #include "UserFolders.h"
+#include "X11DisplayLoss.h"
 #include "XdgDesktopLauncher.h"
 
 #include <QApplication>
@@ -200,6 +201,11 @@ int main(int argc, char** argv)
     // Closing the settings window leaves the program in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallTerminateHandler(&app);
+    // A lost X server ends the program with a log line, not in what looks like a crash.
+    platform::EndCleanlyWhenDisplayLost([] {
+        WriteLog(KVO_LOG_ERROR, "The X server has gone: Orvelle ends");
+        CloseLogWriter();
+    });
 
     // The OS services of the link and the key handling; they outlive the window.
     platform::QtScreenCache screens;

@@ -4,6 +4,7 @@
 #include "KVOLog.h"
 #include "LanguageConfig.h"
 #include "QtScreens.h"
+#include "X11KeepAbove.h"
 #include "UiThread.h"
 
 #include <QCursor>
@@ -49,7 +50,15 @@ void CMessageBoxUI::Destroy()
     Close(IDOK);
 }
 
-void CMessageBoxUI::InitWindow() { m_pLabel = m_PaintManager.FindControl("Messasge_Label"); }
+void CMessageBoxUI::InitWindow()
+{
+    m_pLabel = m_PaintManager.FindControl("Messasge_Label");
+    // A window manager stacks a stay-on-top window under a focused full-screen slide show.
+    if (QWidget* window = GetWidget()) {
+        window->setWindowFlag(Qt::X11BypassWindowManagerHint, true);
+        platform::X11KeepAbove::Track(window);
+    }
+}
 
 void CMessageBoxUI::ShowTooltip(const char* section, const char* key, int durationMs)
 {

@@ -1,10 +1,12 @@
 #include "ToolTip_UI.h"
 
+#include "CaptureBlockers.h"
 #include "Clock.h"
 #include "ConfigManager.h"
 #include "KVOLog.h"
 #include "LanguageConfig.h"
 #include "QtScreens.h"
+#include "X11KeepAbove.h"
 
 #include <QWidget>
 
@@ -29,6 +31,13 @@ void ToolTip_UI::InitWindow()
     m_pText = m_PaintManager.FindControl("ToolTipText");
     if (m_pText != nullptr)
         m_rcTextAtScale2 = m_pText->GetPos();
+    // A window manager stacks a stay-on-top window under a focused full-screen slide show.
+    if (QWidget* window = GetWidget()) {
+        window->setWindowFlag(Qt::X11BypassWindowManagerHint, true);
+        platform::X11KeepAbove::Track(window);
+        // It names the function just left: the next one's frozen picture waits until it is gone.
+        platform::CaptureBlockers::Add(window);
+    }
 }
 
 void ToolTip_UI::Place()

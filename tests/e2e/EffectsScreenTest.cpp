@@ -141,7 +141,7 @@ protected:
 
     void TearDown() override
     {
-        for (pid_t pid : {m_program, m_remote, m_viewer, m_compositor, m_xvfb})
+        for (pid_t pid : {m_program, m_remote, m_cover, m_viewer, m_wm, m_compositor, m_xvfb})
             Stop(pid);
         if (m_xlog >= 0)
             close(m_xlog);
@@ -302,7 +302,7 @@ protected:
     std::vector<std::string> m_extraEnv;
     std::string m_display;
     int m_xlog = -1;
-    pid_t m_xvfb = -1, m_compositor = -1, m_viewer = -1, m_remote = -1, m_program = -1;
+    pid_t m_xvfb = -1, m_compositor = -1, m_wm = -1, m_viewer = -1, m_cover = -1, m_remote = -1, m_program = -1;
 };
 
 // The hole follows the remote: untouched pattern across its middle, cover just beyond its sides,
@@ -343,6 +343,51 @@ TEST_P(EffectsScreenTest, KeptSpotlightOutlivesTheReleaseUntilTheFunctionKey)
     std::this_thread::sleep_until(shown + 7s);
     EXPECT_EQ(HoleAt(x, y, shownX, shownY), "");
     Poll([&] { return Restored(); }, 15s);
+}
+
+// A kept spotlight stays above a screen-filling window that comes up over it later (a slide
+// show started while the spotlight is up), under a window manager: the new window shows through
+// the hole, and its yellow is dimmed at the corners, not shown bare.
+TEST_P(EffectsScreenTest, KeptSpotlightStaysAboveAWindowRaisedLater)
+{
+    for (const char* tool : {"openbox", "xmessage"}) {
+        if (Which(tool).empty())
+            GTEST_SKIP() << tool << " is not installed (openbox, x11-utils)";
+    }
+    m_wm = Spawn({Which("openbox")}, Env({}), m_xlog);
+    SetSetting("FunSet_Searchlight", "SaveStatu", "1");
+    StartWithRemote(1, 500);
+    const std::string shownWord = "Searchlight_UI::Show x:";
+    WaitShown(shownWord);
+    int shownX = 0, shownY = 0;
+    ShownAt(shownWord, &shownX, &shownY);
+    // The window manager has framed the pattern's viewer: only the cover's own pixels are checked.
+    std::this_thread::sleep_for(1500ms);
+
+    // A plain yellow screen-sized window that stacks itself on top, as a full-screen slide show does.
+    const Rgb yellow{250, 230, 40};
+    m_cover = Spawn({Which("xmessage"), "-geometry", std::to_string(kWidth) + "x" + std::to_string(kHeight) + "+0+0",
+                     "-buttons", "", "-xrm", "*overrideRedirect: true", "-xrm", "*borderWidth: 0", "-bg", "#FAE628",
+                     "-fg", "#FAE628", " "},
+                    Env({}), m_xlog);
+    // First the slide must be up (its yellow at the hole's centre), then the corners dimmed over it.
+    ASSERT_TRUE(Poll([&] {
+        const Image shot = Shot();
+        if (!shot.Valid())
+            return std::string("no screenshot");
+        const Rgb centre = shot.At(shownX + kMovedX, shownY + kMovedY);
+        if (centre.r != yellow.r || centre.g != yellow.g || centre.b != yellow.b)
+            return Describe("the slide is not up in the hole", shownX + kMovedX, shownY + kMovedY, centre);
+        for (const auto& [x, y] : {std::pair{20, 20}, {kWidth - 20, kHeight - 20}}) {
+            const Rgb s = shot.At(x, y);
+            const int seen = s.r + s.g + s.b, under = yellow.r + yellow.g + yellow.b;
+            const bool covered = Composited() ? seen * 10 > under * 4 && seen * 10 < under * 8 : seen == 0;
+            if (!covered)
+                return Describe("the slide is not under the cover", x, y, s);
+        }
+        return std::string();
+    },
+                     10s));
 }
 
 // Two presses select the laser: a red dot at the point the motion reached and nothing anywhere
@@ -456,6 +501,37 @@ TEST_P(EffectsScreenTest, PenStrokeFollowsTheMotionAndGoesWithThePen)
     },
          8s);
     Poll([&] { return Restored(); }, 20s);
+}
+
+// The pen chosen right after the spotlight was let go freezes the screen only once the cover has
+// left it, under a compositor that fades windows out (half a second): the frozen picture is the
+// pattern, with no dimmed pixel, away from the pencil at the screen's centre.
+TEST_P(EffectsScreenTest, PenFreezesTheScreenOnlyOnceTheSpotlightHasFadedOut)
+{
+    if (!Composited())
+        GTEST_SKIP() << "without a compositor nothing fades";
+    Stop(m_compositor);
+    m_compositor = Spawn({Which("xcompmgr"), "-f", "-D", "10", "-O", "0.02", "-I", "0.02"}, Env({}), m_xlog);
+    WriteWholeFile((m_install.path() / "config.ini").string(),
+                   "[FunSelect]\nNewVersion = 1\nSelValue = 125346\nIsUsed = 111110\nMouse_SelValue = 125346\n"
+                   "Mouse_IsUsed = 111110\n");
+    StartWithScript("report 0x03 0\nwait 500\nreport 0x03 8\nwait 50\nreport 0x03 0\nwait 300\n"
+                    "report 0x03 4\nwait 2000\nreport 0x03 0\nwait 20\nreport 0x03 8\nwait 50\nreport 0x03 0\n"
+                    "wait 30000\n");
+    WaitShown("CPresenterPostil::Show");
+    Poll([&] {
+        const Image shot = Shot();
+        if (!shot.Valid())
+            return std::string("no screenshot");
+        const int top = kHeight / 2 - 60, bottom = kHeight / 2 + 60, left = kWidth / 2 - 60, right = kWidth / 2 + 60;
+        std::string bad = Unchanged(shot, 0, 0, kWidth - 1, top);
+        if (bad.empty())
+            bad = Unchanged(shot, 0, bottom, kWidth - 1, kHeight - 1);
+        if (bad.empty())
+            bad = Unchanged(shot, 0, top, left, bottom);
+        return bad.empty() ? Unchanged(shot, right, top, kWidth - 1, bottom) : bad;
+    },
+         5s);
 }
 
 // Page down held for more than a second with the blank screen as the custom action: the curtain

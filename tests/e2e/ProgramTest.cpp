@@ -236,6 +236,37 @@ TEST_F(ProgramTest, WithoutADisplayItSaysSoAndEnds)
     EXPECT_NE(ReadWholeFile(output).find("no display"), std::string::npos) << ReadWholeFile(output);
 }
 
+// The X server goes away under the running program (a server of its own here): it ends with
+// code 1 after a log line, not in std::terminate, which the crash reporter would take for a crash.
+TEST_F(ProgramTest, LosingTheXServerEndsCleanly)
+{
+    pid_t xvfb = -1;
+    const std::string display = SpawnXvfb(Which("Xvfb"), "800x600x24", InheritedEnv(), &xvfb);
+    ASSERT_FALSE(display.empty());
+    std::vector<std::string> env;
+    for (const auto& e : g_x->Env({"XDG_RUNTIME_DIR=" + (m_runtime.path() / "rt").string()})) {
+        if (e.rfind("DISPLAY=", 0) != 0)
+            env.push_back(e);
+    }
+    env.push_back("DISPLAY=" + display);
+    const std::string output = m_runtime.file("output.txt");
+    const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const pid_t pid = Spawn({(m_install.path() / "Orvelle").string(), "hideWindows"}, env, fd);
+    close(fd);
+    m_started.push_back(pid);
+    const bool started = WaitStarted();
+    Stop(xvfb);
+    ASSERT_TRUE(started) << LogText();
+    const auto exit = WaitExit(pid, 10s);
+    ASSERT_TRUE(exit.has_value()) << "still running 10 s after the X server went";
+    Forget(pid);
+    EXPECT_TRUE(WIFEXITED(*exit) && WEXITSTATUS(*exit) == 1) << *exit << "\n" << ReadWholeFile(output);
+    EXPECT_EQ(ReadWholeFile(output).find("terminate called"), std::string::npos) << ReadWholeFile(output);
+    EXPECT_NE(LogText().find("The X server has gone: Orvelle ends"), std::string::npos) << LogText();
+    for (const auto& e : fs::directory_iterator(m_install.path() / "log"))
+        EXPECT_NE(e.path().filename().string().rfind("crash-", 0), 0u) << e.path();
+}
+
 TEST_F(ProgramTest, SigtermEndsCleanlyWithExitCodeZero)
 {
     const pid_t pid = Start({"hideWindows"});

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBackingStore>
 #include <QWidget>
 
 namespace {
@@ -54,6 +55,9 @@ TEST_F(BlankScreen, CurtainRollsDownAndUpInStepsOf80WithTheCursorHiddenMeanwhile
     ASSERT_TRUE(PumpUntil([&] { return window->CurtainHeight() == 0; }));
     EXPECT_FALSE(window->GetWidget()->isVisible());
     EXPECT_EQ(cursor->HiddenDepth(), 0);
+    // The rolled-up curtain does not keep its screen-sized paint buffer.
+    ASSERT_NE(window->GetWidget()->backingStore(), nullptr);
+    EXPECT_LE(window->GetWidget()->backingStore()->size().width() * window->GetWidget()->backingStore()->size().height(), 1);
 }
 
 TEST_F(BlankScreen, HideDuringTheRollDownRollsUpFromWhereItIs)

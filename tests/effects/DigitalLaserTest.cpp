@@ -159,6 +159,22 @@ TEST_F(DigitalLaser, ShowAfterHideWinsWhileTheUiThreadIsBusy)
     EXPECT_EQ(Overlay()->geometry(), QRect(286, 186, 28, 28));
 }
 
+// The remote's motion reaches the laser on another thread than the stop: a move that comes in
+// right behind the hide must not bring the dot back.
+TEST_F(DigitalLaser, MoveArrivingAfterTheStopDrawsNoDot)
+{
+    EffectSkinFolder skins(0xFFFF0000u);
+    Make([] { return EffectPoint{300, 200}; });
+    laser->Create();
+    laser->Show({0, 0});
+    ASSERT_TRUE(PumpUntil([&] { return Overlay() != nullptr && Overlay()->isVisible(); }));
+    laser->Hide(true);
+    laser->Move({400, 400});
+    ASSERT_TRUE(PumpUntil([&] { return laser->GetShownState() == CPresenterDigitalLaser::STATE_HIDDEN; }));
+    PumpUntil([] { return false; }, std::chrono::milliseconds(100));
+    EXPECT_FALSE(Overlay()->isVisible());
+}
+
 TEST_F(DigitalLaser, WithoutCompositorTheDotIsShapedFromItsPicture)
 {
     EffectSkinFolder skins(0xFFFF0000u);

@@ -48,6 +48,10 @@ FakeScreenCapture::FakeScreenCapture(int width, int height, uint32_t argb)
 bool FakeScreenCapture::CaptureVirtualScreen(platform::CapturedScreen& out)
 {
     ++captures;
+    if (onCapture)
+        onCapture();
+    if (failing)
+        return false;
     out.width = m_width;
     out.height = m_height;
     out.pixels = std::make_unique<uint32_t[]>(m_pixels.size());

@@ -33,7 +33,8 @@ private:
     std::atomic<bool> m_running;
 };
 
-// A desktop of a fixed picture; counts its captures.
+// A desktop of a fixed picture; counts its captures. `failing` makes every capture fail (no
+// display to read), `onCapture` runs inside each capture, on the capturing thread.
 class FakeScreenCapture final : public platform::IScreenCapture {
 public:
     FakeScreenCapture(int width, int height, uint32_t argb);
@@ -41,6 +42,8 @@ public:
     // Paints a square of `argb` with its top-left corner at (x, y).
     void Square(int x, int y, int side, uint32_t argb);
     std::atomic<int> captures{0};
+    std::atomic<bool> failing{false};
+    std::function<void()> onCapture;
 
 private:
     int m_width;

@@ -174,4 +174,17 @@ TEST_F(Magnifier, MovesBeforeTheShowAreDroppedAndAStepBeyondHalfTheScreenOnlyRed
     EXPECT_TRUE(zoom->IsShown());
 }
 
+// A screen that cannot be read: no lens and no darkened black screen over the slide.
+TEST_F(Magnifier, FailedCaptureShowsNeitherLensNorDimLayer)
+{
+    capture.failing = true;
+    Make();
+    zoom->Show({0, 0});
+    ASSERT_TRUE(PumpUntil([&] { return zoom->GetShownState() == KVOMagnifyManager::STATE_SHOWN; }));
+    zoom->Move({320, 220});
+    PumpUntil([] { return false; }, std::chrono::milliseconds(100));
+    EXPECT_FALSE(GetZoomUI()->GetWidget()->isVisible());
+    EXPECT_FALSE(Lens().isVisible());
+}
+
 } // namespace

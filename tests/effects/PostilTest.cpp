@@ -8,14 +8,21 @@
 #include "CPostilPencilTipUI.h"
 #include "CPostilPencilUI.h"
 #include "CPresenterPostil.h"
+#include "CPresenterSearchLight.h"
 #include "ConfigManager.h"
 #include "EffectTestSupport.h"
 #include "FakeClock.h"
 #include "PostilColor.h"
+#include "Searchlight_UI.h"
 
 #include <gtest/gtest.h>
 
 #include <QWidget>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -145,6 +152,53 @@ TEST_F(Postil, WidthStepShowsTheTipUntilItGoesQuiet)
     tip->SendMessage(WM_TIMER, CPostilPencilTipUI::kHideTimerId);
     EXPECT_FALSE(tip->IsShown());
     EXPECT_FALSE(tip->GetWidget()->isVisible());
+}
+
+// The function manager's thread hides the spotlight and shows the pen at once; the hide reaches
+// the UI thread only later. The pen's picture is taken once the cover is off the screen.
+TEST_F(Postil, PictureWaitsUntilThePreviousFunctionsCoverIsGone)
+{
+    CPresenterSearchLight light(TestServices(screen, compositor, config));
+    light.Create();
+    ASSERT_TRUE(light.Show({400, 400}));
+    QWidget* cover = light.GetWindow()->GetWidget();
+    ASSERT_TRUE(PumpUntil([&] { return cover->isVisible(); }));
+    std::atomic<int> coveredAtCapture{-1};
+    capture.onCapture = [&] { coveredAtCapture = cover->isVisible() ? 1 : 0; };
+    std::thread switching([&] {
+        light.Hide(true);
+        pen->Show({100, 100});
+    });
+    // The UI thread is busy elsewhere for a while before it reaches the hide.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_TRUE(PumpUntil([&] { return coveredAtCapture.load() >= 0; }));
+    switching.join();
+    EXPECT_EQ(coveredAtCapture.load(), 0);
+    EXPECT_TRUE(PumpUntil([&] { return Draw()->IsCovering(); }));
+}
+
+// A screen that cannot be read: no black cover and no strokes; the user is told once, however
+// often the pen is tried.
+TEST_F(Postil, FailedCaptureCoversNothingAndIsToldOnce)
+{
+    pen.reset();
+    capture.failing = true;
+    EffectServices services = TestServices(screen, compositor, config);
+    services.capture = &capture;
+    std::vector<std::string> told;
+    services.tellUser = [&](const char* section, const char* key) { told.push_back(std::string(section) + "/" + key); };
+    pen = std::make_unique<CPresenterPostil>(services);
+    pen->Create();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        pen->Show({100, 100});
+        pen->Move({100, 100});
+        pen->Move({200, 150});
+        PumpUntil([] { return false; }, std::chrono::milliseconds(50));
+        EXPECT_FALSE(Draw()->GetWidget()->isVisible());
+        EXPECT_FALSE(pen->GetAnnotation()->Pencil()->IsVisible());
+        pen->Hide(true);
+    }
+    EXPECT_EQ(told, std::vector<std::string>{"tooltip/capture_failed_tooltip"});
 }
 
 } // namespace

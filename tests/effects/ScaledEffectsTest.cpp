@@ -5,7 +5,9 @@
 // First: the link's ring queue has a member named like a Qt keyword macro.
 #include "PoolFixture.h"
 
+#include "CPostilPencilTipUI.h"
 #include "CPresenterDigitalLaser.h"
+#include "CPresenterPostil.h"
 #include "CPresenterSearchLight.h"
 #include "ConfigManager.h"
 #include "DigitalLaser_UI.h"
@@ -88,6 +90,19 @@ TEST_F(ScaledEffects, LaserDotIsCentredOnThePhysicalPointAtItsPhysicalSize)
     // 28 physical pixels at (2386, 436): 14 logical at 1600 + 786 / 2.
     EXPECT_EQ(overlay->geometry(), QRect(1993, 218, 14, 14));
     EXPECT_EQ(overlay->Frame().size(), QSize(28, 28));
+}
+
+// The pen's width tip is 300 x 150 physical pixels centred on the presenting monitor: at a
+// ratio of 2 that is 150 x 75 logical around the monitor's logical centre (2000, 225).
+TEST_F(ScaledEffects, PenTipIsCentredOnTheMonitorAtItsPhysicalSize)
+{
+    CPresenterPostil pen(services);
+    pen.Create();
+    pen.SetDoAndUp({2400, 450});
+    CPostilPencilTipUI* tip = pen.GetAnnotation()->Tip();
+    ASSERT_NE(tip, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return tip->IsShown(); }));
+    EXPECT_EQ(tip->GetWidget()->geometry(), QRect(1925, 188, 150, 75));
 }
 
 } // namespace

@@ -8,7 +8,12 @@
 
 #include <dlfcn.h>
 
+#include <QCoreApplication>
+
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -38,6 +43,32 @@ bool WaitCaptureEnded(CPresenterScreenShot& bridge)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return !bridge.IsCapturing();
 }
+
+#ifdef ORVELLE_SCREENSNAPSHOT_PLUGIN
+// The program ends right after a capture started: the bridge goes on the UI thread before its
+// capture thread has reached the real plug-in, whose capture needs the UI thread. Its end must
+// come all the same (a watchdog ends the test program if it hangs).
+TEST(ScreenShotExit, BridgeGoesRightAfterACaptureStarted)
+{
+    std::atomic<bool> ended{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 1500 && !ended; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!ended) {
+            std::fprintf(stderr, "the bridge hangs at its end\n");
+            std::_Exit(1);
+        }
+    });
+    {
+        CPresenterScreenShot bridge(ORVELLE_SCREENSNAPSHOT_PLUGIN);
+        bridge.Create();
+        EXPECT_TRUE(bridge.Show({0, 0}));
+    }
+    ended = true;
+    watchdog.join();
+    QCoreApplication::processEvents(); // the plug-in's queued opening finds its capture over
+}
+#endif
 
 } // namespace
 
