@@ -238,6 +238,37 @@ TEST_F(SettingPages, MagnificationButtonsStoreTheFactorAndShowItsPreview)
     EXPECT_EQ(Control("FunSet_Zoom_Preview")->GetBkImage().str(), "file='/tmp/zoom25.png'");
 }
 
+TEST_F(SettingPages, MagnifierPreviewCoversTheWholeHoleAsTheSlidersReshapeIt)
+{
+    std::vector<float> madeFor; // the aspect each picture was made for
+    window.previewImage = [&madeFor](double) {
+        madeFor.push_back(CConfigManager::GetInstance().GetReal(ConfigReal::ZoomAspectRatio));
+        return std::string("/tmp/zoom.png");
+    };
+    ASSERT_NE(window.setPage, nullptr);
+    window.setPage->SetSubPage(CFunctionSetPageUI::kZoom,
+                               std::make_unique<CZoomPageUI>(&window.GetPaintManager(), window.previewImage));
+    window.Send("FunSet_Zoom_Bnt", DUI_MSGTYPE_CLICK);
+
+    SetSlider("FunSet_Zoom_H_Slider", 80); // 180 x 144, below the panel's top at 140 + 20
+    const RECT tall = Control("FunSet_Zoom_Preview")->GetPos();
+    EXPECT_EQ(tall.right - tall.left, 180);
+    EXPECT_EQ(tall.top, 160);
+    EXPECT_EQ(tall.bottom, 160 + 144);
+    ASSERT_FALSE(madeFor.empty());
+    EXPECT_FLOAT_EQ(madeFor.back(), 0.8f);
+
+    SetSlider("FunSet_Zoom_W_Slider", 50); // roundness 0.25 of the 180 x 144 hole
+    const SIZE round = Control("FunSet_Zoom_Preview")->GetBorderRound();
+    EXPECT_EQ(round.cx, 45);
+    EXPECT_EQ(round.cy, 36);
+
+    SetSlider("FunSet_Zoom_H_Slider", 30);
+    const RECT flat = Control("FunSet_Zoom_Preview")->GetPos();
+    EXPECT_EQ(flat.bottom - flat.top, 54);
+    EXPECT_FLOAT_EQ(madeFor.back(), 0.3f);
+}
+
 TEST_F(SettingPages, RestoreAndAdaptiveSpeedAskFirst)
 {
     CConfigManager& config = CConfigManager::GetInstance();
