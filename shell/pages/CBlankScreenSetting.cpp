@@ -54,8 +54,8 @@ CBlankScreenSetting::CBlankScreenSetting(HWND owner, int slot, PickFile pick)
 
 bool CBlankScreenSetting::Edit(HWND owner, int slot, PickFile pick)
 {
-    DialogOpenFlag flag;
     CBlankScreenSetting window(owner, slot, std::move(pick));
+    const DialogOpenFlag flag(window);
     if (window.Create(owner, "", 0, 0) == nullptr) {
         WriteLog(KVO_LOG_ERROR, "CBlankScreenSetting::Edit BlankScreenSetting.xml could not be built");
         return false;

@@ -3,9 +3,11 @@
 #include "CAboutPageUI.h"
 #include "ConfigManager.h"
 #include "ControllerSet.h"
+#include "DialogOpenFlag.h"
 #include "KVOLog.h"
 #include "LanguageConfig.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -349,6 +351,16 @@ void CMainPageUI::RequestShutdown()
     if (m_bStarting) {
         WriteLog(KVO_LOG_INFO, "CMainPageUI::Shutdown requested during start-up, done once it is complete");
         m_bShutdownPending = true;
+        return;
+    }
+    // A dialog's caller still runs inside a page: freeing the pages now would pull them from
+    // under it. Close the dialogs and come back once their callers have returned.
+    if (DialogOpenFlag::AnyOpen()) {
+        WriteLog(KVO_LOG_INFO, "CMainPageUI::Shutdown requested while a dialog is open, done once it is closed");
+        DialogOpenFlag::CloseAllThen([alive = QPointer<QObject>(&m_timerContext), this] {
+            if (alive)
+                RequestShutdown();
+        });
         return;
     }
     if (m_hooks.shutdown)

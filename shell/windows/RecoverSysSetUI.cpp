@@ -18,8 +18,8 @@ CRecoverSysSetUI::CRecoverSysSetUI(HWND mainWnd, std::string messageKey)
 
 bool CRecoverSysSetUI::Confirm(HWND mainWnd, const std::string& messageKey)
 {
-    DialogOpenFlag flag;
     CRecoverSysSetUI window(mainWnd, messageKey);
+    const DialogOpenFlag flag(window);
     if (window.Create(mainWnd, "", 0, 0) == nullptr) {
         WriteLog(KVO_LOG_ERROR, "CRecoverSysSetUI::Confirm RecoverSysSetUI.xml could not be built");
         return false;
