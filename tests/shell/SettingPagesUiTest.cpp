@@ -19,7 +19,10 @@
 
 #include <QApplication>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -267,6 +270,50 @@ TEST_F(SettingPages, MagnifierPreviewCoversTheWholeHoleAsTheSlidersReshapeIt)
     const RECT flat = Control("FunSet_Zoom_Preview")->GetPos();
     EXPECT_EQ(flat.bottom - flat.top, 54);
     EXPECT_FLOAT_EQ(madeFor.back(), 0.3f);
+}
+
+// Which threads reach the disk sync of a settings write, and how slow the disk is.
+std::atomic<int> g_syncs{0};
+std::atomic<int> g_syncsOnUiThread{0};
+std::thread::id g_uiThread;
+
+bool SlowSync(CIniFile::FaultPoint point)
+{
+    if (point == CIniFile::FaultPoint::Sync) {
+        ++g_syncs;
+        if (std::this_thread::get_id() == g_uiThread)
+            ++g_syncsOnUiThread;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+TEST_F(SettingPages, SliderStepsAreWrittenAtOnceButNeverSyncedOnTheUiThread)
+{
+    CConfigManager& config = CConfigManager::GetInstance();
+    config.SetBackgroundWrites(true); // as the program runs
+    g_uiThread = std::this_thread::get_id();
+    CIniFile::SetFaultHook(SlowSync);
+    window.Send("FunSet_Searchlight_Bnt", DUI_MSGTYPE_CLICK);
+    for (int v = 30; v <= 80; v += 5)
+        SetSlider("FunSet_H_Slider", v);
+    // Still on its way to the disk, a key read from the file already has its new value.
+    config.SetImageUrl(kSlotPresenter, 2, "/tmp/slide.png", true);
+    EXPECT_EQ(config.GetImageUrl(kSlotPresenter, 2), "/tmp/slide.png");
+
+    config.FlushWrites();
+    CIniFile::SetFaultHook(nullptr);
+    EXPECT_FLOAT_EQ(CIniFile::ReadFloat("FunSet_Searchlight", "AspectRatio", config.GetConfigPath(), 0.0f), 0.8f);
+    EXPECT_EQ(config.GetImageUrl(kSlotPresenter, 2), "/tmp/slide.png");
+    EXPECT_GT(g_syncs.load(), 0);
+    EXPECT_EQ(g_syncsOnUiThread.load(), 0);
+
+    // A restore waits for the writes: the slider's last value does not land over it.
+    config.SetReal(ConfigReal::SearchlightAspectRatio, 0.9f, true);
+    WriteWholeFile((dir.path() / "InitConfig.ini").string(), "[FunSet_Searchlight]\nAspectRatio = 0.400000\n");
+    config.RestoreDefaults();
+    config.SetBackgroundWrites(false);
+    EXPECT_FLOAT_EQ(CIniFile::ReadFloat("FunSet_Searchlight", "AspectRatio", config.GetConfigPath(), 0.0f), 0.4f);
 }
 
 TEST_F(SettingPages, RestoreAndAdaptiveSpeedAskFirst)
