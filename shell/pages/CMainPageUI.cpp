@@ -136,8 +136,14 @@ void CMainPageUI::StyleAndShow(bool show)
 
 void CMainPageUI::StyleTabButtons()
 {
-    for (CDuilibButton& button : m_tabButtons)
-        button.SetNormalImageAndTextColors("", kTabTextColor, kTabTextColor);
+    for (std::size_t i = 0; i < m_tabButtons.size(); ++i) {
+        m_tabButtons[i].SetNormalImageAndTextColors("", kTabTextColor, kTabTextColor);
+        if (CControlUI* button = m_tabButtons[i].GetControl()) {
+            if (!m_tabHotImages[i])
+                m_tabHotImages[i] = button->GetHotImage();
+            button->SetHotImage(*m_tabHotImages[i]);
+        }
+    }
 }
 
 void CMainPageUI::SelectPage(int page)
@@ -154,8 +160,13 @@ void CMainPageUI::SelectPage(int page)
     }
     CConfigManager::GetInstance().SetRuntime(CConfigManager::Runtime::CurrentPage, page);
 
-    if (CControlUI* button = m_tabButtons[static_cast<std::size_t>(page)].GetControl())
+    if (CControlUI* button = m_tabButtons[static_cast<std::size_t>(page)].GetControl()) {
         button->ApplyAttributeList(CDuiString(Text(kMainStyle, "main_tab_selected")));
+        // Under the pointer the selected tab still looks selected.
+        button->SetHotImage(button->GetNormalImage());
+        if (auto* tab = qobject_cast<CButtonUI*>(button))
+            tab->SetHotTextColor(tab->GetTextColor());
+    }
     if (auto* tabs = m_pManager != nullptr ? m_pManager->FindControlAs<CTabLayoutUI>("MainTab") : nullptr)
         tabs->SelectItem(page);
     if (IPageUI* current = m_pages[static_cast<std::size_t>(page)].get())

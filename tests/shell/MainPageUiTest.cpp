@@ -182,6 +182,15 @@ TEST_F(ShellWindows, TabClicksSelectPagesMoveTheUnderlineAndKeepTheFloatingLayer
     EXPECT_FALSE(Control("AboutUs_Autorun_Bnt")->IsVisible());
     EXPECT_EQ(Control<CButtonUI>("Bnt_AboutUs")->GetTextColor(), 0xFFFFFFFFu);
     EXPECT_EQ(Control<CButtonUI>("Bnt_SetFunction")->GetTextColor(), 0xFFD2D2D2u) << "the old tab is deselected";
+    // Hovering the selected tab keeps its selected look; the others keep their hover look.
+    const auto* about = Control<CButtonUI>("Bnt_AboutUs");
+    EXPECT_EQ(about->GetHotImage().str(), about->GetNormalImage().str());
+    EXPECT_EQ(about->GetHotTextColor(), 0xFFFFFFFFu);
+    const std::string hover = Control("Bnt_SetFunction")->GetHotImage().str();
+    EXPECT_NE(hover.find("tab_h.png"), std::string::npos) << hover;
+    window.Click("Bnt_SetFunction");
+    EXPECT_EQ(about->GetHotImage().str(), hover) << "deselected, the tab hovers like the others";
+    window.Click("Bnt_AboutUs");
     EXPECT_GT(layer.emptied, 0) << "the floating layer is emptied away from the setting page";
 
     window.Click("Bnt_SelectFunction");
