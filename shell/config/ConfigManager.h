@@ -94,7 +94,6 @@ public:
     enum class Runtime {
         CurrentPage,        // index of the settings page shown
         DeviceKind,         // device type of the connected device
-        DeviceMode,         // the device's model bit
         DialogOpen,         // the restore (or another modal settings) dialog is open
         CustomActionLatch,  // a once-per-hold custom action ran; cleared at key release
         SlideShowStarted,   // the slide-show toggle ran during this hold

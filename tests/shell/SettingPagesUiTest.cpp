@@ -6,6 +6,7 @@
 #include "CFunctionSelectPageUI.h"
 #include "CFunctionSetPageUI.h"
 #include "CMainPageUI.h"
+#include "CPostilPageUI.h"
 #include "CSearchlightPageUI.h"
 #include "CSettingPageUI.h"
 #include "CZoomPageUI.h"
@@ -41,6 +42,7 @@ public:
         auto set = std::make_unique<CFunctionSetPageUI>(&m_PaintManager);
         set->SetSubPage(CFunctionSetPageUI::kSearchlight, std::make_unique<CSearchlightPageUI>(&m_PaintManager));
         set->SetSubPage(CFunctionSetPageUI::kZoom, std::make_unique<CZoomPageUI>(&m_PaintManager, previewImage));
+        set->SetSubPage(CFunctionSetPageUI::kPostil, std::make_unique<CPostilPageUI>(&m_PaintManager));
         set->SetSubPage(CFunctionSetPageUI::kSetting, std::make_unique<CSettingPageUI>(&m_PaintManager, settingHooks));
         setPage = set.get();
         page.SetPage(CMainPageUI::kSetPage, std::move(set));
@@ -217,9 +219,12 @@ TEST_F(SettingPages, SensitivityAndVibrationReachTheRemote)
                              "SendSensitivityCmdFunc KVO_WIRLESS_MOUSE|KVO_WIRED_MOUSE DPI:27 Rate:100\r\n"})
         EXPECT_NE(log.Text().find(std::string("CSettingPageUI::OnValueChange ") + line), std::string::npos) << line;
     sent.pop_back();
+    // The test pulse is longer on a remote of the newer model (model bit 1).
     window.Send("FunSet_Set_Strong_Ratio", DUI_MSGTYPE_CLICK);
     EXPECT_EQ(CConfigManager::GetInstance().GetInt(ConfigInt::ShockIntensity), 3);
-    EXPECT_EQ(motor, (std::vector<std::pair<int, int>>{{500, 3}}));
+    modelBit = 0;
+    window.Send("FunSet_Set_Weak_Ratio", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(motor, (std::vector<std::pair<int, int>>{{1000, 3}, {500, 1}}));
 
     // No device: stored, nothing sent.
     deviceType = -1;
@@ -316,6 +321,22 @@ TEST_F(SettingPages, SliderStepsAreWrittenAtOnceButNeverSyncedOnTheUiThread)
     EXPECT_FLOAT_EQ(CIniFile::ReadFloat("FunSet_Searchlight", "AspectRatio", config.GetConfigPath(), 0.0f), 0.4f);
 }
 
+TEST_F(SettingPages, PenWidthPreviewFollowsTheSliderAndKeepsAHandEditedWidthInRange)
+{
+    window.Send("FunSet_Postil_Bnt", DUI_MSGTYPE_CLICK);
+    SetSlider("FunSet_Postil_Slider", 8);
+    EXPECT_EQ(CConfigManager::GetInstance().GetInt(ConfigInt::LineSize), 8);
+    EXPECT_EQ(Control("FunSet_Postil_Line")->GetPos().bottom, 258);
+
+    CConfigManager& config = CConfigManager::GetInstance();
+    for (const auto& [stored, bottom] : {std::pair{"1e12", 260}, std::pair{"-1e12", 254}}) {
+        CIniFile::WriteString("FunSet_Postil", "LineSize", stored, config.GetConfigPath());
+        config.LoadAll();
+        window.setPage->SelectSubPage(CFunctionSetPageUI::kPostil);
+        EXPECT_EQ(Control("FunSet_Postil_Line")->GetPos().bottom, bottom) << stored;
+    }
+}
+
 TEST_F(SettingPages, RestoreAndAdaptiveSpeedAskFirst)
 {
     CConfigManager& config = CConfigManager::GetInstance();
@@ -342,7 +363,9 @@ TEST_F(SettingPages, RestoreAndAdaptiveSpeedAskFirst)
     // Adaptive speed on: the restored file is what the pages and the effects use from then on.
     SetSlider("FunSet_Set_Slider", 20);
     CIniFile::WriteInt("FunSet_Set", "MouseDPI", 55, config.GetConfigPath());
+    sent.clear();
     window.Send("FunSet_Set_Adaptive_Button", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{55, 100}})) << "the remote gets the restored speed too";
     EXPECT_EQ(config.GetInt(ConfigInt::CursorSpeedAdaptiveModel), 1);
     EXPECT_EQ(Normal("FunSet_Set_Adaptive_Button"), "file='button\\FunctionSet\\on.png'");
     EXPECT_EQ(config.GetInt(ConfigInt::MouseDPI), 55);
