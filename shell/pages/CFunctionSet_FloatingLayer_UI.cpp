@@ -6,6 +6,7 @@
 #include "SessionBackends.h"
 
 #include <QEvent>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -44,7 +45,14 @@ public:
         case QEvent::Move:
         case QEvent::Show:
         case QEvent::WindowStateChange:
-            m_layer->PlaceOverMainWindow();
+            // Once the window manager is done with the window: not from inside its show or move.
+            if (!m_bPlacePending) {
+                m_bPlacePending = true;
+                QTimer::singleShot(0, this, [this] {
+                    m_bPlacePending = false;
+                    m_layer->PlaceOverMainWindow();
+                });
+            }
             break;
         default:
             break;
@@ -54,6 +62,7 @@ public:
 
 private:
     IFloatingLayer* m_layer;
+    bool m_bPlacePending = false;
 };
 
 QRectF ToQRectF(const RECT& r) { return QRectF(QPointF(r.left, r.top), QPointF(r.right, r.bottom)); }
