@@ -8,6 +8,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <thread>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -101,6 +104,34 @@ void BM_SetterPersists(benchmark::State& state)
         settings.SetInt(ConfigInt::MouseDPI, ++value % 80, true);
 }
 BENCHMARK(BM_SetterPersists)->Unit(benchmark::kMicrosecond);
+
+// A slider drag on a slow disk: each step's cost on the UI thread when the disk sync of a write
+// takes 20 ms (injected before the sync). Argument 0 writes on the caller's thread, 1 on the
+// settings writer's thread, as the program does. A frame is 16 ms; every step must stay below it.
+bool SlowDiskSync(CIniFile::FaultPoint point)
+{
+    if (point == CIniFile::FaultPoint::Sync)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return false;
+}
+
+void BM_SliderStepOnSlowDisk(benchmark::State& state)
+{
+    BenchFolder folder;
+    CConfigManager config;
+    config.SetInstallFolder(folder.Folder());
+    config.FirstRunDefaults();
+    config.SetBackgroundWrites(state.range(0) != 0);
+    CIniFile::SetFaultHook(SlowDiskSync);
+    int step = 30;
+    for (auto _ : state) {
+        config.SetReal(ConfigReal::SearchlightAspectRatio, static_cast<float>(step) / 100.0f, true);
+        step = step == 100 ? 30 : step + 1;
+    }
+    config.SetBackgroundWrites(false);
+    CIniFile::SetFaultHook(nullptr);
+}
+BENCHMARK(BM_SliderStepOnSlowDisk)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(60);
 
 void BM_LanguageLookup(benchmark::State& state)
 {

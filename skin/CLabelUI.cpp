@@ -1,5 +1,6 @@
 #include "CLabelUI.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 
 #include "CPaintManagerUI.h"
@@ -120,6 +121,20 @@ bool CLabelUI::OnAttribute(const std::string& name, const std::string& value)
         return CControlUI::OnAttribute(name, value);
     }
     return true;
+}
+
+bool CLabelUI::IsTextClipped() const
+{
+    const QString text = GetText().ToQString();
+    if (text.isEmpty())
+        return false;
+    const QRect area = rect().adjusted(m_rcTextPadding.left, m_rcTextPadding.top, -m_rcTextPadding.right,
+                                       -m_rcTextPadding.bottom);
+    const QFontMetrics metrics(TextFont());
+    if (!m_bWordBreak)
+        return metrics.horizontalAdvance(text) > area.width();
+    const QRect needed = metrics.boundingRect(area, m_align | Qt::TextWordWrap, text);
+    return needed.width() > area.width() || needed.height() > area.height();
 }
 
 DWORD CLabelUI::CurrentTextColor() const

@@ -28,6 +28,9 @@ public:
 
     // The font the text is drawn with (from the window's font table).
     QFont TextFont() const;
+    // True when the text does not fit where it is drawn: a single line wider than the area
+    // inside the text padding, or wrapped lines (or one unbreakable word) beyond that area.
+    bool IsTextClipped() const;
 
 protected:
     bool OnAttribute(const std::string& name, const std::string& value) override;

@@ -131,6 +131,11 @@ UINT CWindowWnd::ShowModal()
     m_modalLoop = &loop;
     m_modalResult = &result;
     const std::weak_ptr<bool> alive = m_alive;
+    // Modal to its owner window (to the whole program when it has none): the windows behind it
+    // take no input until it closes. Qt takes the modality at show time.
+    if (m_host->isVisible())
+        m_host->hide();
+    m_host->setWindowModality(m_host->parentWidget() != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
     ShowWindow(true, true);
     loop.exec(QEventLoop::DialogExec);
     if (alive.lock()) {

@@ -43,7 +43,8 @@ public:
                 const RECT& rc, HMENU hMenu = nullptr);
 
     void ShowWindow(bool bShow = true, bool bTakeFocus = true);
-    // Shows the window and runs a nested event loop until Close; returns Close's result
+    // Shows the window modal to its owner (to every window when it has none) and runs a nested
+    // event loop until Close; returns Close's result
     // (IDCANCEL when the window was destroyed another way). Refused (returns -1) off the UI
     // thread or before Create.
     UINT ShowModal();

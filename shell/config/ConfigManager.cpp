@@ -83,13 +83,46 @@ void CConfigManager::SetScreens(const platform::IScreens* screens)
     Write(m_screens, screens);
 }
 
+void CConfigManager::SetBackgroundWrites(bool on)
+{
+    std::shared_ptr<CConfigWriter> old;
+    {
+        std::lock_guard lock(m_lock);
+        if ((m_writer != nullptr) == on)
+            return;
+        old = std::exchange(m_writer, on ? std::make_shared<CConfigWriter>() : nullptr);
+    }
+    // Dropping the writer writes what it holds and ends its thread.
+}
+
+void CConfigManager::FlushWrites()
+{
+    if (const std::shared_ptr<CConfigWriter> writer = Read(m_writer))
+        writer->Flush();
+}
+
 int CConfigManager::Persist(const char* section, const std::string& key, const std::string& value) const
 {
+    if (const std::shared_ptr<CConfigWriter> writer = Read(m_writer)) {
+        writer->Write(GetConfigPath(), section, key, value);
+        return 0;
+    }
     return CIniFile::WriteString(section, key, value, GetConfigPath());
+}
+
+std::string CConfigManager::ReadFileText(const char* section, const std::string& key, const std::string& def) const
+{
+    std::string value;
+    const std::string file = GetConfigPath();
+    if (const std::shared_ptr<CConfigWriter> writer = Read(m_writer); writer && writer->Pending(file, section, key, value))
+        return value;
+    CIniFile::ReadString(section, key, def, value, file);
+    return value;
 }
 
 int CConfigManager::FirstRunDefaults()
 {
+    FlushWrites();
     const std::string folder = Read(m_configFolder);
     const std::string path = (std::filesystem::path(folder.empty() ? GetInstallFolder() : folder) / "config.ini").string();
     Write(m_configPath, path);
@@ -112,6 +145,7 @@ int CConfigManager::FirstRunDefaults()
 
 void CConfigManager::LoadAll()
 {
+    FlushWrites();
     const std::string file = GetConfigPath();
     ReportFileState(file);
     auto loadInt = [&](ConfigInt key) {
@@ -232,6 +266,8 @@ void CConfigManager::ResetLaserDot()
 
 int CConfigManager::RestoreDefaults()
 {
+    // A slider's last value must not land over the restored file.
+    FlushWrites();
     const std::filesystem::path folder(GetInstallFolder());
     const std::string source = (folder / "InitConfig.ini").string();
     std::string config = GetConfigPath();
@@ -263,7 +299,7 @@ int CConfigManager::GetInt(ConfigInt key) const
 {
     const auto& info = KeyInfo(key);
     if (!info.cached)
-        return CIniFile::ReadInt(info.section, info.key, GetConfigPath(), info.def);
+        return CIniText::RealToInt(CIniText::ParseReal(ReadFileText(info.section, info.key, CIniText::FormatInt(info.def))));
     std::lock_guard lock(m_lock);
     return m_ints[Index(key)];
 }
@@ -287,11 +323,8 @@ int CConfigManager::SetReal(ConfigReal key, float value, bool persist)
 std::string CConfigManager::GetText(ConfigText key) const
 {
     const auto& info = KeyInfo(key);
-    if (!info.cached) {
-        std::string value;
-        CIniFile::ReadString(info.section, info.key, info.def, value, GetConfigPath());
-        return value;
-    }
+    if (!info.cached)
+        return ReadFileText(info.section, info.key, info.def);
     std::lock_guard lock(m_lock);
     return m_texts[Index(key)];
 }
@@ -329,9 +362,7 @@ int CConfigManager::SetSlotText(ConfigSlotText key, int slot, const std::string&
 
 std::string CConfigManager::GetImageUrl(int slot, int index) const
 {
-    std::string value;
-    CIniFile::ReadString(kCustomKeySection, ImageUrlKeyName(index, slot), "", value, GetConfigPath());
-    return value;
+    return ReadFileText(kCustomKeySection, ImageUrlKeyName(index, slot), "");
 }
 
 int CConfigManager::SetImageUrl(int slot, int index, const std::string& value, bool persist)

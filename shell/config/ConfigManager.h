@@ -4,12 +4,16 @@
 // process-wide instance (GetInstance); tests may make their own. Every access takes the lock.
 // A setter stores the value and, when `persist` is set, writes that one key to config.ini at once;
 // it returns the write's result (0, or -1 when the file could not be written; the new value stays
-// in memory either way).
+// in memory either way). With background writes on, the write goes to the writer's thread and a
+// setter returns 0 at once; reads of the file see the pending values, and loading or restoring
+// waits for the writes first.
 
 #include "ConfigKeys.h"
+#include "ConfigWriter.h"
 #include "IScreens.h"
 
 #include <array>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -32,6 +36,11 @@ public:
     std::string GetConfigPath() const;
     // The monitor layout used by LoadAll. The caller keeps it alive.
     void SetScreens(const platform::IScreens* screens);
+    // Keys are written on a thread of their own (on), or on the caller's (off, the default).
+    // Turning it off writes what is queued first.
+    void SetBackgroundWrites(bool on);
+    // Returns once every key set so far is on disk.
+    void FlushWrites();
 
     // Sets the config.ini path in the install folder, writes the function-list defaults when the
     // file lacks them, and returns MouseDPI, the sensitivity value.
@@ -85,7 +94,6 @@ public:
     enum class Runtime {
         CurrentPage,        // index of the settings page shown
         DeviceKind,         // device type of the connected device
-        DeviceMode,         // the device's model bit
         DialogOpen,         // the restore (or another modal settings) dialog is open
         CustomActionLatch,  // a once-per-hold custom action ran; cleared at key release
         SlideShowStarted,   // the slide-show toggle ran during this hold
@@ -99,6 +107,8 @@ public:
 
 private:
     int Persist(const char* section, const std::string& key, const std::string& value) const;
+    // One key of config.ini, or its value still on the way there.
+    std::string ReadFileText(const char* section, const std::string& key, const std::string& def) const;
     static void ReportFileState(const std::string& file);
     void LoadMonitorLayout();
     void ReloadText(ConfigText key, const std::string& file);
@@ -124,6 +134,7 @@ private:
     std::string m_configFolder;
     std::string m_configPath;
     const platform::IScreens* m_screens = nullptr;
+    std::shared_ptr<CConfigWriter> m_writer;
 
     std::array<int, static_cast<size_t>(ConfigInt::Count)> m_ints{};
     std::array<float, static_cast<size_t>(ConfigReal::Count)> m_reals{};

@@ -162,7 +162,7 @@ int Replace(const std::string& file, std::string_view content)
         }
         written = !Fails(FaultPoint::WriteScratch) &&
                   std::fwrite(content.data(), 1, content.size(), f.get()) == content.size() &&
-                  platform::SyncFile(f.get());
+                  !Fails(FaultPoint::Sync) && platform::SyncFile(f.get());
         written = (std::fclose(f.release()) == 0) && written;
     }
     if (!written) {

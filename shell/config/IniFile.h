@@ -29,7 +29,7 @@ public:
 
     // Failure injection for tests: the hook is asked before each step of a replace and makes that
     // step fail when it returns true. nullptr removes it.
-    enum class FaultPoint { WriteScratch, Rename };
+    enum class FaultPoint { WriteScratch, Sync, Rename };
     using FaultHook = bool (*)(FaultPoint point);
     static void SetFaultHook(FaultHook hook);
 };

@@ -54,8 +54,8 @@ CBlankScreenSetting::CBlankScreenSetting(HWND owner, int slot, PickFile pick)
 
 bool CBlankScreenSetting::Edit(HWND owner, int slot, PickFile pick)
 {
-    DialogOpenFlag flag;
     CBlankScreenSetting window(owner, slot, std::move(pick));
+    const DialogOpenFlag flag(window);
     if (window.Create(owner, "", 0, 0) == nullptr) {
         WriteLog(KVO_LOG_ERROR, "CBlankScreenSetting::Edit BlankScreenSetting.xml could not be built");
         return false;
@@ -143,7 +143,7 @@ std::string CBlankScreenSetting::PickWithDialog() const
     return file.toStdString();
 }
 
-bool CBlankScreenSetting::InsertPicture()
+bool CBlankScreenSetting::InsertPicture(int index)
 {
     const std::string path = m_pick ? m_pick() : PickWithDialog();
     if (path.empty())
@@ -153,7 +153,7 @@ bool CBlankScreenSetting::InsertPicture()
                  path.c_str());
         return false;
     }
-    int target = 0;
+    int target = index >= 1 && index <= kPictureCount ? index : 0;
     for (int i = 1; i <= kPictureCount && target == 0; ++i) {
         if (!HasPicture(i))
             target = i;
@@ -189,6 +189,8 @@ void CBlankScreenSetting::Notify(TNotifyUI& msg)
                 m_type = kTypePicture;
                 m_index = i;
                 Refresh();
+            } else {
+                InsertPicture(i); // an empty tile shows a "+": it adds a picture there
             }
             return;
         }

@@ -37,8 +37,9 @@ public:
     int GetChosenType() const { return m_type; }
     int GetChosenIndex() const { return m_index; }
     bool IsConfirmed() const { return m_bConfirmed; }
-    // Asks for a picture and stores it; false when nothing usable was chosen.
-    bool InsertPicture();
+    // Asks for a picture and stores it as picture `index` (1 to 3), or with 0 in the first empty
+    // slot, else over the chosen picture; false when nothing usable was chosen.
+    bool InsertPicture(int index = 0);
 
 private:
     std::string PickWithDialog() const;

@@ -6,6 +6,7 @@
 #include "SessionBackends.h"
 
 #include <QEvent>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -30,18 +31,38 @@ EffectValues ValuesFor(const CConfigManager& config, Geometry::Effect effect)
             config.GetReal(ConfigReal::SearchlightBorderRound)};
 }
 
-class OwnerHideWatch final : public QObject {
+// The layer goes with the main window however it is moved, hidden, minimised or brought back:
+// by our caption drag, or by the window manager (keyboard move, Alt-drag, tiling, restore).
+class OwnerWatch final : public QObject {
 public:
-    explicit OwnerHideWatch(IFloatingLayer* layer) : m_layer(layer) {}
+    explicit OwnerWatch(IFloatingLayer* layer) : m_layer(layer) {}
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Hide)
+        switch (event->type()) {
+        case QEvent::Hide:
             m_layer->SetEmptyRect();
+            break;
+        case QEvent::Move:
+        case QEvent::Show:
+        case QEvent::WindowStateChange:
+            // Once the window manager is done with the window: not from inside its show or move.
+            if (!m_bPlacePending) {
+                m_bPlacePending = true;
+                QTimer::singleShot(0, this, [this] {
+                    m_bPlacePending = false;
+                    m_layer->PlaceOverMainWindow();
+                });
+            }
+            break;
+        default:
+            break;
+        }
         return QObject::eventFilter(watched, event);
     }
 
 private:
     IFloatingLayer* m_layer;
+    bool m_bPlacePending = false;
 };
 
 QRectF ToQRectF(const RECT& r) { return QRectF(QPointF(r.left, r.top), QPointF(r.right, r.bottom)); }
@@ -80,7 +101,7 @@ bool CFunctionSet_FloatingLayer_UI::Build()
         return false;
     }
     if (QWidget* owner = WidgetFromHWND(m_hMainWnd)) {
-        m_ownerWatch = std::make_unique<OwnerHideWatch>(this);
+        m_ownerWatch = std::make_unique<OwnerWatch>(this);
         owner->installEventFilter(m_ownerWatch.get());
     }
     return true;
@@ -123,7 +144,10 @@ RECT CFunctionSet_FloatingLayer_UI::MainRect() const
 
 bool CFunctionSet_FloatingLayer_UI::MainVisible() const
 {
-    return m_hooks.mainWindowVisible ? m_hooks.mainWindowVisible() : IsWindowVisible(m_hMainWnd);
+    if (m_hooks.mainWindowVisible)
+        return m_hooks.mainWindowVisible();
+    const QWidget* main = WidgetFromHWND(m_hMainWnd);
+    return main != nullptr && main->isVisible() && !main->isMinimized();
 }
 
 void CFunctionSet_FloatingLayer_UI::PlaceOverMainWindow()

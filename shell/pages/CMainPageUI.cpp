@@ -3,9 +3,11 @@
 #include "CAboutPageUI.h"
 #include "ConfigManager.h"
 #include "ControllerSet.h"
+#include "DialogOpenFlag.h"
 #include "KVOLog.h"
 #include "LanguageConfig.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -134,8 +136,14 @@ void CMainPageUI::StyleAndShow(bool show)
 
 void CMainPageUI::StyleTabButtons()
 {
-    for (CDuilibButton& button : m_tabButtons)
-        button.SetNormalImageAndTextColors("", kTabTextColor, kTabTextColor);
+    for (std::size_t i = 0; i < m_tabButtons.size(); ++i) {
+        m_tabButtons[i].SetNormalImageAndTextColors("", kTabTextColor, kTabTextColor);
+        if (CControlUI* button = m_tabButtons[i].GetControl()) {
+            if (!m_tabHotImages[i])
+                m_tabHotImages[i] = button->GetHotImage();
+            button->SetHotImage(*m_tabHotImages[i]);
+        }
+    }
 }
 
 void CMainPageUI::SelectPage(int page)
@@ -152,8 +160,13 @@ void CMainPageUI::SelectPage(int page)
     }
     CConfigManager::GetInstance().SetRuntime(CConfigManager::Runtime::CurrentPage, page);
 
-    if (CControlUI* button = m_tabButtons[static_cast<std::size_t>(page)].GetControl())
+    if (CControlUI* button = m_tabButtons[static_cast<std::size_t>(page)].GetControl()) {
         button->ApplyAttributeList(CDuiString(Text(kMainStyle, "main_tab_selected")));
+        // Under the pointer the selected tab still looks selected.
+        button->SetHotImage(button->GetNormalImage());
+        if (auto* tab = qobject_cast<CButtonUI*>(button))
+            tab->SetHotTextColor(tab->GetTextColor());
+    }
     if (auto* tabs = m_pManager != nullptr ? m_pManager->FindControlAs<CTabLayoutUI>("MainTab") : nullptr)
         tabs->SelectItem(page);
     if (IPageUI* current = m_pages[static_cast<std::size_t>(page)].get())
@@ -349,6 +362,16 @@ void CMainPageUI::RequestShutdown()
     if (m_bStarting) {
         WriteLog(KVO_LOG_INFO, "CMainPageUI::Shutdown requested during start-up, done once it is complete");
         m_bShutdownPending = true;
+        return;
+    }
+    // A dialog's caller still runs inside a page: freeing the pages now would pull them from
+    // under it. Close the dialogs and come back once their callers have returned.
+    if (DialogOpenFlag::AnyOpen()) {
+        WriteLog(KVO_LOG_INFO, "CMainPageUI::Shutdown requested while a dialog is open, done once it is closed");
+        DialogOpenFlag::CloseAllThen([alive = QPointer<QObject>(&m_timerContext), this] {
+            if (alive)
+                RequestShutdown();
+        });
         return;
     }
     if (m_hooks.shutdown)

@@ -20,6 +20,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 inline constexpr UINT WM_SELECT_SET_PAGE = WM_USER + 1010;
@@ -139,6 +140,8 @@ private:
     CDuilibButton m_minButton;
     CDuilibButton m_closeButton;
     std::array<CDuilibButton, kMainPageCount> m_tabButtons;
+    // The skin's hover look of each tab, given back when the tab is no longer the selected one.
+    std::array<std::optional<CDuiString>, kMainPageCount> m_tabHotImages;
     CDuilibLabel m_lineNotSelect;
     CDuilibLabel m_lineSelect;
     CDuilibLabel m_demonstration;

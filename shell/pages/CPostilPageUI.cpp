@@ -67,7 +67,8 @@ void CPostilPageUI::Refresh()
 
 void CPostilPageUI::ShowLine()
 {
-    const int size = CConfigManager::GetInstance().GetInt(ConfigInt::LineSize);
+    // A hand-edited width out of the slider's range shows as the nearest end of it.
+    const int size = std::clamp(CConfigManager::GetInstance().GetInt(ConfigInt::LineSize), kMinLineSize, kMaxLineSize);
     if (CControlUI* line = m_line.GetControl())
         line->SetPos(RECT{320, 250, 769, 250 + size});
     m_size.SetToolTip(FillText("tooltip", "postil_line_size_tooltip", FormatValue("%d", size)));

@@ -152,7 +152,7 @@ void CSettingPageUI::Notify(TNotifyUI& msg)
         Refresh();
         // A test pulse lets the user feel the new strength.
         if (m_hooks.deviceType() == kPresenter) {
-            const int ms = config.GetRuntime(CConfigManager::Runtime::DeviceMode) == 1 ? 1000 : 500;
+            const int ms = m_hooks.modelBit() == 1 ? 1000 : 500;
             m_hooks.sendMotor(ms, level);
         }
         return;
@@ -179,6 +179,7 @@ void CSettingPageUI::OnAdaptive()
         return;
     config.LoadAll();
     config.SetInt(ConfigInt::CursorSpeedAdaptiveModel, 1, true);
+    SendSensitivity();
     Refresh();
 }
 

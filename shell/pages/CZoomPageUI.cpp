@@ -1,6 +1,7 @@
 #include "CZoomPageUI.h"
 
 #include "ConfigManager.h"
+#include "FloatingLayerGeometry.h"
 #include "SettingPageControls.h"
 
 #include <cmath>
@@ -61,16 +62,30 @@ void CZoomPageUI::ShowZoomMom()
 
 void CZoomPageUI::ShowPreview()
 {
+    CControlUI* preview = m_preview.GetControl();
+    if (preview == nullptr)
+        return;
+    // The label covers exactly the floating layer's hole, so the enlarged picture (made at the
+    // hole's size) fills all of it and nothing of the plain slide shows through below.
+    const CConfigManager& config = CConfigManager::GetInstance();
+    using Geometry = FloatingLayerGeometry;
+    const Geometry::Shape shape =
+        Geometry::ShapeFor(config.GetReal(ConfigReal::ZoomAspectRatio), config.GetReal(ConfigReal::ZoomBorderRound));
+    preview->SetPos(RECT{shape.hole.left + Geometry::kOffsetX, shape.hole.top + Geometry::kOffsetY,
+                         shape.hole.right + Geometry::kOffsetX, shape.hole.bottom + Geometry::kOffsetY});
+    preview->SetBorderRound(shape.round);
     if (!m_previewImage)
         return;
-    const std::string path = m_previewImage(CConfigManager::GetInstance().GetReal(ConfigReal::ZoomMom));
-    if (CControlUI* preview = m_preview.GetControl(); preview != nullptr && !path.empty())
+    const std::string path = m_previewImage(config.GetReal(ConfigReal::ZoomMom));
+    if (!path.empty())
         preview->SetBkImage(CDuiString("file='" + path + "'"));
 }
 
 void CZoomPageUI::Notify(TNotifyUI& msg)
 {
     bool handled = m_lens.Notify(msg);
+    if (handled)
+        ShowPreview(); // the aspect and roundness sliders reshape it
     if (!handled && msg.sType == DUI_MSGTYPE_CLICK) {
         const std::string name = SenderName(msg);
         for (std::size_t i = 0; i < m_zoomMom.size(); ++i) {

@@ -1,13 +1,25 @@
 #pragma once
-// The flag other windows read to know a modal settings dialog is up: 1 while an instance lives,
-// cleared however the dialog ends.
+// The settings window's modal dialogs while they are open. The settings object's dialog-open
+// flag is 1 while any of them lives and cleared when the last one ends, however it ends. Ending
+// the program waits for them: it closes them and goes on only once their callers, which still
+// hold the pages on their stack, have returned. UI thread.
 
-#include "ConfigManager.h"
+#include <functional>
+
+class CWindowWnd;
 
 class DialogOpenFlag {
 public:
-    DialogOpenFlag() { CConfigManager::GetInstance().SetRuntime(CConfigManager::Runtime::DialogOpen, 1); }
-    ~DialogOpenFlag() { CConfigManager::GetInstance().SetRuntime(CConfigManager::Runtime::DialogOpen, 0); }
+    explicit DialogOpenFlag(CWindowWnd& dialog);
+    ~DialogOpenFlag();
     DialogOpenFlag(const DialogOpenFlag&) = delete;
     DialogOpenFlag& operator=(const DialogOpenFlag&) = delete;
+
+    static bool AnyOpen();
+    // Closes every open dialog as cancelled and runs `then` from the event loop once the last
+    // one has gone; at once (from the event loop as well) when none is open.
+    static void CloseAllThen(std::function<void()> then);
+
+private:
+    CWindowWnd& m_dialog;
 };

@@ -130,6 +130,9 @@ void CMainControl::InitMainPage()
     language.Init();
 
     config.LoadAll();
+    // From here on every change is written at once, but on the writer's thread: a slider drag
+    // on the UI thread never waits for the disk.
+    config.SetBackgroundWrites(true);
     InstallCrashReporter();
 
     SetTimer(CMainPageUI::kStatusTimerId, CMainPageUI::kStatusTimerMs);
@@ -310,6 +313,8 @@ void CMainControl::Shutdown()
         m_context.link.stop();
         m_bLinkStarted = false;
     }
+    // The last settings reach the disk before the program ends.
+    CConfigManager::GetInstance().SetBackgroundWrites(false);
     // The blank-screen thread is joined here once it exists.
     if (QCoreApplication::instance() != nullptr)
         QCoreApplication::exit(0);

@@ -12,14 +12,14 @@ constexpr const char* kTextSection = "reset";
 
 CRecoverSysSetUI::CRecoverSysSetUI(HWND mainWnd, std::string messageKey)
     : WindowImplBase("RecoverSysSetUI.xml"), m_hMainWnd(mainWnd), m_messageKey(std::move(messageKey)),
-      m_tipText(&m_PaintManager), m_yesButton(&m_PaintManager), m_noButton(&m_PaintManager)
+      m_title(&m_PaintManager), m_tipText(&m_PaintManager), m_yesButton(&m_PaintManager), m_noButton(&m_PaintManager)
 {
 }
 
 bool CRecoverSysSetUI::Confirm(HWND mainWnd, const std::string& messageKey)
 {
-    DialogOpenFlag flag;
     CRecoverSysSetUI window(mainWnd, messageKey);
+    const DialogOpenFlag flag(window);
     if (window.Create(mainWnd, "", 0, 0) == nullptr) {
         WriteLog(KVO_LOG_ERROR, "CRecoverSysSetUI::Confirm RecoverSysSetUI.xml could not be built");
         return false;
@@ -31,6 +31,8 @@ bool CRecoverSysSetUI::Confirm(HWND mainWnd, const std::string& messageKey)
 
 void CRecoverSysSetUI::InitWindow()
 {
+    m_title.Init("RecoverSysSet_Title", "", "", true);
+    m_title.SetTextFromTable(kTextSection, "fun_set_reset_alert_title");
     m_tipText.Init("TipText", "", "", true);
     m_tipText.SetTextFromTable(kTextSection, m_messageKey);
     m_yesButton.Init("YesBnt", "", "", true);

@@ -26,6 +26,7 @@ public:
 private:
     HWND m_hMainWnd;
     std::string m_messageKey;
+    CDuilibLabel m_title;
     CDuilibLabel m_tipText;
     CDuilibButton m_yesButton;
     CDuilibButton m_noButton;

@@ -182,4 +182,33 @@ TEST_F(AdvancedFeatures, BlankScreenTakesPicturesOnlyAndOkChoosesTheInsertedOne)
     EXPECT_EQ(Stored("SelectTypeForMouse"), mouseType);
 }
 
+TEST_F(AdvancedFeatures, BlankScreenEmptyTilesAddTheirPictureAndNothingCoversTheAddButton)
+{
+    const std::string picture = dir.file("slide.png");
+    QImage image(16, 9, QImage::Format_RGB32);
+    image.fill(Qt::darkBlue);
+    ASSERT_TRUE(image.save(QString::fromStdString(picture), "PNG"));
+    CBlankScreenSetting window(nullptr, kSlotPresenter, [&picture] { return picture; });
+    ASSERT_NE(window.Create(nullptr, "", WS_POPUP, 0), nullptr);
+    CPaintManagerUI& manager = window.GetPaintManager();
+
+    Send(manager, "Image3_Button");
+    EXPECT_EQ(CConfigManager::GetInstance().GetImageUrl(kSlotPresenter, 3), picture);
+    EXPECT_EQ(CConfigManager::GetInstance().GetImageUrl(kSlotPresenter, 1), "");
+    EXPECT_EQ(window.GetChosenType(), CBlankScreenSetting::kTypePicture);
+    EXPECT_EQ(window.GetChosenIndex(), 3);
+    Send(manager, "Image1_Button");
+    Send(manager, "Image2_Button");
+    EXPECT_EQ(CConfigManager::GetInstance().GetImageUrl(kSlotPresenter, 2), picture);
+
+    // With every picture present, each delete button shows; none lies on the add button.
+    const QRect add = manager.FindControl("Insert_Image_Button")->geometry();
+    for (const char* name : {"Image1_Button", "Image2_Button", "Image3_Button", "Delete_Image1_Button",
+                             "Delete_Image2_Button", "Delete_Image3_Button", "Insert_Image_Label"}) {
+        CControlUI* control = manager.FindControl(name);
+        ASSERT_TRUE(control != nullptr && control->IsVisible()) << name;
+        EXPECT_FALSE(control->geometry().intersects(add)) << name;
+    }
+}
+
 } // namespace

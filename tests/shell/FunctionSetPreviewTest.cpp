@@ -178,6 +178,35 @@ TEST_F(FloatingLayerTest, OtherSubPagesAndAHiddenWindowEmptyTheLayer)
     EXPECT_FALSE(m_layer->IsShownOver());
 }
 
+TEST_F(FloatingLayerTest, FollowsTheMainWindowMovedByTheWindowManagerAndLeavesWhileItIsMinimised)
+{
+    CFunctionSet_FloatingLayer_UI::Hooks hooks; // the real main window's place and state
+    hooks.currentSubPage = [this] { return m_subPage; };
+    hooks.composited = [this] { return m_composited; };
+    hooks.config = &m_config;
+    CFunctionSet_FloatingLayer_UI layer(m_main.GetHWND(), &m_main.GetPaintManager(), hooks);
+    ASSERT_TRUE(layer.Build());
+    QWidget* main = m_main.GetWidget();
+    QWidget* host = layer.GetWidget();
+    m_main.ShowWindow(true);
+    layer.PlaceOverMainWindow();
+    const QPoint offset(Geometry::kOffsetX, Geometry::kOffsetY);
+    ASSERT_EQ(host->pos(), main->pos() + offset);
+
+    main->move(400, 300); // not through the caption drag: nothing posts a re-place
+    QCoreApplication::processEvents();
+    EXPECT_EQ(host->pos(), QPoint(400, 300) + offset);
+
+    main->showMinimized();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(layer.IsShownOver());
+    EXPECT_FALSE(host->isVisible());
+    main->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(layer.IsShownOver());
+    EXPECT_EQ(host->pos(), main->pos() + offset);
+}
+
 // A picture with a vertical border at x = 297 (the preview label's centre): red left, blue right.
 void WriteZoomSource(const fs::path& skin)
 {

@@ -7,6 +7,7 @@
 #include "ControllerSet.h"
 #include "EventLoopPause.h"
 #include "LanguageConfig.h"
+#include "RecoverSysSetUI.h"
 #include "ToolTip_Fun.h"
 
 #include "FakeClock.h"
@@ -98,7 +99,7 @@ protected:
     {
         const fs::path source = fs::path(ORVELLE_SOURCE_DIR) / "res/ImgRes";
         fs::create_directories(dir.path() / "ImgRes/language");
-        for (const char* skin : {"MainUI.xml", "MessageBoxUI.xml", "ToolTipUI.xml"})
+        for (const char* skin : {"MainUI.xml", "MessageBoxUI.xml", "ToolTipUI.xml", "RecoverSysSetUI.xml"})
             fs::copy_file(source / skin, dir.path() / "ImgRes" / skin);
         fs::copy_file(source / "language/english.ini", dir.path() / "ImgRes/language/english.ini");
         WriteWholeFile(dir.file("SetupVersion.txt"), "3.4.5\n");
@@ -181,6 +182,15 @@ TEST_F(ShellWindows, TabClicksSelectPagesMoveTheUnderlineAndKeepTheFloatingLayer
     EXPECT_FALSE(Control("AboutUs_Autorun_Bnt")->IsVisible());
     EXPECT_EQ(Control<CButtonUI>("Bnt_AboutUs")->GetTextColor(), 0xFFFFFFFFu);
     EXPECT_EQ(Control<CButtonUI>("Bnt_SetFunction")->GetTextColor(), 0xFFD2D2D2u) << "the old tab is deselected";
+    // Hovering the selected tab keeps its selected look; the others keep their hover look.
+    const auto* about = Control<CButtonUI>("Bnt_AboutUs");
+    EXPECT_EQ(about->GetHotImage().str(), about->GetNormalImage().str());
+    EXPECT_EQ(about->GetHotTextColor(), 0xFFFFFFFFu);
+    const std::string hover = Control("Bnt_SetFunction")->GetHotImage().str();
+    EXPECT_NE(hover.find("tab_h.png"), std::string::npos) << hover;
+    window.Click("Bnt_SetFunction");
+    EXPECT_EQ(about->GetHotImage().str(), hover) << "deselected, the tab hovers like the others";
+    window.Click("Bnt_AboutUs");
     EXPECT_GT(layer.emptied, 0) << "the floating layer is emptied away from the setting page";
 
     window.Click("Bnt_SelectFunction");
@@ -382,6 +392,52 @@ TEST_F(ShellWindows, DuringStartUpCloseWaitsForItsEndAndTheTrayRestoresOnlyAfter
     window.page.EndStartup();
     EXPECT_TRUE(WaitFor([&] { return window.Visible(); }));
     EXPECT_EQ(shutdowns, 1);
+}
+
+// Records whether a window is blocked by a modal dialog.
+class BlockWatch : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::WindowBlocked)
+            blocked = true;
+        if (event->type() == QEvent::WindowUnblocked)
+            blocked = false;
+        return false;
+    }
+    bool blocked = false;
+};
+
+TEST_F(ShellWindows, ConfirmationBlocksTheMainWindowAndCloseWaitsForIt)
+{
+    CreateMain();
+    window.ShowWindow(true, false);
+    BlockWatch watch;
+    window.GetWidget()->installEventFilter(&watch);
+    bool blockedWhileOpen = false;
+    int shutdownsWhileOpen = -1;
+    int flagWhileOpen = -1;
+    QTimer::singleShot(0, [&] {
+        blockedWhileOpen = watch.blocked;
+        window.page.GetTray()->GetMenuAction(CTrayIcon::kMenuClose)->trigger();
+        shutdownsWhileOpen = shutdowns;
+        flagWhileOpen = CConfigManager::GetInstance().GetRuntime(CConfigManager::Runtime::DialogOpen);
+    });
+    // Should the close not end the dialog, it is answered here, so the test ends either way.
+    QTimer::singleShot(2000, [] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* no = w->findChild<CButtonUI*>("NoBnt"); no != nullptr && w->isVisible())
+                no->Activate();
+        }
+    });
+    EXPECT_FALSE(CRecoverSysSetUI::Confirm(window.GetHWND())) << "the close cancels the dialog";
+    EXPECT_TRUE(blockedWhileOpen) << "the main window takes no input under the dialog";
+    EXPECT_EQ(shutdownsWhileOpen, 0) << "the pages stay while the dialog's caller runs";
+    EXPECT_EQ(flagWhileOpen, 1);
+    EXPECT_EQ(shutdowns, 0);
+    EXPECT_TRUE(WaitFor([&] { return shutdowns == 1; })) << "the close goes on once the dialog is gone";
+    EXPECT_FALSE(watch.blocked);
+    EXPECT_EQ(CConfigManager::GetInstance().GetRuntime(CConfigManager::Runtime::DialogOpen), 0);
 }
 
 TEST_F(ShellWindows, EventLoopPauseDeliversEventsForItsWholeTimeAndDoesNotNest)

@@ -6,6 +6,7 @@
 #include "CFunctionSelectPageUI.h"
 #include "CFunctionSetPageUI.h"
 #include "CMainPageUI.h"
+#include "CPostilPageUI.h"
 #include "CSearchlightPageUI.h"
 #include "CSettingPageUI.h"
 #include "CZoomPageUI.h"
@@ -19,7 +20,10 @@
 
 #include <QApplication>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -38,6 +42,7 @@ public:
         auto set = std::make_unique<CFunctionSetPageUI>(&m_PaintManager);
         set->SetSubPage(CFunctionSetPageUI::kSearchlight, std::make_unique<CSearchlightPageUI>(&m_PaintManager));
         set->SetSubPage(CFunctionSetPageUI::kZoom, std::make_unique<CZoomPageUI>(&m_PaintManager, previewImage));
+        set->SetSubPage(CFunctionSetPageUI::kPostil, std::make_unique<CPostilPageUI>(&m_PaintManager));
         set->SetSubPage(CFunctionSetPageUI::kSetting, std::make_unique<CSettingPageUI>(&m_PaintManager, settingHooks));
         setPage = set.get();
         page.SetPage(CMainPageUI::kSetPage, std::move(set));
@@ -214,9 +219,12 @@ TEST_F(SettingPages, SensitivityAndVibrationReachTheRemote)
                              "SendSensitivityCmdFunc KVO_WIRLESS_MOUSE|KVO_WIRED_MOUSE DPI:27 Rate:100\r\n"})
         EXPECT_NE(log.Text().find(std::string("CSettingPageUI::OnValueChange ") + line), std::string::npos) << line;
     sent.pop_back();
+    // The test pulse is longer on a remote of the newer model (model bit 1).
     window.Send("FunSet_Set_Strong_Ratio", DUI_MSGTYPE_CLICK);
     EXPECT_EQ(CConfigManager::GetInstance().GetInt(ConfigInt::ShockIntensity), 3);
-    EXPECT_EQ(motor, (std::vector<std::pair<int, int>>{{500, 3}}));
+    modelBit = 0;
+    window.Send("FunSet_Set_Weak_Ratio", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(motor, (std::vector<std::pair<int, int>>{{1000, 3}, {500, 1}}));
 
     // No device: stored, nothing sent.
     deviceType = -1;
@@ -236,6 +244,97 @@ TEST_F(SettingPages, MagnificationButtonsStoreTheFactorAndShowItsPreview)
     window.Send("FunSet_ZoomMom3_Bnt", DUI_MSGTYPE_CLICK);
     EXPECT_FLOAT_EQ(CConfigManager::GetInstance().GetReal(ConfigReal::ZoomMom), 2.5f);
     EXPECT_EQ(Control("FunSet_Zoom_Preview")->GetBkImage().str(), "file='/tmp/zoom25.png'");
+}
+
+TEST_F(SettingPages, MagnifierPreviewCoversTheWholeHoleAsTheSlidersReshapeIt)
+{
+    std::vector<float> madeFor; // the aspect each picture was made for
+    window.previewImage = [&madeFor](double) {
+        madeFor.push_back(CConfigManager::GetInstance().GetReal(ConfigReal::ZoomAspectRatio));
+        return std::string("/tmp/zoom.png");
+    };
+    ASSERT_NE(window.setPage, nullptr);
+    window.setPage->SetSubPage(CFunctionSetPageUI::kZoom,
+                               std::make_unique<CZoomPageUI>(&window.GetPaintManager(), window.previewImage));
+    window.Send("FunSet_Zoom_Bnt", DUI_MSGTYPE_CLICK);
+
+    SetSlider("FunSet_Zoom_H_Slider", 80); // 180 x 144, below the panel's top at 140 + 20
+    const RECT tall = Control("FunSet_Zoom_Preview")->GetPos();
+    EXPECT_EQ(tall.right - tall.left, 180);
+    EXPECT_EQ(tall.top, 160);
+    EXPECT_EQ(tall.bottom, 160 + 144);
+    ASSERT_FALSE(madeFor.empty());
+    EXPECT_FLOAT_EQ(madeFor.back(), 0.8f);
+
+    SetSlider("FunSet_Zoom_W_Slider", 50); // roundness 0.25 of the 180 x 144 hole
+    const SIZE round = Control("FunSet_Zoom_Preview")->GetBorderRound();
+    EXPECT_EQ(round.cx, 45);
+    EXPECT_EQ(round.cy, 36);
+
+    SetSlider("FunSet_Zoom_H_Slider", 30);
+    const RECT flat = Control("FunSet_Zoom_Preview")->GetPos();
+    EXPECT_EQ(flat.bottom - flat.top, 54);
+    EXPECT_FLOAT_EQ(madeFor.back(), 0.3f);
+}
+
+// Which threads reach the disk sync of a settings write, and how slow the disk is.
+std::atomic<int> g_syncs{0};
+std::atomic<int> g_syncsOnUiThread{0};
+std::thread::id g_uiThread;
+
+bool SlowSync(CIniFile::FaultPoint point)
+{
+    if (point == CIniFile::FaultPoint::Sync) {
+        ++g_syncs;
+        if (std::this_thread::get_id() == g_uiThread)
+            ++g_syncsOnUiThread;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+TEST_F(SettingPages, SliderStepsAreWrittenAtOnceButNeverSyncedOnTheUiThread)
+{
+    CConfigManager& config = CConfigManager::GetInstance();
+    config.SetBackgroundWrites(true); // as the program runs
+    g_uiThread = std::this_thread::get_id();
+    CIniFile::SetFaultHook(SlowSync);
+    window.Send("FunSet_Searchlight_Bnt", DUI_MSGTYPE_CLICK);
+    for (int v = 30; v <= 80; v += 5)
+        SetSlider("FunSet_H_Slider", v);
+    // Still on its way to the disk, a key read from the file already has its new value.
+    config.SetImageUrl(kSlotPresenter, 2, "/tmp/slide.png", true);
+    EXPECT_EQ(config.GetImageUrl(kSlotPresenter, 2), "/tmp/slide.png");
+
+    config.FlushWrites();
+    CIniFile::SetFaultHook(nullptr);
+    EXPECT_FLOAT_EQ(CIniFile::ReadFloat("FunSet_Searchlight", "AspectRatio", config.GetConfigPath(), 0.0f), 0.8f);
+    EXPECT_EQ(config.GetImageUrl(kSlotPresenter, 2), "/tmp/slide.png");
+    EXPECT_GT(g_syncs.load(), 0);
+    EXPECT_EQ(g_syncsOnUiThread.load(), 0);
+
+    // A restore waits for the writes: the slider's last value does not land over it.
+    config.SetReal(ConfigReal::SearchlightAspectRatio, 0.9f, true);
+    WriteWholeFile((dir.path() / "InitConfig.ini").string(), "[FunSet_Searchlight]\nAspectRatio = 0.400000\n");
+    config.RestoreDefaults();
+    config.SetBackgroundWrites(false);
+    EXPECT_FLOAT_EQ(CIniFile::ReadFloat("FunSet_Searchlight", "AspectRatio", config.GetConfigPath(), 0.0f), 0.4f);
+}
+
+TEST_F(SettingPages, PenWidthPreviewFollowsTheSliderAndKeepsAHandEditedWidthInRange)
+{
+    window.Send("FunSet_Postil_Bnt", DUI_MSGTYPE_CLICK);
+    SetSlider("FunSet_Postil_Slider", 8);
+    EXPECT_EQ(CConfigManager::GetInstance().GetInt(ConfigInt::LineSize), 8);
+    EXPECT_EQ(Control("FunSet_Postil_Line")->GetPos().bottom, 258);
+
+    CConfigManager& config = CConfigManager::GetInstance();
+    for (const auto& [stored, bottom] : {std::pair{"1e12", 260}, std::pair{"-1e12", 254}}) {
+        CIniFile::WriteString("FunSet_Postil", "LineSize", stored, config.GetConfigPath());
+        config.LoadAll();
+        window.setPage->SelectSubPage(CFunctionSetPageUI::kPostil);
+        EXPECT_EQ(Control("FunSet_Postil_Line")->GetPos().bottom, bottom) << stored;
+    }
 }
 
 TEST_F(SettingPages, RestoreAndAdaptiveSpeedAskFirst)
@@ -264,7 +363,9 @@ TEST_F(SettingPages, RestoreAndAdaptiveSpeedAskFirst)
     // Adaptive speed on: the restored file is what the pages and the effects use from then on.
     SetSlider("FunSet_Set_Slider", 20);
     CIniFile::WriteInt("FunSet_Set", "MouseDPI", 55, config.GetConfigPath());
+    sent.clear();
     window.Send("FunSet_Set_Adaptive_Button", DUI_MSGTYPE_CLICK);
+    EXPECT_EQ(sent, (std::vector<std::pair<int, int>>{{55, 100}})) << "the remote gets the restored speed too";
     EXPECT_EQ(config.GetInt(ConfigInt::CursorSpeedAdaptiveModel), 1);
     EXPECT_EQ(Normal("FunSet_Set_Adaptive_Button"), "file='button\\FunctionSet\\on.png'");
     EXPECT_EQ(config.GetInt(ConfigInt::MouseDPI), 55);

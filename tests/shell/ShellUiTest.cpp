@@ -47,6 +47,7 @@ const char* const kRestoreSkin = R"(<?xml version="1.0" encoding="UTF-8"?>
 <Window size="420,220">
   <Container name="windowbackground">
     <Button name="closebtn" float="true" pos="378,12,410,44" />
+    <Label name="RecoverSysSet_Title" float="true" pos="58,14,360,46" text="skin title" />
     <Text name="TipText" float="true" pos="24,60,396,146" text="skin question" />
     <Button name="NoBnt" float="true" pos="184,164,290,200" text="skin no" />
     <Button name="YesBnt" float="true" pos="300,164,406,200" text="skin yes" />
@@ -88,7 +89,8 @@ protected:
         WriteWholeFile(dir.file("ImgRes/RecoverSysSetUI.xml"), kRestoreSkin);
         WriteLanguage("[funset]\ntitle = Título\ntip = A tooltip\n"
                       "[funset_set_style]\ntitle = textcolor=\"#FF112233\" tooltip=\"styled\"\n"
-                      "[reset]\nfun_set_reset_alert_message1 = Restore everything?\n"
+                      "[reset]\nfun_set_reset_alert_title = Werkseinstellungen\n"
+                      "fun_set_reset_alert_message1 = Restore everything?\n"
                       "fun_set_reset_alert_sure = Yes\nfun_set_reset_alert_cancel = No\n");
         CPaintManagerUI::SetResourcePath(CDuiString((dir.path() / "ImgRes").string()));
         CLanguageConfig::GetInstance().SetBaseFolder(dir.path().string());
@@ -233,14 +235,15 @@ TEST_F(ShellUi, ConfirmedRestoreReplacesTheSettingsAndTellsTheMainWindow)
     std::string shownText;
     int flagWhileOpen = -1;
     WhenDialogShows([&](QWidget* w) {
-        shownText = w->findChild<CControlUI*>("TipText")->GetText().str() + "|" +
+        shownText = w->findChild<CControlUI*>("RecoverSysSet_Title")->GetText().str() + "|" +
+                    w->findChild<CControlUI*>("TipText")->GetText().str() + "|" +
                     w->findChild<CControlUI*>("YesBnt")->GetText().str() + "|" +
                     w->findChild<CControlUI*>("NoBnt")->GetText().str();
         flagWhileOpen = settings.GetRuntime(CConfigManager::Runtime::DialogOpen);
         w->findChild<CButtonUI*>("YesBnt")->Activate();
     });
     EXPECT_TRUE(CRecoverSysSetUI::Confirm(page.GetHWND()));
-    EXPECT_EQ(shownText, "Restore everything?|Yes|No");
+    EXPECT_EQ(shownText, "Werkseinstellungen|Restore everything?|Yes|No");
     EXPECT_EQ(flagWhileOpen, 1);
     EXPECT_EQ(settings.GetRuntime(CConfigManager::Runtime::DialogOpen), 0);
     EXPECT_EQ(ReadWholeFile(dir.file("config.ini")), "[FunSet_Set]\nMouseDPI = 80\n\n[UpdateVersion]\nIsFirstRun = 0\n");
