@@ -114,6 +114,11 @@ struct WlrScreenCapture::Connection {
                 if (wl_display_dispatch_pending(display) < 0)
                     return false;
             }
+            // What was queued may have been the awaited event: no read is waited for then.
+            if (done()) {
+                wl_display_cancel_read(display);
+                break;
+            }
             if (wl_display_flush(display) < 0 && errno != EAGAIN) {
                 wl_display_cancel_read(display);
                 return false;

@@ -59,7 +59,9 @@ picture "Searchlight_UI::Show x:" spotlight
 picture "DigitalLaser_UI::Draw" laser
 picture "Zoom_Show end" magnifier
 picture "CPresenterPostil::Show x:" pen
-sleep 3
+# The last function key leaves the pen for the mouse; its tooltip goes after a moment.
+wait_for_log "SetToolTipMode Mouse" 30
+sleep 4
 grim "$RESULTS/after.png"
 kill -TERM "$program" "$remote" 2>/dev/null
 wait "$program"
