@@ -27,7 +27,7 @@ xcb_connection_t* QtConnection()
 // screens, so none of them is passed on.
 class RestackWatch final : public QAbstractNativeEventFilter {
 public:
-    explicit RestackWatch(xcb_connection_t* connection) : m_connection(connection)
+    explicit RestackWatch(xcb_connection_t* connection)
     {
         const xcb_setup_t* setup = xcb_get_setup(connection);
         m_root = xcb_setup_roots_iterator(setup).data->root;
@@ -98,7 +98,6 @@ private:
         });
     }
 
-    xcb_connection_t* m_connection;
     xcb_window_t m_root = 0;
     bool m_bOwnEvents = true; // Qt had not asked for them: they are not passed on
     QTimer m_raise;
