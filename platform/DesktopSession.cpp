@@ -54,6 +54,8 @@ const char* CaptureWord(CapturePath path)
         return "X11 root window";
     case CapturePath::WlrScreencopy:
         return "compositor screencopy";
+    case CapturePath::GnomeScreenCast:
+        return "GNOME screen cast (PipeWire)";
     case CapturePath::XWaylandRoot:
         return "XWayland root window (native windows black)";
     case CapturePath::None:
@@ -81,6 +83,8 @@ DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::
     session.overlay = x11Named && !session.weston ? OverlayPath::XWayland : OverlayPath::None;
     if (Offers(*globals, "zwlr_screencopy_manager_v1"))
         session.capture = CapturePath::WlrScreencopy;
+    else if (Offers(*globals, "gtk_shell1")) // offered by GNOME's compositor alone
+        session.capture = CapturePath::GnomeScreenCast;
     else
         session.capture = x11Named ? CapturePath::XWaylandRoot : CapturePath::None;
     session.keys = uinputWritable ? KeyPath::Uinput : KeyPath::XTest;

@@ -1,5 +1,6 @@
 // Every service on a private connection to the X11 display of $DISPLAY (on a Wayland desktop,
-// its XWayland), except the frozen picture where the Wayland compositor copies its own outputs,
+// its XWayland), except the frozen picture where the Wayland compositor copies its own outputs
+// (by protocol on wlroots, through its screen cast service on GNOME),
 // and the keys on Wayland, which a kernel virtual keyboard of our own types where it may.
 
 #include "SessionBackends.h"
@@ -10,6 +11,7 @@
 #include "X11Compositor.h"
 #include "X11Cursor.h"
 #include "X11ScreenCapture.h"
+#include "MutterScreenCapture.h"
 #include "UinputKeyboard.h"
 #include "WlrScreenCapture.h"
 #include "XTestKeyboard.h"
@@ -22,8 +24,14 @@ std::unique_ptr<ICursor> MakeCursor() { return std::make_unique<X11Cursor>(); }
 
 std::unique_ptr<IScreenCapture> MakeScreenCapture()
 {
-    if (CurrentDesktopSession().capture == CapturePath::WlrScreencopy)
+    switch (CurrentDesktopSession().capture) {
+    case CapturePath::WlrScreencopy:
         return std::make_unique<WlrScreenCapture>();
+    case CapturePath::GnomeScreenCast:
+        return std::make_unique<MutterScreenCapture>();
+    default:
+        break;
+    }
     return std::make_unique<X11ScreenCapture>();
 }
 

@@ -7,19 +7,66 @@ wl_runtime=/tmp/orvelle-wayland-runtime
 
 # Runs a command as the session's user, in the session's environment.
 as_user() {
+    local extra=()
+    [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] && extra=(DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS")
+    [ -n "${XAUTHORITY:-}" ] && extra+=(XAUTHORITY="$XAUTHORITY")
     setpriv --reuid="$wl_user" --regid="$wl_user" --init-groups \
         env HOME="$wl_runtime/home" XDG_RUNTIME_DIR="$wl_runtime" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" \
-        DISPLAY="${DISPLAY:-}" "$@"
+        DISPLAY="${DISPLAY:-}" "${extra[@]}" "$@"
 }
 
-# start_sway: sets WAYLAND_DISPLAY, DISPLAY (its XWayland) and `sway_pid`; false when sway did
-# not come up within 20 s.
-start_sway() {
+# A fresh runtime folder (and home) for the session's user.
+prepare_runtime() {
     id "$wl_user" >/dev/null 2>&1 || useradd -M -s /usr/sbin/nologin "$wl_user" || return 1
     rm -rf "$wl_runtime"
     mkdir -p "$wl_runtime/home"
     chown -R "$wl_user:$wl_user" "$wl_runtime"
     chmod 700 "$wl_runtime"
+}
+
+# Starts a daemon of the session as its user, outside any display, logging to $results/<name>.log;
+# its pid joins `session_pids`.
+start_daemon() {
+    local name=$1
+    shift
+    setpriv --reuid="$wl_user" --regid="$wl_user" --init-groups \
+        env -u DISPLAY -u WAYLAND_DISPLAY HOME="$wl_runtime/home" XDG_RUNTIME_DIR="$wl_runtime" \
+        DBUS_SESSION_BUS_ADDRESS="unix:path=$wl_runtime/bus" "$@" > "$results/$name.log" 2>&1 &
+    session_pids+=($!)
+}
+
+# start_mutter: a headless GNOME compositor (one 1280 x 800 virtual monitor, with XWayland) on a
+# session bus of its own, with PipeWire and its session manager for the screen cast. Sets
+# WAYLAND_DISPLAY, DISPLAY and DBUS_SESSION_BUS_ADDRESS; false when it did not come up in 20 s.
+start_mutter() {
+    prepare_runtime || return 1
+    session_pids=()
+    start_daemon dbus dbus-daemon --session --nofork --nopidfile --address="unix:path=$wl_runtime/bus"
+    local i
+    for i in $(seq 50); do [ -S "$wl_runtime/bus" ] && break; sleep 0.1; done
+    start_daemon pipewire pipewire
+    for i in $(seq 50); do [ -S "$wl_runtime/pipewire-0" ] && break; sleep 0.1; done
+    start_daemon wireplumber wireplumber
+    start_daemon mutter mutter --headless --wayland --virtual-monitor 1280x800 --wayland-display=wayland-orvelle
+    local display=
+    for i in $(seq 200); do
+        display=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$results/mutter.log" | head -n1)
+        [ -S "$wl_runtime/wayland-orvelle" ] && [ -n "$display" ] && break
+        sleep 0.1
+    done
+    [ -S "$wl_runtime/wayland-orvelle" ] && [ -n "$display" ] || return 1
+    # Its XWayland lets in only the holders of the cookie it wrote.
+    local cookie
+    cookie=$(ls "$wl_runtime"/.mutter-Xwaylandauth.* 2>/dev/null | head -n1)
+    [ -n "$cookie" ] || return 1
+    export WAYLAND_DISPLAY=wayland-orvelle DISPLAY=$display DBUS_SESSION_BUS_ADDRESS="unix:path=$wl_runtime/bus" \
+        XAUTHORITY=$cookie
+}
+
+# start_sway: sets WAYLAND_DISPLAY, DISPLAY (its XWayland) and `sway_pid`; false when sway did
+# not come up within 20 s.
+start_sway() {
+    prepare_runtime || return 1
     # XWayland starts with sway (force), and tells its display through a file.
     cat > "$wl_runtime/sway.conf" <<CONF
 xwayland force
@@ -63,6 +110,8 @@ start_slide() {
 stop_session() {
     [ -n "${slide_pid:-}" ] && kill "$slide_pid" 2>/dev/null
     [ -n "${sway_pid:-}" ] && kill "$sway_pid" 2>/dev/null
+    local pid
+    for pid in "${session_pids[@]}"; do kill "$pid" 2>/dev/null; done
     wait 2>/dev/null
     rm -rf "$wl_runtime"
 }
