@@ -4,7 +4,7 @@
 // On a GNOME Wayland session, the same through its screen cast: a cast opened, one PipeWire frame
 // of each monitor, the cast closed. Skipped without that session; run it on the headless one of
 // the Wayland tests:
-//   tests/wayland/run_on_mutter.sh build bench build/bench/bench_capture --benchmark_filter=Gnome
+//   tests/wayland/run_on.sh mutter build bench build/bench/bench_capture --benchmark_filter=Gnome
 
 #include "ChildProcess.h"
 #include "MutterScreenCapture.h"

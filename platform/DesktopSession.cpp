@@ -56,6 +56,8 @@ const char* CaptureWord(CapturePath path)
         return "compositor screencopy";
     case CapturePath::GnomeScreenCast:
         return "GNOME screen cast (PipeWire)";
+    case CapturePath::KWinScreenShot:
+        return "KWin screenshot service";
     case CapturePath::XWaylandRoot:
         return "XWayland root window (native windows black)";
     case CapturePath::None:
@@ -85,6 +87,8 @@ DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::
         session.capture = CapturePath::WlrScreencopy;
     else if (Offers(*globals, "gtk_shell1")) // offered by GNOME's compositor alone
         session.capture = CapturePath::GnomeScreenCast;
+    else if (Offers(*globals, "org_kde_plasma_shell")) // offered by KDE Plasma's compositor
+        session.capture = CapturePath::KWinScreenShot;
     else
         session.capture = x11Named ? CapturePath::XWaylandRoot : CapturePath::None;
     session.keys = uinputWritable ? KeyPath::Uinput : KeyPath::XTest;

@@ -29,6 +29,7 @@ enum class CapturePath {
     X11,            // the X11 root window of an X11 desktop
     WlrScreencopy,  // the compositor copies its outputs (zwlr_screencopy_manager_v1)
     GnomeScreenCast, // GNOME's screen cast service on the session bus, a PipeWire frame per monitor
+    KWinScreenShot, // KDE Plasma's screenshot service on the session bus
     XWaylandRoot,   // XWayland's root window: X11 clients only, native windows black
     None,
 };

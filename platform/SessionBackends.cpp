@@ -1,6 +1,7 @@
 // Every service on a private connection to the X11 display of $DISPLAY (on a Wayland desktop,
 // its XWayland), except the frozen picture where the Wayland compositor copies its own outputs
-// (by protocol on wlroots, through its screen cast service on GNOME),
+// (by protocol on wlroots, through its screen cast service on GNOME, its screenshot service on
+// KDE Plasma),
 // and the keys on Wayland, which a kernel virtual keyboard of our own types where it may.
 
 #include "SessionBackends.h"
@@ -11,6 +12,7 @@
 #include "X11Compositor.h"
 #include "X11Cursor.h"
 #include "X11ScreenCapture.h"
+#include "KWinScreenCapture.h"
 #include "MutterScreenCapture.h"
 #include "UinputKeyboard.h"
 #include "WlrScreenCapture.h"
@@ -29,6 +31,8 @@ std::unique_ptr<IScreenCapture> MakeScreenCapture()
         return std::make_unique<WlrScreenCapture>();
     case CapturePath::GnomeScreenCast:
         return std::make_unique<MutterScreenCapture>();
+    case CapturePath::KWinScreenShot:
+        return std::make_unique<KWinScreenCapture>();
     default:
         break;
     }

@@ -31,6 +31,10 @@ TEST(DesktopSession, WhatTheCompositorOffersDecidesOnlyWhereItAnswers)
     auto gnomeGlobals = plain;
     gnomeGlobals.push_back({"gtk_shell1", 5});
     EXPECT_EQ(ChooseDesktopSession(true, gnomeGlobals, true).capture, CapturePath::GnomeScreenCast);
+    // KDE Plasma's through its screenshot service.
+    auto kdeGlobals = plain;
+    kdeGlobals.push_back({"org_kde_plasma_shell", 8});
+    EXPECT_EQ(ChooseDesktopSession(true, kdeGlobals, true).capture, CapturePath::KWinScreenShot);
     // No XWayland either: nothing can be drawn or frozen, and Qt is left alone.
     session = ChooseDesktopSession(true, plain, false);
     EXPECT_EQ(session.overlay, OverlayPath::None);

@@ -17,7 +17,7 @@ case "$compositor" in
     mutter) picture="$build/tests/gnome_picture"; capture="GNOME screen cast (PipeWire)" ;;
     *) echo "unknown compositor $compositor"; exit 2 ;;
 esac
-bash "$here/run_on_$compositor.sh" "$build" "effects-$compositor" "$here/effects_session.sh" "$bin" "$picture" \
+bash "$here/run_on.sh" "$compositor" "$build" "effects-$compositor" "$here/effects_session.sh" "$bin" "$picture" \
     > /dev/null 2>&1 || {
     echo "FAILED: the session did not run"; tail -n 20 "$results"/*.log "$results/slide.out" 2>/dev/null; exit 1; }
 
