@@ -2,12 +2,17 @@
 # Runs a command as the session's user on a headless sway that shows the test slide full
 # screen; its exit status is the test's. Fails when sway or the slide does not come up.
 #
-#   run_on_sway.sh <build-dir> <results-name> <command...>
+#   run_on_sway.sh <build-dir> <results-name> [--slide "<slide options>"] <command...>
 set -uo pipefail
 
 build=$(cd "$1" && pwd)
 results="$build/wayland-results/$2"
 shift 2
+slide_options=()
+if [ "${1:-}" = --slide ]; then
+    read -r -a slide_options <<< "$2"
+    shift 2
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$results"
 mkdir -p "$results"
@@ -25,7 +30,7 @@ fi
 if ! start_sway; then
     echo "FAILED: headless sway did not start"; cat "$results/sway.log"; exit 1
 fi
-if ! start_slide; then
+if ! start_slide "${slide_options[@]}"; then
     echo "FAILED: the test slide did not show"; cat "$results/slide.out"; exit 1
 fi
 as_user env RESULTS="$results" "$@"
