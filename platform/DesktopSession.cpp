@@ -129,6 +129,7 @@ std::string DesktopSession::Describe() const
     line += windows == WindowListPath::WlrForeignToplevel
                 ? "; slide-show windows: compositor's toplevel list"
                 : "; slide-show windows: X11 programs only (native windows not detected: the keys go to the focused window)";
+    line += keys == KeyPath::Uinput ? "; cursor moves: uinput virtual pointer" : "; cursor moves: XWayland's pointer only";
     if (NeedsXcbPlatform())
         line += "; Qt platform xcb";
     return line;

@@ -1,7 +1,8 @@
 // Every service on a private connection to the X11 display of $DISPLAY (on a Wayland desktop,
 // its XWayland), except the frozen picture where the Wayland compositor copies its own outputs,
 // the window list where it lists its toplevels, and the keys on Wayland, which a kernel virtual
-// keyboard of our own types where it may, else the compositor's virtual keyboard where it has one.
+// keyboard of our own types where it may, else the compositor's virtual keyboard where it has one;
+// there a pointer device of our own moves the cursor too.
 
 #include "SessionBackends.h"
 
@@ -11,19 +12,52 @@
 #include "X11Compositor.h"
 #include "X11Cursor.h"
 #include "X11ScreenCapture.h"
+#include "RelativeCursor.h"
 #include "UinputKeyboard.h"
+#include "UinputPointer.h"
 #include "WlrScreenCapture.h"
 #include "WlrToplevelList.h"
 #include "WlrVirtualKeyboard.h"
 #include "XTestKeyboard.h"
 
 #include <algorithm>
+#include <mutex>
 
 namespace platform {
 
 std::unique_ptr<ICompositor> MakeCompositor() { return std::make_unique<X11Compositor>(); }
 
-std::unique_ptr<ICursor> MakeCursor() { return std::make_unique<X11Cursor>(); }
+namespace {
+
+// One pointer device serves every cursor object of the process.
+std::shared_ptr<UinputPointer> SharedPointer()
+{
+    static std::mutex mutex;
+    static std::weak_ptr<UinputPointer> shared;
+    std::lock_guard lock(mutex);
+    std::shared_ptr<UinputPointer> pointer = shared.lock();
+    if (!pointer) {
+        pointer = UinputPointer::Create(kUinputPath);
+        shared = pointer;
+    }
+    return pointer;
+}
+
+} // namespace
+
+std::unique_ptr<ICursor> MakeCursor()
+{
+    auto x11 = std::make_unique<X11Cursor>();
+    // On Wayland, warping XWayland's pointer moves nothing over native windows; a pointer device
+    // of our own moves the real one, where uinput may be written.
+    const DesktopSession& session = CurrentDesktopSession();
+    if (!session.wayland || session.keys != KeyPath::Uinput)
+        return x11;
+    std::shared_ptr<UinputPointer> pointer = SharedPointer();
+    if (!pointer)
+        return x11;
+    return std::make_unique<RelativeCursor>([pointer](int dx, int dy) { pointer->Move(dx, dy); }, std::move(x11));
+}
 
 std::unique_ptr<IScreenCapture> MakeScreenCapture()
 {
