@@ -3,7 +3,9 @@
 # full screen on it. Each test sets `build` and `results` before sourcing this file.
 
 wl_user=orvwayland
-wl_runtime=/tmp/orvelle-wayland-runtime
+# A folder of each session's own: sessions of other test runs on the machine (other build
+# folders) must not find or remove its sockets.
+wl_runtime=$(mktemp -u /tmp/orvelle-wayland-runtime.XXXXXX)
 
 # Runs a command as the session's user, in the session's environment.
 as_user() {
