@@ -184,10 +184,4 @@ bool WlrVirtualKeyboard::IsKeyDown(int vk)
     return m_liveState && m_liveState(vk);
 }
 
-bool WlrVirtualKeyboard::Sync()
-{
-    std::lock_guard lock(m_mutex);
-    return WaylandRoundtrip(m_connection->display) && wl_display_get_error(m_connection->display) == 0;
-}
-
 } // namespace platform

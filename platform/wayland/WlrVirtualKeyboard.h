@@ -32,8 +32,6 @@ public:
     // The keys this keyboard holds down; where `liveState` was given, also what it says.
     bool IsKeyDown(int vk) override;
     void SetLiveState(std::function<bool(int vk)> liveState) { m_liveState = std::move(liveState); }
-    // Waits until the compositor has taken every key sent so far; false when it is gone.
-    bool Sync();
 
 private:
     struct Connection;
