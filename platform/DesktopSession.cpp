@@ -54,6 +54,10 @@ const char* CaptureWord(CapturePath path)
         return "X11 root window";
     case CapturePath::WlrScreencopy:
         return "compositor screencopy";
+    case CapturePath::GnomeScreenCast:
+        return "GNOME screen cast (PipeWire)";
+    case CapturePath::KWinScreenShot:
+        return "KWin screenshot service";
     case CapturePath::XWaylandRoot:
         return "XWayland root window (native windows black)";
     case CapturePath::None:
@@ -94,6 +98,10 @@ DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::
     session.overlay = x11Named && !session.weston ? OverlayPath::XWayland : OverlayPath::None;
     if (Offers(*globals, "zwlr_screencopy_manager_v1"))
         session.capture = CapturePath::WlrScreencopy;
+    else if (Offers(*globals, "gtk_shell1")) // offered by GNOME's compositor alone
+        session.capture = CapturePath::GnomeScreenCast;
+    else if (Offers(*globals, "org_kde_plasma_shell")) // offered by KDE Plasma's compositor
+        session.capture = CapturePath::KWinScreenShot;
     else
         session.capture = x11Named ? CapturePath::XWaylandRoot : CapturePath::None;
     // XTest would be next (it reaches XWayland's programs), then the desktop portal's remote

@@ -7,7 +7,8 @@
 // compositor the effects' windows are X11 override-redirect windows on XWayland, which every
 // compositor with XWayland stacks above native full-screen windows; a frozen picture read from
 // XWayland's root window holds only X11 clients (native windows come out black), so it comes
-// from the compositor itself where it offers a copy of its outputs.
+// from the compositor itself where it offers a copy of its outputs: through a protocol on
+// wlroots compositors, through its screen cast service and PipeWire on GNOME.
 
 #include "WaylandGlobals.h"
 
@@ -27,6 +28,8 @@ enum class OverlayPath {
 enum class CapturePath {
     X11,            // the X11 root window of an X11 desktop
     WlrScreencopy,  // the compositor copies its outputs (zwlr_screencopy_manager_v1)
+    GnomeScreenCast, // GNOME's screen cast service on the session bus, a PipeWire frame per monitor
+    KWinScreenShot, // KDE Plasma's screenshot service on the session bus
     XWaylandRoot,   // XWayland's root window: X11 clients only, native windows black
     None,
 };

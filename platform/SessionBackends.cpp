@@ -1,8 +1,9 @@
 // Every service on a private connection to the X11 display of $DISPLAY (on a Wayland desktop,
-// its XWayland), except the frozen picture where the Wayland compositor copies its own outputs,
-// the window list where it lists its toplevels, and the keys on Wayland, which a kernel virtual
-// keyboard of our own types where it may, else the compositor's virtual keyboard where it has one;
-// there a pointer device of our own moves the cursor too.
+// its XWayland), except the frozen picture where the Wayland compositor copies its own outputs
+// (by protocol on wlroots, through its screen cast service on GNOME, its screenshot service on
+// KDE Plasma), the window list where it lists its toplevels, and the keys on Wayland, which a
+// kernel virtual keyboard of our own types where it may, else the compositor's virtual keyboard
+// where it has one; there a pointer device of our own moves the cursor too.
 
 #include "SessionBackends.h"
 
@@ -12,6 +13,8 @@
 #include "X11Compositor.h"
 #include "X11Cursor.h"
 #include "X11ScreenCapture.h"
+#include "KWinScreenCapture.h"
+#include "MutterScreenCapture.h"
 #include "RelativeCursor.h"
 #include "UinputKeyboard.h"
 #include "UinputPointer.h"
@@ -61,8 +64,16 @@ std::unique_ptr<ICursor> MakeCursor()
 
 std::unique_ptr<IScreenCapture> MakeScreenCapture()
 {
-    if (CurrentDesktopSession().capture == CapturePath::WlrScreencopy)
+    switch (CurrentDesktopSession().capture) {
+    case CapturePath::WlrScreencopy:
         return std::make_unique<WlrScreenCapture>();
+    case CapturePath::GnomeScreenCast:
+        return std::make_unique<MutterScreenCapture>();
+    case CapturePath::KWinScreenShot:
+        return std::make_unique<KWinScreenCapture>();
+    default:
+        break;
+    }
     return std::make_unique<X11ScreenCapture>();
 }
 

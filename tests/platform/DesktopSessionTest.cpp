@@ -19,7 +19,7 @@ TEST(DesktopSession, WhatTheCompositorOffersDecidesOnlyWhereItAnswers)
         EXPECT_EQ(session.capture, CapturePath::X11);
         EXPECT_FALSE(session.NeedsXcbPlatform());
     }
-    // A compositor that copies no outputs (as GNOME's): XWayland's root window is all there is.
+    // A compositor that copies no outputs for clients: XWayland's root window is all there is.
     const std::vector<WaylandGlobal> plain = {{"wl_compositor", 5}, {"wl_shm", 1}, {"xdg_wm_base", 4}};
     auto session = ChooseDesktopSession(true, plain, true);
     EXPECT_TRUE(session.wayland);
@@ -27,6 +27,14 @@ TEST(DesktopSession, WhatTheCompositorOffersDecidesOnlyWhereItAnswers)
     EXPECT_EQ(session.capture, CapturePath::XWaylandRoot);
     EXPECT_TRUE(session.offered.empty());
     EXPECT_NE(session.Describe().find("native windows black"), std::string::npos) << session.Describe();
+    // GNOME's copies them through its screen cast service instead.
+    auto gnomeGlobals = plain;
+    gnomeGlobals.push_back({"gtk_shell1", 5});
+    EXPECT_EQ(ChooseDesktopSession(true, gnomeGlobals, true).capture, CapturePath::GnomeScreenCast);
+    // KDE Plasma's through its screenshot service.
+    auto kdeGlobals = plain;
+    kdeGlobals.push_back({"org_kde_plasma_shell", 8});
+    EXPECT_EQ(ChooseDesktopSession(true, kdeGlobals, true).capture, CapturePath::KWinScreenShot);
     // No XWayland either: nothing can be drawn or frozen, and Qt is left alone.
     session = ChooseDesktopSession(true, plain, false);
     EXPECT_EQ(session.overlay, OverlayPath::None);

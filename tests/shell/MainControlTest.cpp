@@ -8,7 +8,7 @@
 #include "LanguageConfig.h"
 #include "CrashReporter.h"
 #include "IFunctionToolTip.h"
-#include "TempDir.h"
+#include "InstallFolderTest.h"
 
 #include <gtest/gtest.h>
 
@@ -29,30 +29,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class MainControlTest : public ::testing::Test {
+class MainControlTest : public InstallFolderTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "test_shell_main_control";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr)
-            s_app = std::make_unique<QApplication>(argc, argv);
-    }
-    static void TearDownTestSuite() { s_app.reset(); }
-
     void SetUp() override
     {
-        fs::copy(fs::path(ORVELLE_SOURCE_DIR) / "res/ImgRes", dir.path() / "ImgRes", fs::copy_options::recursive);
+        InstallFolderTest::SetUp();
         fs::copy_file(fs::path(ORVELLE_SOURCE_DIR) / "res/InitConfig.ini", dir.path() / "InitConfig.ini");
-        WriteWholeFile(dir.file("SetupVersion.txt"), "3.4.5\n");
-        CPaintManagerUI::SetResourcePath(CDuiString((dir.path() / "ImgRes").string()));
-        fs::create_directories(dir.path() / "rt");
-        setenv("XDG_RUNTIME_DIR", (dir.path() / "rt").c_str(), 1);
     }
-
-    static inline std::unique_ptr<QApplication> s_app;
-    TempDir dir;
 };
 
 TEST_F(MainControlTest, LinkStartsAfterTheSettingsAndStopsLast)

@@ -10,7 +10,7 @@
 #include "QtScreens.h"
 #include "RecoverSysSetUI.h"
 #include "ToolTip_UI.h"
-#include "TempDir.h"
+#include "InstallFolderTest.h"
 
 #include <gtest/gtest.h>
 
@@ -27,27 +27,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TextFitTest : public ::testing::Test {
+class TextFitTest : public InstallFolderTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "test_shell_text_fit";
-        static char* argv[] = {name, nullptr};
-        if (QApplication::instance() == nullptr)
-            s_app = std::make_unique<QApplication>(argc, argv);
-    }
-    static void TearDownTestSuite() { s_app.reset(); }
-
-    void SetUp() override
-    {
-        fs::copy(fs::path(ORVELLE_SOURCE_DIR) / "res/ImgRes", dir.path() / "ImgRes", fs::copy_options::recursive);
-        WriteWholeFile(dir.file("SetupVersion.txt"), "3.4.5\n");
-        CPaintManagerUI::SetResourcePath(CDuiString((dir.path() / "ImgRes").string()));
-        fs::create_directories(dir.path() / "rt");
-        setenv("XDG_RUNTIME_DIR", (dir.path() / "rt").c_str(), 1);
-    }
-
     // Every visible text of `window` that does not fit its control, as "window/control: text".
     void CollectClipped(const std::string& where, QWidget* window)
     {
@@ -136,8 +117,6 @@ protected:
         messageBox.Destroy();
     }
 
-    static inline std::unique_ptr<QApplication> s_app;
-    TempDir dir;
     std::vector<std::string> clipped;
 };
 

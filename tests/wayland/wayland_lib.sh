@@ -1,27 +1,109 @@
-# Shared by the Wayland tests: a headless sway (software rendering, one 1280 x 800 output, with
-# XWayland) run by a throwaway user, since sway refuses to run as root, and the test slide shown
-# full screen on it. Each test sets `build` and `results` before sourcing this file.
+# Shared by the Wayland tests: a headless compositor (sway, GNOME's mutter or KDE's KWin; software
+# rendering, one 1280 x 800 output, with XWayland) run by a throwaway user, since sway refuses to
+# run as root, and the test slide shown full screen on it. Each test sets `build` and `results`
+# before sourcing this file.
 
 wl_user=orvwayland
-# A folder of each session's own: sessions of other test runs on the machine (other build
-# folders) must not find or remove its sockets.
-wl_runtime=$(mktemp -u /tmp/orvelle-wayland-runtime.XXXXXX)
+# One folder per session, so sessions started side by side (other checkouts) never share one.
+wl_runtime=/tmp/orvelle-wayland-$$
 
 # Runs a command as the session's user, in the session's environment.
 as_user() {
+    local extra=()
+    [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] && extra=(DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS")
+    [ -n "${XAUTHORITY:-}" ] && extra+=(XAUTHORITY="$XAUTHORITY")
     setpriv --reuid="$wl_user" --regid="$wl_user" --init-groups \
         env HOME="$wl_runtime/home" XDG_RUNTIME_DIR="$wl_runtime" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" \
-        DISPLAY="${DISPLAY:-}" "$@"
+        DISPLAY="${DISPLAY:-}" "${extra[@]}" "$@"
 }
 
-# start_sway: sets WAYLAND_DISPLAY, DISPLAY (its XWayland) and `sway_pid`; false when sway did
-# not come up within 20 s.
-start_sway() {
+# A fresh runtime folder (and home) for the session's user.
+prepare_runtime() {
     id "$wl_user" >/dev/null 2>&1 || useradd -M -s /usr/sbin/nologin "$wl_user" || return 1
     rm -rf "$wl_runtime"
     mkdir -p "$wl_runtime/home"
     chown -R "$wl_user:$wl_user" "$wl_runtime"
     chmod 700 "$wl_runtime"
+}
+
+# Starts a daemon of the session as its user, outside any display, logging to $results/<name>.log;
+# its pid joins `session_pids`.
+start_daemon() {
+    local name=$1
+    shift
+    setpriv --reuid="$wl_user" --regid="$wl_user" --init-groups \
+        env -u DISPLAY -u WAYLAND_DISPLAY HOME="$wl_runtime/home" XDG_RUNTIME_DIR="$wl_runtime" \
+        DBUS_SESSION_BUS_ADDRESS="unix:path=$wl_runtime/bus" "$@" > "$results/$name.log" 2>&1 &
+    session_pids+=($!)
+}
+
+# start_kwin: a headless KDE Plasma compositor (one 1280 x 800 virtual output, with XWayland) on a
+# session bus of its own; the programs named in `kwin_trusted` may take pictures of its screen. kwin_wayland carries a file capability, which makes the loader drop the
+# session's environment: a plain copy of it runs instead (its QPA plug-in wants the same name).
+# Sets WAYLAND_DISPLAY, DISPLAY and DBUS_SESSION_BUS_ADDRESS; false when it did not come up in 20 s.
+start_kwin() {
+    prepare_runtime || return 1
+    session_pids=()
+    mkdir -p "$wl_runtime/kwin" && cp "$(command -v kwin_wayland)" "$wl_runtime/kwin/kwin_wayland" || return 1
+    chown -R "$wl_user:$wl_user" "$wl_runtime/kwin"
+    # KWin hands its screen only to programs whose desktop entry asks for it, as the package's does.
+    local apps="$wl_runtime/home/.local/share/applications" program n=0
+    mkdir -p "$apps"
+    for program in ${kwin_trusted:-}; do
+        n=$((n + 1))
+        printf '[Desktop Entry]\nType=Application\nName=Trusted %s\nExec=%s\nX-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2\n' \
+            "$n" "$(readlink -f "$program")" > "$apps/orvelle-trusted-$n.desktop"
+    done
+    chown -R "$wl_user:$wl_user" "$wl_runtime/home"
+    start_daemon dbus dbus-daemon --session --nofork --nopidfile --address="unix:path=$wl_runtime/bus"
+    local i
+    for i in $(seq 50); do [ -S "$wl_runtime/bus" ] && break; sleep 0.1; done
+    # KWin starts the program named last in its session once XWayland is up: it tells the display.
+    printf '#!/bin/sh\necho "$DISPLAY" > %s/display\nexec sleep infinity\n' "$wl_runtime" > "$wl_runtime/kwin/tell-display"
+    chmod 755 "$wl_runtime/kwin/tell-display"
+    start_daemon kwin env ${KWIN_ENV:-} "$wl_runtime/kwin/kwin_wayland" --virtual --xwayland --width 1280 --height 800 \
+        --socket wayland-orvelle "$wl_runtime/kwin/tell-display"
+    for i in $(seq 200); do
+        [ -S "$wl_runtime/wayland-orvelle" ] && [ -s "$wl_runtime/display" ] && break
+        sleep 0.1
+    done
+    [ -S "$wl_runtime/wayland-orvelle" ] && [ -s "$wl_runtime/display" ] || return 1
+    export WAYLAND_DISPLAY=wayland-orvelle DISPLAY=$(cat "$wl_runtime/display") \
+        DBUS_SESSION_BUS_ADDRESS="unix:path=$wl_runtime/bus"
+}
+
+# start_mutter: a headless GNOME compositor (one 1280 x 800 virtual monitor, with XWayland) on a
+# session bus of its own, with PipeWire and its session manager for the screen cast. Sets
+# WAYLAND_DISPLAY, DISPLAY and DBUS_SESSION_BUS_ADDRESS; false when it did not come up in 20 s.
+start_mutter() {
+    prepare_runtime || return 1
+    session_pids=()
+    start_daemon dbus dbus-daemon --session --nofork --nopidfile --address="unix:path=$wl_runtime/bus"
+    local i
+    for i in $(seq 50); do [ -S "$wl_runtime/bus" ] && break; sleep 0.1; done
+    start_daemon pipewire pipewire
+    for i in $(seq 50); do [ -S "$wl_runtime/pipewire-0" ] && break; sleep 0.1; done
+    start_daemon wireplumber wireplumber
+    start_daemon mutter mutter --headless --wayland --virtual-monitor 1280x800 --wayland-display=wayland-orvelle
+    local display=
+    for i in $(seq 200); do
+        display=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$results/mutter.log" | head -n1)
+        [ -S "$wl_runtime/wayland-orvelle" ] && [ -n "$display" ] && break
+        sleep 0.1
+    done
+    [ -S "$wl_runtime/wayland-orvelle" ] && [ -n "$display" ] || return 1
+    # Its XWayland lets in only the holders of the cookie it wrote.
+    local cookie
+    cookie=$(ls "$wl_runtime"/.mutter-Xwaylandauth.* 2>/dev/null | head -n1)
+    [ -n "$cookie" ] || return 1
+    export WAYLAND_DISPLAY=wayland-orvelle DISPLAY=$display DBUS_SESSION_BUS_ADDRESS="unix:path=$wl_runtime/bus" \
+        XAUTHORITY=$cookie
+}
+
+# start_sway: sets WAYLAND_DISPLAY, DISPLAY (its XWayland) and `sway_pid`; false when sway did
+# not come up within 20 s.
+start_sway() {
+    prepare_runtime || return 1
     # XWayland starts with sway (force), and tells its display through a file.
     cat > "$wl_runtime/sway.conf" <<CONF
 xwayland force
@@ -65,6 +147,8 @@ start_slide() {
 stop_session() {
     [ -n "${slide_pid:-}" ] && kill "$slide_pid" 2>/dev/null
     [ -n "${sway_pid:-}" ] && kill "$sway_pid" 2>/dev/null
+    local pid
+    for pid in "${session_pids[@]}"; do kill "$pid" 2>/dev/null; done
     wait 2>/dev/null
     rm -rf "$wl_runtime"
 }

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Run by run_on_sway.sh as the session's user: the real program, started as a user starts it on
-# a Wayland desktop (both WAYLAND_DISPLAY and XWayland's DISPLAY set, nothing forced), driven by
-# the virtual remote through the spotlight, the laser, the magnifier and the pen over the native
-# full-screen slide. Pictures of the compositor's output (grim) go to $RESULTS.
+# Run by run_on.sh as the session's user: the real program, started as a
+# user starts it on a Wayland desktop (both WAYLAND_DISPLAY and XWayland's DISPLAY set, nothing
+# forced), driven by the virtual remote through the spotlight, the laser, the magnifier and the
+# pen over the native full-screen slide. Pictures of the compositor's output, taken by the
+# command given (grim on sway), go to $RESULTS.
 #
-#   effects_on_sway.sh <bin-dir>
+#   effects_session.sh <bin-dir> <picture-command>
 set -uo pipefail
 
 bin=$1
+take_picture=$2
 export ORVELLE_VIRTUAL_RECEIVER="$XDG_RUNTIME_DIR/remote.sock"
 cat > "$RESULTS/remote.txt" <<'SCRIPT'
 report 0x03 0
@@ -52,7 +54,7 @@ wait_for_log() { # <text> <seconds>
 picture() { # <log text> <name>
     if wait_for_log "$1" 40; then
         sleep 1.6
-        grim "$RESULTS/$2.png"
+        $take_picture "$RESULTS/$2.png"
     fi
 }
 picture "Searchlight_UI::Show x:" spotlight
@@ -62,7 +64,7 @@ picture "CPresenterPostil::Show x:" pen
 # The last function key leaves the pen for the mouse; its tooltip goes after a moment.
 wait_for_log "SetToolTipMode Mouse" 30
 sleep 4
-grim "$RESULTS/after.png"
+$take_picture "$RESULTS/after.png"
 kill -TERM "$program" "$remote" 2>/dev/null
 wait "$program"
 log > "$RESULTS/program.log"

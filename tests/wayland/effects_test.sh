@@ -1,17 +1,25 @@
 #!/usr/bin/env bash
-# The real program on a headless sway over a native full-screen slide (effects_on_sway.sh): each
-# effect shows over the slide, the magnifier and the pen over a real frozen picture of it (not
-# black), and the slide is back untouched after the last one.
+# The real program on a headless compositor over a native full-screen slide (effects_session.sh):
+# each effect shows over the slide, the magnifier and the pen over a real frozen picture of it
+# (not black), and the slide is back untouched after the last one.
 #
-#   effects_on_sway_test.sh <build-dir> <bin-dir>
+#   effects_test.sh <build-dir> <bin-dir> sway|mutter
 set -uo pipefail
 
 build=$(cd "$1" && pwd)
 bin=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-results="$build/wayland-results/effects"
-bash "$here/run_on_sway.sh" "$build" effects "$here/effects_on_sway.sh" "$bin" > /dev/null 2>&1 || {
-    echo "FAILED: the session did not run"; cat "$results/sway.log" "$results/slide.out" 2>/dev/null; exit 1; }
+compositor=$3
+results="$build/wayland-results/effects-$compositor"
+case "$compositor" in
+    # sway's own pictures; GNOME's come from its screen cast.
+    sway) picture=grim; capture="compositor screencopy" ;;
+    mutter) picture="$build/tests/gnome_picture"; capture="GNOME screen cast (PipeWire)" ;;
+    *) echo "unknown compositor $compositor"; exit 2 ;;
+esac
+bash "$here/run_on.sh" "$compositor" "$build" "effects-$compositor" "$here/effects_session.sh" "$bin" "$picture" \
+    > /dev/null 2>&1 || {
+    echo "FAILED: the session did not run"; tail -n 20 "$results"/*.log "$results/slide.out" 2>/dev/null; exit 1; }
 
 . "$here/../support/checks.sh"
 # share <picture> <kind>: the share of its pixels of that kind (slide, black, other).
@@ -23,7 +31,7 @@ done
 grep -h "Desktop session" "$results/program.log"
 
 check "the program says it runs its effects on XWayland with the compositor's pictures" \
-  'grep -q "Desktop session: Wayland.*effects: X11 windows on XWayland; frozen pictures: compositor screencopy;.*Qt platform xcb" "$results/program.log"'
+  'grep -q "Desktop session: Wayland.*effects: X11 windows on XWayland; frozen pictures: $capture;.*Qt platform xcb" "$results/program.log"'
 check "spotlight: the slide shows through the hole, dimmed around it" \
   'between "$(share spotlight slide)" 0.02 0.5 && between "$(share spotlight other)" 0.5 1'
 check "laser: the dot over the slide" 'between "$(share laser slide)" 0.98 0.9999 && between "$(share laser other)" 0.0001 0.02'
