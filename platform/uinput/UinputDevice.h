@@ -24,8 +24,9 @@ public:
     // Event type (EV_KEY, EV_REL) and the codes of it the device may send.
     using Declaration = std::pair<uint16_t, std::vector<int>>;
 
-    // Makes the device `name` through `path` (normally /dev/uinput); null, with the errno-style
-    // reason in `error` when given, when that cannot be opened or the device cannot be made.
+    // Makes the device `name` (our vendor id, `product` telling our devices apart) through `path`
+    // (normally /dev/uinput); null, with the errno-style reason in `error` when given, when that
+    // cannot be opened or the device cannot be made.
     static std::unique_ptr<UinputDevice> Create(const std::string& path, const char* name, uint16_t product,
                                                 const std::vector<Declaration>& declarations, int* error = nullptr);
     ~UinputDevice();
