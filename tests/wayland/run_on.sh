@@ -3,13 +3,19 @@
 # the test slide full screen; its exit status is the test's. Fails when the compositor or the
 # slide does not come up.
 #
-#   [kwin_trusted="program..."] run_on.sh sway|mutter|kwin <build-dir> <results-name> <command...>
+#   [kwin_trusted="program..."] run_on.sh sway|mutter|kwin <build-dir> <results-name>
+#       [--slide "<slide options>"] <command...>
 set -uo pipefail
 
 compositor=$1
 build=$(cd "$2" && pwd)
 results="$build/wayland-results/$3"
 shift 3
+slide_options=()
+if [ "${1:-}" = --slide ]; then
+    read -r -a slide_options <<< "$2"
+    shift 2
+fi
 here=$(cd "$(dirname "$0")" && pwd)
 rm -rf "$results"
 mkdir -p "$results"
@@ -29,7 +35,7 @@ kwin_trusted=${kwin_trusted:-$1}
 if ! "start_$compositor"; then
     echo "FAILED: headless $compositor did not start"; tail -n 20 "$results"/*.log; exit 1
 fi
-if ! start_slide; then
+if ! start_slide "${slide_options[@]}"; then
     echo "FAILED: the test slide did not show"; cat "$results/slide.out"; tail -n 20 "$results"/*.log; exit 1
 fi
 as_user env RESULTS="$results" "$@"

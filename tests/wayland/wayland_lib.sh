@@ -130,10 +130,10 @@ CONF
     [ -n "$WAYLAND_DISPLAY" ] && [ -n "$DISPLAY" ]
 }
 
-# start_slide: the test slide, native on Wayland, full screen; false when it did not draw the
-# whole output within 20 s. Sets `slide_pid`.
+# start_slide [slide options...]: the test slide, native on Wayland, full screen unless the
+# options say otherwise; false when it did not draw the whole output within 20 s. Sets `slide_pid`.
 start_slide() {
-    as_user env QT_QPA_PLATFORM=wayland "$build/tests/wayland_slide" > "$results/slide.out" 2>&1 &
+    as_user env QT_QPA_PLATFORM=wayland "$build/tests/wayland_slide" "$@" > "$results/slide.out" 2>&1 &
     slide_pid=$!
     local i
     for i in $(seq 200); do
