@@ -75,6 +75,8 @@ const char* KeyWord(KeyPath path)
         return "uinput virtual keyboard";
     case KeyPath::WlrVirtualKeyboard:
         return "compositor's virtual keyboard (/dev/uinput is not writable)";
+    case KeyPath::GnomeRemoteDesktop:
+        return "GNOME remote desktop (/dev/uinput is not writable)";
     }
     return "?";
 }
@@ -96,21 +98,26 @@ DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::
     for (const WaylandGlobal& global : *globals)
         session.weston = session.weston || global.interface.rfind("weston_", 0) == 0;
     session.overlay = x11Named && !session.weston ? OverlayPath::XWayland : OverlayPath::None;
+    const bool gnome = Offers(*globals, "gtk_shell1"); // offered by GNOME's compositor alone
     if (Offers(*globals, "zwlr_screencopy_manager_v1"))
         session.capture = CapturePath::WlrScreencopy;
-    else if (Offers(*globals, "gtk_shell1")) // offered by GNOME's compositor alone
+    else if (gnome)
         session.capture = CapturePath::GnomeScreenCast;
     else if (Offers(*globals, "org_kde_plasma_shell")) // offered by KDE Plasma's compositor
         session.capture = CapturePath::KWinScreenShot;
     else
         session.capture = x11Named ? CapturePath::XWaylandRoot : CapturePath::None;
-    // XTest would be next (it reaches XWayland's programs), then the desktop portal's remote
-    // desktop; but XTest reaches no native window, and a compositor that offers its own virtual
-    // keyboard (wlroots) hands those keys to every window of the seat: so it comes first there.
+    // XTest would be next (it reaches XWayland's programs), then the desktop's remote desktop
+    // service; but XTest reaches no native window, while a compositor that offers its own
+    // virtual keyboard (wlroots) or remote desktop service (GNOME, on the session bus, without
+    // asking the user as the portal's does) hands the keys to every window of the seat: so
+    // those come first there.
     if (uinputWritable)
         session.keys = KeyPath::Uinput;
     else if (Offers(*globals, "zwp_virtual_keyboard_manager_v1"))
         session.keys = KeyPath::WlrVirtualKeyboard;
+    else if (gnome)
+        session.keys = KeyPath::GnomeRemoteDesktop;
     else
         session.keys = KeyPath::XTest;
     if (Offers(*globals, "zwlr_foreign_toplevel_manager_v1"))

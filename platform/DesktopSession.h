@@ -38,6 +38,7 @@ enum class KeyPath {
     XTest,               // the X server's (on Wayland: XWayland's, which reaches X11 programs only)
     Uinput,              // a kernel virtual keyboard of our own: every program of any desktop
     WlrVirtualKeyboard,  // the compositor's virtual keyboard (wlroots): every program of its seat
+    GnomeRemoteDesktop,  // GNOME's remote desktop service types them: every program of its seat
 };
 
 // Where the slide-show toggle finds the presentation program's windows.

@@ -3,7 +3,8 @@
 // (by protocol on wlroots, through its screen cast service on GNOME, its screenshot service on
 // KDE Plasma), the window list where it lists its toplevels, and the keys on Wayland, which a
 // kernel virtual keyboard of our own types where it may, else the compositor's virtual keyboard
-// where it has one; there a pointer device of our own moves the cursor too.
+// where it has one, else GNOME's remote desktop service; there a pointer device of our own moves
+// the cursor too.
 
 #include "SessionBackends.h"
 
@@ -14,6 +15,7 @@
 #include "X11Cursor.h"
 #include "X11ScreenCapture.h"
 #include "KWinScreenCapture.h"
+#include "MutterRemoteKeyboard.h"
 #include "MutterScreenCapture.h"
 #include "RelativeCursor.h"
 #include "UinputKeyboard.h"
@@ -97,26 +99,22 @@ std::unique_ptr<IKeyboard> MakeKeyboard(InjectedKeyObserver observer)
     if (observer)
         xtest->SetInjectionObserver(std::move(observer));
     const DesktopSession& session = CurrentDesktopSession();
-    std::unique_ptr<UinputKeyboard> uinput;
+    std::unique_ptr<EvdevKeyboard> keyboard;
     if (session.keys == KeyPath::Uinput)
-        uinput = UinputKeyboard::Create(kUinputPath);
+        keyboard = UinputKeyboard::Create(kUinputPath);
     // Where uinput failed after all, the compositor's own keyboard, if it offers one.
-    std::unique_ptr<WlrVirtualKeyboard> virtualKeyboard;
     const auto& offered = session.offered;
-    if (!uinput && std::find(offered.begin(), offered.end(), "zwp_virtual_keyboard_manager_v1") != offered.end())
-        virtualKeyboard = WlrVirtualKeyboard::Create();
-    if (!uinput && !virtualKeyboard)
+    if (!keyboard && std::find(offered.begin(), offered.end(), "zwp_virtual_keyboard_manager_v1") != offered.end())
+        keyboard = WlrVirtualKeyboard::Create();
+    if (!keyboard && session.keys == KeyPath::GnomeRemoteDesktop)
+        keyboard = std::make_unique<MutterRemoteKeyboard>();
+    if (!keyboard)
         return xtest;
     // The desktop's view of the keys (held by the user on any keyboard) comes from XWayland,
     // which sees them while one of its windows has the focus.
     std::shared_ptr<XTestKeyboard> live(std::move(xtest));
-    const auto liveState = [live](int vk) { return live->IsKeyDown(vk); };
-    if (uinput) {
-        uinput->SetLiveState(liveState);
-        return uinput;
-    }
-    virtualKeyboard->SetLiveState(liveState);
-    return virtualKeyboard;
+    keyboard->SetLiveState([live](int vk) { return live->IsKeyDown(vk); });
+    return keyboard;
 }
 
 } // namespace platform

@@ -14,36 +14,11 @@ std::unique_ptr<UinputKeyboard> UinputKeyboard::Create(const std::string& path, 
     return std::unique_ptr<UinputKeyboard>(new UinputKeyboard(std::move(device)));
 }
 
-UinputKeyboard::~UinputKeyboard()
-{
-    std::lock_guard lock(m_mutex);
-    for (int code : m_held.Codes())
-        Emit(code, false);
-}
+UinputKeyboard::~UinputKeyboard() { ReleaseAll(); }
 
-void UinputKeyboard::Emit(int code, bool down)
+void UinputKeyboard::Press(int code, bool down)
 {
     m_device->Report({{EV_KEY, static_cast<uint16_t>(code), down ? 1 : 0}});
-    m_held.Set(code, down);
-}
-
-void UinputKeyboard::SendKey(int vk, bool up, bool)
-{
-    const int code = LinuxKeyCodeForVirtualKey(vk);
-    if (code < 0)
-        return;
-    std::lock_guard lock(m_mutex);
-    Emit(code, !up);
-}
-
-bool UinputKeyboard::IsKeyDown(int vk)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_held.IsDown(vk))
-            return true;
-    }
-    return m_liveState && m_liveState(vk);
 }
 
 } // namespace platform

@@ -4,18 +4,15 @@
 // ones included, as typed keys do. The device is made once and kept for the program's life.
 // Keys are named by position (see LinuxKeyCodes.h).
 
-#include "HeldKeys.h"
-#include "IKeyboard.h"
+#include "EvdevKeyboard.h"
 #include "UinputDevice.h"
 
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 namespace platform {
 
-class UinputKeyboard final : public IKeyboard {
+class UinputKeyboard final : public EvdevKeyboard {
 public:
     // The device's name, as input device listings show it.
     static constexpr const char* kDeviceName = "Orvelle virtual keyboard";
@@ -28,21 +25,12 @@ public:
     UinputKeyboard(const UinputKeyboard&) = delete;
     UinputKeyboard& operator=(const UinputKeyboard&) = delete;
 
-    void SendKey(int vk, bool up, bool extended) override;
-    // The keys this device holds down; where `liveState` was given, also what it says (the
-    // desktop's view of every keyboard).
-    bool IsKeyDown(int vk) override;
-    void SetLiveState(std::function<bool(int vk)> liveState) { m_liveState = std::move(liveState); }
-
 private:
     explicit UinputKeyboard(std::unique_ptr<UinputDevice> device) : m_device(std::move(device)) {}
-    // One key event and its report; under m_mutex.
-    void Emit(int code, bool down);
+    // One key event and its report.
+    void Press(int code, bool down) override;
 
     const std::unique_ptr<UinputDevice> m_device;
-    std::mutex m_mutex;
-    HeldKeys m_held;  // guarded by m_mutex
-    std::function<bool(int vk)> m_liveState;
 };
 
 } // namespace platform

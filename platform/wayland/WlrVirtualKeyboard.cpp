@@ -141,17 +141,11 @@ std::unique_ptr<WlrVirtualKeyboard> WlrVirtualKeyboard::Create(const char* displ
     return std::unique_ptr<WlrVirtualKeyboard>(new WlrVirtualKeyboard(std::move(connection)));
 }
 
-WlrVirtualKeyboard::~WlrVirtualKeyboard()
-{
-    std::lock_guard lock(m_mutex);
-    for (int code : m_held.Codes())
-        Emit(code, false);
-}
+WlrVirtualKeyboard::~WlrVirtualKeyboard() { ReleaseAll(); }
 
-void WlrVirtualKeyboard::Emit(int code, bool down)
+void WlrVirtualKeyboard::Press(int code, bool down)
 {
     Connection& c = *m_connection;
-    m_held.Set(code, down);
     zwp_virtual_keyboard_v1_key(c.keyboard, NowMs(), static_cast<uint32_t>(code),
                                 down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
     const xkb_state_component changed =
@@ -163,25 +157,6 @@ void WlrVirtualKeyboard::Emit(int code, bool down)
                                           xkb_state_serialize_layout(c.state, XKB_STATE_LAYOUT_EFFECTIVE));
     }
     wl_display_flush(c.display);
-}
-
-void WlrVirtualKeyboard::SendKey(int vk, bool up, bool)
-{
-    const int code = LinuxKeyCodeForVirtualKey(vk);
-    if (code < 0)
-        return;
-    std::lock_guard lock(m_mutex);
-    Emit(code, !up);
-}
-
-bool WlrVirtualKeyboard::IsKeyDown(int vk)
-{
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_held.IsDown(vk))
-            return true;
-    }
-    return m_liveState && m_liveState(vk);
 }
 
 } // namespace platform

@@ -8,8 +8,7 @@
 // The compositor takes the modifier state from the client, not from the keys: every change of
 // it is sent after the key that changed it.
 
-#include "HeldKeys.h"
-#include "IKeyboard.h"
+#include "EvdevKeyboard.h"
 
 #include <functional>
 #include <memory>
@@ -17,7 +16,7 @@
 
 namespace platform {
 
-class WlrVirtualKeyboard final : public IKeyboard {
+class WlrVirtualKeyboard final : public EvdevKeyboard {
 public:
     // Connects to `display` (null: WAYLAND_DISPLAY's) and makes the keyboard on its first seat;
     // null when there is no compositor there, it offers no virtual keyboard or no seat, refuses
@@ -28,21 +27,14 @@ public:
     WlrVirtualKeyboard(const WlrVirtualKeyboard&) = delete;
     WlrVirtualKeyboard& operator=(const WlrVirtualKeyboard&) = delete;
 
-    void SendKey(int vk, bool up, bool extended) override;
-    // The keys this keyboard holds down; where `liveState` was given, also what it says.
-    bool IsKeyDown(int vk) override;
-    void SetLiveState(std::function<bool(int vk)> liveState) { m_liveState = std::move(liveState); }
 
 private:
     struct Connection;
     explicit WlrVirtualKeyboard(std::unique_ptr<Connection> connection);
-    // One key event and the modifier state it leaves; under m_mutex.
-    void Emit(int code, bool down);
+    // One key event and the modifier state it leaves.
+    void Press(int code, bool down) override;
 
     std::unique_ptr<Connection> m_connection;
-    std::mutex m_mutex;
-    HeldKeys m_held;  // guarded by m_mutex
-    std::function<bool(int vk)> m_liveState;
 };
 
 } // namespace platform

@@ -54,7 +54,8 @@ TEST(DesktopSession, KeysAndWindowListAreTheWidestTheSessionAllows)
     using platform::WindowListPath;
     const std::vector<WaylandGlobal> wlroots = {
         {"wl_compositor", 5}, {"zwp_virtual_keyboard_manager_v1", 1}, {"zwlr_foreign_toplevel_manager_v1", 3}};
-    const std::vector<WaylandGlobal> gnome = {{"wl_compositor", 5}, {"xdg_wm_base", 4}};
+    const std::vector<WaylandGlobal> plain = {{"wl_compositor", 5}, {"xdg_wm_base", 4}};
+    const std::vector<WaylandGlobal> gnome = {{"wl_compositor", 5}, {"xdg_wm_base", 4}, {"gtk_shell1", 5}};
 
     // X11: XTest reaches every program, EWMH lists every window, whatever uinput allows.
     auto session = ChooseDesktopSession(false, std::nullopt, true, true);
@@ -69,9 +70,12 @@ TEST(DesktopSession, KeysAndWindowListAreTheWidestTheSessionAllows)
     EXPECT_EQ(session.keys, KeyPath::WlrVirtualKeyboard);
     EXPECT_NE(session.Describe().find("keys: compositor's virtual keyboard"), std::string::npos) << session.Describe();
     EXPECT_NE(session.Describe().find("slide-show windows: compositor's toplevel list"), std::string::npos);
-    // GNOME offers neither: XTest, and only XWayland's windows can be told apart, which the log says.
+    // GNOME offers neither, but its remote desktop service types for every window; only
+    // XWayland's windows can be told apart, which the log says.
     session = ChooseDesktopSession(true, gnome, true, false);
-    EXPECT_EQ(session.keys, KeyPath::XTest);
+    EXPECT_EQ(session.keys, KeyPath::GnomeRemoteDesktop);
     EXPECT_EQ(session.windows, WindowListPath::Ewmh);
     EXPECT_NE(session.Describe().find("native windows not detected"), std::string::npos) << session.Describe();
+    // A compositor with nothing of the kind: XTest.
+    EXPECT_EQ(ChooseDesktopSession(true, plain, true, false).keys, KeyPath::XTest);
 }

@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
-# The real program on a headless sway without /dev/uinput (keys_on_sway.sh): the compositor's
-# virtual keyboard types the slide-show toggle's and the custom key's keys into a native window,
-# and the compositor's toplevel list tells the toggle that the show is running.
+# The real program on a headless compositor without /dev/uinput (keys_session.sh): on sway the
+# compositor's virtual keyboard types the slide-show toggle's and the custom key's keys into a
+# native window, and the compositor's toplevel list tells the toggle that the show is running; on
+# GNOME its remote desktop service types them, and without a window list the toggle's keys go to
+# the focused window.
 #
-#   keys_on_sway_test.sh <build-dir> <bin-dir>
+#   keys_test.sh <build-dir> <bin-dir> sway|mutter
 set -uo pipefail
 
 build=$(cd "$1" && pwd)
 bin=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-results="$build/wayland-results/keys"
-bash "$here/run_on_sway.sh" "$build" keys --slide "--presentation --app-id libreoffice-impress --title talk.odp" \
-    "$here/keys_on_sway.sh" "$bin" > /dev/null 2>&1 || {
-    echo "FAILED: the session did not run"; cat "$results/sway.log" "$results/slide.out" 2>/dev/null; exit 1; }
+compositor=$3
+results="$build/wayland-results/keys-$compositor"
+bash "$here/run_on.sh" "$compositor" "$build" "keys-$compositor" \
+    --slide "--presentation --app-id libreoffice-impress --title talk.odp" \
+    "$here/keys_session.sh" "$bin" > /dev/null 2>&1 || {
+    echo "FAILED: the session did not run"; tail -n 20 "$results"/*.log "$results/slide.out" 2>/dev/null; exit 1; }
 
 . "$here/../support/checks.sh"
 # The slide's key and show lines of run <n>, in the order it got them.
@@ -36,6 +40,8 @@ before() { [ -n "$1" ] && [ -n "$2" ] && [ "$1" -lt "$2" ]; }
 all_released() { printf '%s\n' "$1" | awk '$1 == "key" && $2 != "repeat" { n[$3] += ($2 == "press") ? 1 : -1 }
     END { for (k in n) if (n[k] != 0) { print "held: " k; bad = 1 } exit bad }'; }
 
+case "$compositor" in
+sway)
 check "the program types through the compositor's virtual keyboard and lists windows from the compositor" \
   'grep -q "keys: compositor'"'"'s virtual keyboard (/dev/uinput is not writable); slide-show windows: compositor'"'"'s toplevel list" "$results/run1.log"'
 check "holding page up starts the show: Shift+F5 arrives at the native window" \
@@ -46,6 +52,17 @@ check "holding it again finds the show full screen in the toplevel list and leav
    before "$(first_line "key press Esc -" "$run1")" "$(first_line "show 0" "$run1")"'
 check "holding page down then plays/pauses: the media key arrives after the show ended" \
   'before "$(first_line "show 0" "$run1")" "$(first_line "key press Media Play -" "$run1")"'
+;;
+mutter)
+check "the program types through GNOME's remote desktop service and says native windows are not listed" \
+  'grep -q "keys: GNOME remote desktop (/dev/uinput is not writable); slide-show windows: X11 programs only" "$results/run1.log"'
+check "holding page up starts the show: Shift+F5 arrives at the native window" \
+  'before "$(first_line "key press F5 Shift" "$run1")" "$(first_line "show 1" "$run1")"'
+check "holding page down then plays/pauses: the media key arrives" \
+  'before "$(first_line "show 1" "$run1")" "$(first_line "key press Media Play -" "$run1")"'
+;;
+esac
+
 check "the recorded Ctrl+Shift+A (stored as left Shift and A) arrives in order, A with Shift held" \
   '[ "$(printf "%s\n" "$run2" | grep "^key " | tr "\n" ";")" = "key press Shift Shift;key press A Shift;key release A Shift;key release Shift -;" ]'
 check "no key is left down" 'all_released "$run1" && all_released "$run2"'

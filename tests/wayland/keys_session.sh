@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Run by run_on_sway.sh as the session's user, over the test slide acting as a presentation
+# Run by run_on.sh as the session's user, over the test slide acting as a presentation
 # program (native, a window until Shift+F5, full screen until Escape): the real program, started
 # as a user starts it on a Wayland desktop, with no /dev/uinput to write, driven by the virtual
 # remote. Twice, from a scratch install folder each time:
@@ -9,7 +9,7 @@
 #      hold page down.
 # The slide prints the keys it receives; each run's log lands in $RESULTS as run<N>.log.
 #
-#   keys_on_sway.sh <bin-dir>
+#   keys_session.sh <bin-dir>
 set -uo pipefail
 
 bin=$1
