@@ -5,7 +5,7 @@
 #include "DesktopSession.h"
 #include "KWinScreenCapture.h"
 #include "MutterScreenCapture.h"
-#include "SlidePattern.h"
+#include "SlidePicture.h"
 #include "WaylandGlobals.h"
 
 #include <gtest/gtest.h>
@@ -17,24 +17,6 @@ namespace {
 platform::DesktopSession ThisSession()
 {
     return platform::ChooseDesktopSession(true, platform::ListWaylandGlobals(), true);
-}
-
-// XWayland's root window holds no native window: the frozen picture must show the slide, each
-// time (nothing is kept open between pictures).
-void ExpectTheSlide(platform::IScreenCapture& capture)
-{
-    for (int round = 0; round < 3; ++round) {
-        platform::CapturedScreen picture;
-        ASSERT_TRUE(capture.CaptureVirtualScreen(picture)) << "round " << round;
-        ASSERT_EQ(picture.width, 1280);
-        ASSERT_EQ(picture.height, 800);
-        EXPECT_EQ(picture.originX, 0);
-        EXPECT_EQ(picture.originY, 0);
-        for (const auto& [x, y] : {std::pair{10, 10}, {1270, 10}, {10, 790}, {1270, 790}, {639, 399}, {640, 400}}) {
-            EXPECT_EQ(picture.pixels[static_cast<size_t>(y) * picture.width + x], slide::QuarterColour(x, y, 1280, 800))
-                << "at " << x << "," << y;
-        }
-    }
 }
 
 } // namespace
@@ -49,7 +31,7 @@ TEST(GnomeSession, EffectsOnXWaylandAndPicturesFromItsScreenCast)
 TEST(GnomeSession, FrozenPictureHoldsTheNativeSlideAtItsPlace)
 {
     platform::MutterScreenCapture capture;
-    ExpectTheSlide(capture);
+    slide::ExpectPicturesOfTheSlide(capture, 3);
 }
 
 TEST(KdeSession, PicturesFromItsScreenshotService)
@@ -60,7 +42,7 @@ TEST(KdeSession, PicturesFromItsScreenshotService)
 TEST(KdeSession, FrozenPictureHoldsTheNativeSlideAtItsPlace)
 {
     platform::KWinScreenCapture capture;
-    ExpectTheSlide(capture);
+    slide::ExpectPicturesOfTheSlide(capture, 3);
 }
 
 int main(int argc, char** argv)

@@ -2,7 +2,7 @@
 // native Wayland window, full screen on its one 1280 x 800 output.
 
 #include "DesktopSession.h"
-#include "SlidePattern.h"
+#include "SlidePicture.h"
 #include "WaylandGlobals.h"
 #include "WlrScreenCapture.h"
 
@@ -30,18 +30,7 @@ TEST(WaylandSession, SwayGetsEffectsOnXWaylandAndPicturesFromTheCompositor)
 TEST(WlrScreenCapture, FrozenPictureHoldsTheNativeSlideAtItsPlace)
 {
     platform::WlrScreenCapture capture;
-    for (int round = 0; round < 2; ++round) {  // the connection is kept for the next picture
-        platform::CapturedScreen picture;
-        ASSERT_TRUE(capture.CaptureVirtualScreen(picture));
-        ASSERT_EQ(picture.width, 1280);
-        ASSERT_EQ(picture.height, 800);
-        EXPECT_EQ(picture.originX, 0);
-        EXPECT_EQ(picture.originY, 0);
-        for (const auto& [x, y] : {std::pair{10, 10}, {1270, 10}, {10, 790}, {1270, 790}, {639, 399}, {640, 400}}) {
-            EXPECT_EQ(picture.pixels[static_cast<size_t>(y) * picture.width + x], slide::QuarterColour(x, y, 1280, 800))
-                << "at " << x << "," << y;
-        }
-    }
+    slide::ExpectPicturesOfTheSlide(capture, 2); // the connection is kept for the next picture
 }
 
 TEST(WlrScreenCapture, NoCompositorThereIsAFailureNotAPicture)
