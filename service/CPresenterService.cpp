@@ -369,6 +369,30 @@ void CPresenterService::DealDoKeyOpen(int key, uint8_t keyFlag)
     }
 }
 
+void CPresenterService::SelectFunction(int functionId)
+{
+    if (!IsSelectableFunction(functionId))
+        return;
+    WriteLog(KVO_LOG_INFO, "CPresenterService::SelectFunction %d", functionId);
+    FunctionCommand command = MakeCommand(KEY_FUN, 0, 0, 0, 1, 1, 1, 0, 1);
+    command.selectFunction = functionId;
+    Push(CMD_KEY_MSM, command);
+}
+
+void CPresenterService::Play() { DealWithDoKey(KEY_DO, 0); }
+
+void CPresenterService::Stop() { DealDoKeyOpen(KEY_NONE, 0); }
+
+void CPresenterService::MoveBy(KeyDelta delta)
+{
+    if (delta.dx == 0 && delta.dy == 0)
+        return;
+    // With the do key held the pen draws; otherwise it only follows.
+    MoveAfterKey(m_bDoKeyDown.load() != 0 ? KEY_DO : KEY_NONE, delta);
+}
+
+void CPresenterService::ToggleSlideShow() { PushServiceCmd(CMD_SLIDESHOW); }
+
 void CPresenterService::StartRepeatWorker(uint8_t key)
 {
     m_repeatKey = key;

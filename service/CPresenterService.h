@@ -67,6 +67,17 @@ public:
 
     bool IsRepeatRunning() const { return m_repeatRunning.load(); }
 
+    // Driving the service without the remote (the command line and the session bus), through the
+    // same commands the keys push. SelectFunction works like a function-key press that lands on
+    // the given function (1 to 6) instead of the next one; Play and Stop are a press and a release
+    // of the do key; MoveBy is the remote's motion, with the do key held when it is.
+    void SelectFunction(int functionId);
+    void Play();
+    void Stop();
+    void MoveBy(KeyDelta delta);
+    // The slide-show toggle a held page-up key queues.
+    void ToggleSlideShow();
+
     // Key latches, reset when the key is released.
     std::atomic<uint8_t> m_bDoKeyDown{0};
     std::atomic<uint8_t> m_bFunKeyDown{0};
