@@ -116,6 +116,13 @@ TEST_F(CommandLineTest, WithoutARunningProgramEveryCommandEndsWithThreeAndBadOne
 
 TEST_F(CommandLineTest, FunctionsStartStopAndReportAsTheDoKeyMakesThem)
 {
+    // The bus's signals, as a panel applet or a script would follow them.
+    const int signalsOut = open(m_dir.file("signals.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const pid_t monitor = Which("dbus-monitor").empty()
+        ? -1
+        : Spawn({Which("dbus-monitor"), "--address", m_busAddress, "type='signal',interface='org.orvelle.Orvelle'"},
+                InheritedEnv(), signalsOut);
+    close(signalsOut);
     StartProgram();
     ASSERT_EQ(Command({"function=spotlight"}).code, 0);
     EXPECT_TRUE(WaitFor([&] { return Command({"status"}).out.find("\"function\":\"spotlight\"") != std::string::npos; }, 10s));
@@ -139,6 +146,13 @@ TEST_F(CommandLineTest, FunctionsStartStopAndReportAsTheDoKeyMakesThem)
     EXPECT_NE(status.find("\"link\":\"receiver\""), std::string::npos) << status;
     EXPECT_NE(status.find("\"status\":\"online\""), std::string::npos) << status;
     EXPECT_NE(Log().find("CPresenterService::SelectFunction 3"), std::string::npos);
+    if (monitor > 0) {
+        const auto signalText = [&] { return ReadWholeFile(m_dir.file("signals.txt")); };
+        EXPECT_TRUE(WaitFor([&] { return signalText().find("string \"laser\"") != std::string::npos; }, 5s)) << signalText();
+        EXPECT_NE(signalText().find("member=FunctionChanged"), std::string::npos);
+        EXPECT_NE(signalText().find("member=ConnectionChanged"), std::string::npos) << signalText();
+        Stop(monitor);
+    }
 }
 
 TEST_F(CommandLineTest, SettingsAreWrittenWithinThePagesLimitsAndRefusedOutsideThem)

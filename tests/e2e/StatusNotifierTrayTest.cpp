@@ -22,9 +22,9 @@ class StatusNotifierTrayTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char* tool : {"Xvfb", "dbus-daemon", "xdotool"}) {
+        for (const char* tool : {"Xvfb", "dbus-daemon", "dbus-send", "xdotool"}) {
             if (Which(tool).empty())
-                GTEST_SKIP() << tool << " is not installed (xvfb, dbus-daemon, xdotool)";
+                GTEST_SKIP() << tool << " is not installed (xvfb, dbus-daemon, dbus-bin, xdotool)";
         }
         if (std::system("/usr/bin/python3 -c 'import dbus, gi' 2>/dev/null") != 0)
             GTEST_SKIP() << "python3-dbus and python3-gi are not installed";
