@@ -205,6 +205,8 @@ platform::RemoteError CRemoteControl::SetSetting(const std::string& section, con
     std::string why;
     if (CSettingAccess(*m_parts.config).Set(section, key, value, why) != CSettingAccess::Result::Stored)
         return why;
+    // The command answers once the key is in config.ini, so a script may read it there next.
+    m_parts.config->FlushWrites();
     WriteLog(KVO_LOG_INFO, "CRemoteControl::SetSetting %s.%s", section.c_str(), key.c_str());
     return {};
 }
