@@ -1,7 +1,5 @@
 #include "DBusRemoteObject.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
 #include <QJsonDocument>
 #include <QJsonObject>
 

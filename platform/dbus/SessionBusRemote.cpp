@@ -2,9 +2,7 @@
 
 #include "DBusRemoteObject.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
 namespace platform {

@@ -1,6 +1,5 @@
 #include "CRemoteControl.h"
 
-// The link's headers come before Qt's, whose "slots" macro would rewrite a member name there.
 #include "CCustomKeyFunctions.h"
 #include "CPresenterService.h"
 #include "ControllerSet.h"
