@@ -121,6 +121,10 @@ platform::RemoteError CRemoteControl::RunAction(const std::string& name)
     const std::optional<int> action = CustomActionOf(name);
     if (!action)
         return "no custom action \"" + name + "\"; the actions are " + CustomActionNames();
+    // The slide-show toggle types its keys with pauses between them: it runs on the service's
+    // worker, as a held page-up key's toggle does, not on this (the UI) thread.
+    if (*action == KVO_CUSTOM_PPT_FULLSCREEN)
+        return ToggleSlideShow();
     return RunCustomAction(*action);
 }
 
