@@ -1,13 +1,14 @@
 // Time to freeze the screen once per show: the whole root window of an Xvfb at 1920 x 1080 and
 // at 3840 x 2160 read through MIT-SHM ("shm" 1) and copied into the frozen picture. Needs Xvfb;
 // skipped without it.
-// On a GNOME Wayland session, the same through its screen cast: a cast opened, one PipeWire frame
-// of each monitor, the cast closed. Skipped without that session; run it on the headless one of
-// the Wayland tests:
-//   tests/wayland/run_on_mutter.sh build bench build/bench/bench_capture --benchmark_filter=Gnome
+// On a Wayland session, the same the session's way (GNOME: a screen cast opened, one PipeWire
+// frame of each monitor, the cast closed; KDE: KWin's screenshot service; wlroots: screencopy).
+// Skipped without a Wayland session; run it on the headless ones of the Wayland tests:
+//   tests/wayland/run_on.sh mutter|kwin|sway build bench build/bench/bench_capture --benchmark_filter=Wayland
 
 #include "ChildProcess.h"
-#include "MutterScreenCapture.h"
+#include "DesktopSession.h"
+#include "SessionBackends.h"
 #include "X11ScreenCapture.h"
 
 #include <benchmark/benchmark.h>
@@ -52,31 +53,35 @@ void BM_CaptureVirtualScreen(benchmark::State& state)
 }
 BENCHMARK(BM_CaptureVirtualScreen)->ArgNames({"screen4k"})->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-void BM_CaptureGnomeScreenCast(benchmark::State& state)
+void BM_CaptureWaylandSession(benchmark::State& state)
 {
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland == nullptr || *wayland == '\0' || std::getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr) {
-        state.SkipWithError("no GNOME Wayland session");
+    const platform::DesktopSession& session = platform::ProbeDesktopSession();
+    if (!session.wayland) {
+        state.SkipWithError("no Wayland session");
         return;
     }
-    platform::MutterScreenCapture capture;
+    const std::unique_ptr<platform::IScreenCapture> capture = platform::MakeScreenCapture();
     platform::CapturedScreen shot;
     for (auto _ : state) {
-        if (!capture.CaptureVirtualScreen(shot)) {
+        if (!capture->CaptureVirtualScreen(shot)) {
             state.SkipWithError("the capture failed");
             break;
         }
         benchmark::DoNotOptimize(shot.pixels.get());
     }
+    // The capture's part of the session line.
+    const std::string line = session.Describe();
+    const size_t from = line.find("frozen pictures: ");
+    state.SetLabel(from == std::string::npos ? line : line.substr(from, line.find(';', from) - from));
     state.counters["px"] = static_cast<double>(shot.width) * shot.height;
 }
-BENCHMARK(BM_CaptureGnomeScreenCast)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_CaptureWaylandSession)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // The session bus is spoken to through Qt.
+    // GNOME's and KDE's services are on the session bus, spoken to through Qt.
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

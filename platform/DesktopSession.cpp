@@ -56,10 +56,25 @@ const char* CaptureWord(CapturePath path)
         return "compositor screencopy";
     case CapturePath::GnomeScreenCast:
         return "GNOME screen cast (PipeWire)";
+    case CapturePath::KWinScreenShot:
+        return "KWin screenshot service";
     case CapturePath::XWaylandRoot:
         return "XWayland root window (native windows black)";
     case CapturePath::None:
         return "none";
+    }
+    return "?";
+}
+
+const char* KeyWord(KeyPath path)
+{
+    switch (path) {
+    case KeyPath::XTest:
+        return "XTest (X11 programs only; /dev/uinput is not writable)";
+    case KeyPath::Uinput:
+        return "uinput virtual keyboard";
+    case KeyPath::WlrVirtualKeyboard:
+        return "compositor's virtual keyboard (/dev/uinput is not writable)";
     }
     return "?";
 }
@@ -85,9 +100,21 @@ DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::
         session.capture = CapturePath::WlrScreencopy;
     else if (Offers(*globals, "gtk_shell1")) // offered by GNOME's compositor alone
         session.capture = CapturePath::GnomeScreenCast;
+    else if (Offers(*globals, "org_kde_plasma_shell")) // offered by KDE Plasma's compositor
+        session.capture = CapturePath::KWinScreenShot;
     else
         session.capture = x11Named ? CapturePath::XWaylandRoot : CapturePath::None;
-    session.keys = uinputWritable ? KeyPath::Uinput : KeyPath::XTest;
+    // XTest would be next (it reaches XWayland's programs), then the desktop portal's remote
+    // desktop; but XTest reaches no native window, and a compositor that offers its own virtual
+    // keyboard (wlroots) hands those keys to every window of the seat: so it comes first there.
+    if (uinputWritable)
+        session.keys = KeyPath::Uinput;
+    else if (Offers(*globals, "zwp_virtual_keyboard_manager_v1"))
+        session.keys = KeyPath::WlrVirtualKeyboard;
+    else
+        session.keys = KeyPath::XTest;
+    if (Offers(*globals, "zwlr_foreign_toplevel_manager_v1"))
+        session.windows = WindowListPath::WlrForeignToplevel;
     return session;
 }
 
@@ -106,8 +133,11 @@ std::string DesktopSession::Describe() const
     if (overlay == OverlayPath::None)
         line += weston ? " (weston shows no window above a full-screen one)" : " (no XWayland)";
     line += std::string("; frozen pictures: ") + CaptureWord(capture);
-    line += keys == KeyPath::Uinput ? "; keys: uinput virtual keyboard"
-                                    : "; keys: XTest (X11 programs only; /dev/uinput is not writable)";
+    line += std::string("; keys: ") + KeyWord(keys);
+    line += windows == WindowListPath::WlrForeignToplevel
+                ? "; slide-show windows: compositor's toplevel list"
+                : "; slide-show windows: X11 programs only (native windows not detected: the keys go to the focused window)";
+    line += keys == KeyPath::Uinput ? "; cursor moves: uinput virtual pointer" : "; cursor moves: XWayland's pointer only";
     if (NeedsXcbPlatform())
         line += "; Qt platform xcb";
     return line;

@@ -29,13 +29,21 @@ enum class CapturePath {
     X11,            // the X11 root window of an X11 desktop
     WlrScreencopy,  // the compositor copies its outputs (zwlr_screencopy_manager_v1)
     GnomeScreenCast, // GNOME's screen cast service on the session bus, a PipeWire frame per monitor
+    KWinScreenShot, // KDE Plasma's screenshot service on the session bus
     XWaylandRoot,   // XWayland's root window: X11 clients only, native windows black
     None,
 };
 
 enum class KeyPath {
-    XTest,   // the X server's (on Wayland: XWayland's, which reaches X11 programs only)
-    Uinput,  // a kernel virtual keyboard of our own: every program of any desktop
+    XTest,               // the X server's (on Wayland: XWayland's, which reaches X11 programs only)
+    Uinput,              // a kernel virtual keyboard of our own: every program of any desktop
+    WlrVirtualKeyboard,  // the compositor's virtual keyboard (wlroots): every program of its seat
+};
+
+// Where the slide-show toggle finds the presentation program's windows.
+enum class WindowListPath {
+    Ewmh,                // the X11 window manager's list (on Wayland: XWayland's windows only)
+    WlrForeignToplevel,  // the compositor's list of every toplevel, native ones included
 };
 
 struct DesktopSession {
@@ -45,6 +53,7 @@ struct DesktopSession {
     OverlayPath overlay = OverlayPath::X11;
     CapturePath capture = CapturePath::X11;
     KeyPath keys = KeyPath::XTest;
+    WindowListPath windows = WindowListPath::Ewmh;
     // The protocols of interest the compositor offers, in a fixed order, for the log.
     std::vector<std::string> offered;
 
@@ -58,6 +67,8 @@ struct DesktopSession {
 // The choice for a session in which a Wayland display is named (`waylandNamed`) and answered
 // with `globals` (empty optional: it did not answer), an X11 display is named or not, and the
 // kernel's uinput may be written or not. X11 sessions keep XTest, whose keys every program sees.
+// On Wayland the keys go through uinput where it may be written, else through the compositor's
+// virtual keyboard where it offers one, else XTest.
 DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::vector<WaylandGlobal>>& globals,
                                     bool x11Named, bool uinputWritable = false);
 

@@ -31,11 +31,13 @@ struct PresentationProgram {
 
 // LibreOffice names its document window "<file> - LibreOffice Impress" and its slide-show
 // window "Presenting: <document>" (managed, or override-redirect without a class of its own); Okular and Evince show PDF presentations.
+// On Wayland the class is the window's app id: LibreOffice keeps its X11 class names there,
+// Okular and newer Evince windows use their reverse-domain names.
 const PresentationProgram kPrograms[] = {
     {Program::Office, {"screenClass", "QWidget", "Qt5QWindowIcon", "PPTFrameClass"}, {".ppt", "powerpoint"}},
     {Program::Impress, {"libreoffice-impress", "Soffice", "soffice", "libreoffice"}, {".odp", ".ppt", "impress", "presenting:"}},
-    {Program::Okular, {"okular"}, {".pdf", "okular"}},
-    {Program::Evince, {"Evince", "evince"}, {".pdf"}},
+    {Program::Okular, {"okular", "org.kde.okular"}, {".pdf", "okular"}},
+    {Program::Evince, {"Evince", "evince", "org.gnome.Evince"}, {".pdf"}},
 };
 
 std::string Lower(std::string text)

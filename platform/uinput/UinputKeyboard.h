@@ -4,12 +4,13 @@
 // ones included, as typed keys do. The device is made once and kept for the program's life.
 // Keys are named by position (see LinuxKeyCodes.h).
 
+#include "HeldKeys.h"
 #include "IKeyboard.h"
+#include "UinputDevice.h"
 
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 
 namespace platform {
@@ -34,13 +35,13 @@ public:
     void SetLiveState(std::function<bool(int vk)> liveState) { m_liveState = std::move(liveState); }
 
 private:
-    explicit UinputKeyboard(int fd) : m_fd(fd) {}
+    explicit UinputKeyboard(std::unique_ptr<UinputDevice> device) : m_device(std::move(device)) {}
     // One key event and its report; under m_mutex.
-    bool Emit(int code, bool down);
+    void Emit(int code, bool down);
 
-    const int m_fd;
+    const std::unique_ptr<UinputDevice> m_device;
     std::mutex m_mutex;
-    std::set<int> m_down;  // input codes held; guarded by m_mutex
+    HeldKeys m_held;  // guarded by m_mutex
     std::function<bool(int vk)> m_liveState;
 };
 

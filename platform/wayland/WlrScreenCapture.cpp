@@ -1,16 +1,15 @@
 #include "WlrScreenCapture.h"
 
+#include "WaylandDispatch.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 
-#include <poll.h>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <cstring>
 #include <functional>
@@ -20,9 +19,6 @@
 
 namespace platform {
 namespace {
-
-// A compositor that does not answer within this is taken as failed.
-constexpr int kReplyLimitMs = 2000;
 
 struct Output {
     wl_output* output = nullptr;
@@ -100,55 +96,8 @@ struct WlrScreenCapture::Connection {
         display = nullptr;
     }
 
-    // Reads and dispatches events until `done` holds; false when the connection failed or the
-    // compositor did not answer in time.
-    bool DispatchUntil(const std::function<bool()>& done)
-    {
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyLimitMs);
-        while (!done()) {
-            if (wl_display_dispatch_pending(display) < 0)
-                return false;
-            if (done())
-                break;
-            while (wl_display_prepare_read(display) != 0) {
-                if (wl_display_dispatch_pending(display) < 0)
-                    return false;
-            }
-            // What was queued may have been the awaited event: no read is waited for then.
-            if (done()) {
-                wl_display_cancel_read(display);
-                break;
-            }
-            if (wl_display_flush(display) < 0 && errno != EAGAIN) {
-                wl_display_cancel_read(display);
-                return false;
-            }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(giveUp - std::chrono::steady_clock::now());
-            pollfd fd{wl_display_get_fd(display), POLLIN, 0};
-            const int ready = left.count() > 0 ? ::poll(&fd, 1, static_cast<int>(left.count())) : 0;
-            if (ready <= 0) {
-                wl_display_cancel_read(display);
-                if (ready < 0 && errno == EINTR)
-                    continue;
-                return false;
-            }
-            if (wl_display_read_events(display) < 0)
-                return false;
-        }
-        return true;
-    }
-
-    bool Roundtrip()
-    {
-        bool done = false;
-        wl_callback* callback = wl_display_sync(display);
-        static const wl_callback_listener listener = {
-            [](void* data, wl_callback*, uint32_t) { *static_cast<bool*>(data) = true; }};
-        wl_callback_add_listener(callback, &listener, &done);
-        const bool ok = DispatchUntil([&] { return done; });
-        wl_callback_destroy(callback);
-        return ok;
-    }
+    bool DispatchUntil(const std::function<bool()>& done) { return WaylandDispatchUntil(display, done); }
+    bool Roundtrip() { return WaylandRoundtrip(display); }
 
     bool Open()
     {

@@ -1,6 +1,7 @@
 // Run inside the kernel guest as root (uinput_keyboard_test.sh): the virtual keyboard on the real
 // kernel, read back from its own event node as any program on the desktop would see it.
 
+#include "GuestEventNode.h"
 #include "LinuxKeyCodes.h"
 #include "UinputKeyboard.h"
 
@@ -12,34 +13,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
-
-// The event node of the input device with `name`; empty when none appears within 5 s.
-std::string EventNodeNamed(const std::string& name)
-{
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < giveUp) {
-        for (const auto& entry : std::filesystem::directory_iterator("/sys/class/input")) {
-            const std::string node = entry.path().filename().string();
-            if (node.rfind("event", 0) != 0)
-                continue;
-            std::ifstream in(entry.path() / "device" / "name");
-            std::string text;
-            std::getline(in, text);
-            if (text == name && std::filesystem::exists("/dev/input/" + node))
-                return "/dev/input/" + node;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return {};
-}
 
 // "<code> down|up" for each key event readable within `ms`.
 std::vector<std::string> ReadKeys(int fd, int ms = 300)

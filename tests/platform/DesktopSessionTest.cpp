@@ -31,6 +31,10 @@ TEST(DesktopSession, WhatTheCompositorOffersDecidesOnlyWhereItAnswers)
     auto gnomeGlobals = plain;
     gnomeGlobals.push_back({"gtk_shell1", 5});
     EXPECT_EQ(ChooseDesktopSession(true, gnomeGlobals, true).capture, CapturePath::GnomeScreenCast);
+    // KDE Plasma's through its screenshot service.
+    auto kdeGlobals = plain;
+    kdeGlobals.push_back({"org_kde_plasma_shell", 8});
+    EXPECT_EQ(ChooseDesktopSession(true, kdeGlobals, true).capture, CapturePath::KWinScreenShot);
     // No XWayland either: nothing can be drawn or frozen, and Qt is left alone.
     session = ChooseDesktopSession(true, plain, false);
     EXPECT_EQ(session.overlay, OverlayPath::None);
@@ -42,4 +46,32 @@ TEST(DesktopSession, WhatTheCompositorOffersDecidesOnlyWhereItAnswers)
     session = ChooseDesktopSession(true, westonGlobals, true);
     EXPECT_EQ(session.overlay, OverlayPath::None);
     EXPECT_NE(session.Describe().find("weston"), std::string::npos) << session.Describe();
+}
+
+TEST(DesktopSession, KeysAndWindowListAreTheWidestTheSessionAllows)
+{
+    using platform::KeyPath;
+    using platform::WindowListPath;
+    const std::vector<WaylandGlobal> wlroots = {
+        {"wl_compositor", 5}, {"zwp_virtual_keyboard_manager_v1", 1}, {"zwlr_foreign_toplevel_manager_v1", 3}};
+    const std::vector<WaylandGlobal> gnome = {{"wl_compositor", 5}, {"xdg_wm_base", 4}};
+
+    // X11: XTest reaches every program, EWMH lists every window, whatever uinput allows.
+    auto session = ChooseDesktopSession(false, std::nullopt, true, true);
+    EXPECT_EQ(session.keys, KeyPath::XTest);
+    EXPECT_EQ(session.windows, WindowListPath::Ewmh);
+    // Wayland: our own kernel keyboard wherever uinput may be written.
+    session = ChooseDesktopSession(true, wlroots, true, true);
+    EXPECT_EQ(session.keys, KeyPath::Uinput);
+    EXPECT_EQ(session.windows, WindowListPath::WlrForeignToplevel);
+    // Without it, the compositor's virtual keyboard goes before XTest, which no native window hears.
+    session = ChooseDesktopSession(true, wlroots, true, false);
+    EXPECT_EQ(session.keys, KeyPath::WlrVirtualKeyboard);
+    EXPECT_NE(session.Describe().find("keys: compositor's virtual keyboard"), std::string::npos) << session.Describe();
+    EXPECT_NE(session.Describe().find("slide-show windows: compositor's toplevel list"), std::string::npos);
+    // GNOME offers neither: XTest, and only XWayland's windows can be told apart, which the log says.
+    session = ChooseDesktopSession(true, gnome, true, false);
+    EXPECT_EQ(session.keys, KeyPath::XTest);
+    EXPECT_EQ(session.windows, WindowListPath::Ewmh);
+    EXPECT_NE(session.Describe().find("native windows not detected"), std::string::npos) << session.Describe();
 }

@@ -89,17 +89,22 @@ TEST_F(SlideShowToggleTest, ToggleStartsFromTheForegroundDocumentThenLeavesOnceP
     EXPECT_EQ(keyboard.Take(), kLeave);
 }
 
-TEST_F(SlideShowToggleTest, PdfViewersGetTheirOwnStartKeys)
+TEST_F(SlideShowToggleTest, PdfViewersGetTheirOwnStartKeysByX11ClassOrWaylandAppId)
 {
-    windows.windows = {Window(3, "okular", "talk.pdf — Okular")};
-    windows.foreground = 3;
-    toggle.OnPPT();
-    EXPECT_EQ(keyboard.Take(), (Keys{"17 down", "16 down", "80 down", "80 up", "16 up", "17 up"}));
-    Release();
-    windows.windows = {Window(4, "Evince", "talk.pdf")};
-    windows.foreground = 4;
-    toggle.OnPPT();
-    EXPECT_EQ(keyboard.Take(), (Keys{"116 down", "116 up"}));
+    for (const char* okular : {"okular", "org.kde.okular"}) {
+        Release();
+        windows.windows = {Window(3, okular, "talk.pdf — Okular")};
+        windows.foreground = 3;
+        toggle.OnPPT();
+        EXPECT_EQ(keyboard.Take(), (Keys{"17 down", "16 down", "80 down", "80 up", "16 up", "17 up"})) << okular;
+    }
+    for (const char* evince : {"Evince", "org.gnome.Evince"}) {
+        Release();
+        windows.windows = {Window(4, evince, "talk.pdf")};
+        windows.foreground = 4;
+        toggle.OnPPT();
+        EXPECT_EQ(keyboard.Take(), (Keys{"116 down", "116 up"})) << evince;
+    }
     // Nothing in the foreground: the office keys go to whatever has the focus.
     Release();
     windows.windows.clear();

@@ -135,7 +135,12 @@ TEST_F(IniFileLog, AnUnreadableLineIsReportedOnce)
     EXPECT_EQ(CIniFile::ReadInt("Log", "Log_Level", config, 1), 2);
     EXPECT_EQ(CIniFile::ReadInt("Log", "Log_Delete_Day", config, 7), 7);
     CloseLogWriter();
-    const auto lines = sink.Lines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_NE(lines[0].find("line 2 is too long or not text"), std::string::npos) << lines[0];
+    // Earlier tests of this program may have left lines of their own for the writer.
+    std::vector<std::string> reports;
+    for (const std::string& line : sink.Lines()) {
+        if (line.find(config) != std::string::npos)
+            reports.push_back(line);
+    }
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("line 2 is too long or not text"), std::string::npos) << reports[0];
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Run by run_on_sway.sh or run_on_mutter.sh as the session's user: the real program, started as a
+# Run by run_on.sh as the session's user: the real program, started as a
 # user starts it on a Wayland desktop (both WAYLAND_DISPLAY and XWayland's DISPLAY set, nothing
 # forced), driven by the virtual remote through the spotlight, the laser, the magnifier and the
 # pen over the native full-screen slide. Pictures of the compositor's output, taken by the

@@ -3,7 +3,7 @@
 # each effect shows over the slide, the magnifier and the pen over a real frozen picture of it
 # (not black), and the slide is back untouched after the last one.
 #
-#   effects_test.sh <build-dir> <bin-dir> sway|mutter
+#   effects_test.sh <build-dir> <bin-dir> sway|mutter|kwin
 set -uo pipefail
 
 build=$(cd "$1" && pwd)
@@ -14,29 +14,38 @@ results="$build/wayland-results/effects-$compositor"
 case "$compositor" in
     # sway's own pictures; GNOME's come from its screen cast.
     sway) picture=grim; capture="compositor screencopy" ;;
-    mutter) picture="$build/tests/gnome_picture"; capture="GNOME screen cast (PipeWire)" ;;
+    mutter) picture="$build/tests/desktop_picture"; capture="GNOME screen cast (PipeWire)" ;;
+    kwin) picture="$build/tests/desktop_picture"; capture="KWin screenshot service" ;;
     *) echo "unknown compositor $compositor"; exit 2 ;;
 esac
-bash "$here/run_on_$compositor.sh" "$build" "effects-$compositor" "$here/effects_session.sh" "$bin" "$picture" \
+# On KWin both the program and the picture taker may take pictures of the screen.
+kwin_trusted="$bin/Orvelle $build/tests/desktop_picture" bash "$here/run_on.sh" "$compositor" "$build" "effects-$compositor" "$here/effects_session.sh" "$bin" "$picture" \
     > /dev/null 2>&1 || {
     echo "FAILED: the session did not run"; tail -n 20 "$results"/*.log "$results/slide.out" 2>/dev/null; exit 1; }
 
 . "$here/../support/checks.sh"
-# share <picture> <kind>: the share of its pixels of that kind (slide, black, other).
-share() { python3 "$here/picture_share.py" "$results/$1.png" 2>/dev/null | awk -v k="$2" '{ for (i = 1; i < NF; i += 2) if ($i == k) print $(i + 1) }'; }
+# share <picture> <kind>: the share of its pixels of that kind (slide, black, other), or where the
+# slide's own pixels lie (x, y: their centre as a share of the width and the height).
+share() { awk -v k="$2" '{ for (i = 1; i < NF; i += 2) if ($i == k) print $(i + 1) }' "$results/$1.share" 2>/dev/null; }
 between() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(v != "" && v >= lo && v <= hi) }'; }
 for p in spotlight laser magnifier pen after; do
-    echo "$p: $(python3 "$here/picture_share.py" "$results/$p.png" 2>/dev/null || echo missing)"
+    python3 "$here/picture_share.py" "$results/$p.png" > "$results/$p.share" 2>/dev/null || echo missing > "$results/$p.share"
+    echo "$p: $(cat "$results/$p.share")"
 done
 grep -h "Desktop session" "$results/program.log"
 
 check "the program says it runs its effects on XWayland with the compositor's pictures" \
   'grep -q "Desktop session: Wayland.*effects: X11 windows on XWayland; frozen pictures: $capture;.*Qt platform xcb" "$results/program.log"'
+# The remote moved right and down while the do key was held: the hole follows from the centre.
 check "spotlight: the slide shows through the hole, dimmed around it" \
   'between "$(share spotlight slide)" 0.02 0.5 && between "$(share spotlight other)" 0.5 1'
+check "spotlight: the hole is where the motion put it, right of and below the centre" \
+  'between "$(share spotlight x)" 0.56 0.9 && between "$(share spotlight y)" 0.53 0.9'
 check "laser: the dot over the slide" 'between "$(share laser slide)" 0.98 0.9999 && between "$(share laser other)" 0.0001 0.02'
 check "magnifier: the lens shows the slide, nothing black" \
   'between "$(share magnifier slide)" 0.02 0.5 && between "$(share magnifier black)" 0 0.01'
+check "magnifier: the lens is where the motion put it" \
+  'between "$(share magnifier x)" 0.56 0.9 && between "$(share magnifier y)" 0.53 0.9'
 check "pen: the stroke over the frozen slide, nothing black" \
   'between "$(share pen slide)" 0.95 0.9995 && between "$(share pen black)" 0 0.01'
 check "after the last effect the slide is back everywhere" 'between "$(share after slide)" 0.999 1'

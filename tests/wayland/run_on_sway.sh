@@ -1,31 +1,3 @@
 #!/usr/bin/env bash
-# Runs a command as the session's user on a headless sway that shows the test slide full
-# screen; its exit status is the test's. Fails when sway or the slide does not come up.
-#
-#   run_on_sway.sh <build-dir> <results-name> <command...>
-set -uo pipefail
-
-build=$(cd "$1" && pwd)
-results="$build/wayland-results/$2"
-shift 2
-here=$(cd "$(dirname "$0")" && pwd)
-rm -rf "$results"
-mkdir -p "$results"
-chmod 777 "$results"
-. "$here/wayland_lib.sh"
-trap stop_session EXIT
-
-if ! id "$wl_user" >/dev/null 2>&1 && ! useradd -M -s /usr/sbin/nologin "$wl_user"; then
-    echo "FAILED: cannot make the session's user $wl_user"; exit 1
-fi
-if ! setpriv --reuid="$wl_user" --regid="$wl_user" --init-groups test -x "$build/tests/wayland_slide"; then
-    echo "FAILED: $wl_user cannot run programs in $build (every folder above it must be open to others)"; exit 1
-fi
-
-if ! start_sway; then
-    echo "FAILED: headless sway did not start"; cat "$results/sway.log"; exit 1
-fi
-if ! start_slide; then
-    echo "FAILED: the test slide did not show"; cat "$results/slide.out"; exit 1
-fi
-as_user env RESULTS="$results" "$@"
+# run_on.sh on sway: run_on_sway.sh <build-dir> <results-name> [--slide "<options>"] <command...>
+exec bash "$(dirname "$0")/run_on.sh" sway "$@"

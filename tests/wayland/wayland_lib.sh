@@ -1,9 +1,11 @@
-# Shared by the Wayland tests: a headless sway (software rendering, one 1280 x 800 output, with
-# XWayland) run by a throwaway user, since sway refuses to run as root, and the test slide shown
-# full screen on it. Each test sets `build` and `results` before sourcing this file.
+# Shared by the Wayland tests: a headless compositor (sway, GNOME's mutter or KDE's KWin; software
+# rendering, one 1280 x 800 output, with XWayland) run by a throwaway user, since sway refuses to
+# run as root, and the test slide shown full screen on it. Each test sets `build` and `results`
+# before sourcing this file.
 
 wl_user=orvwayland
-wl_runtime=/tmp/orvelle-wayland-runtime
+# One folder per session, so sessions started side by side (other checkouts) never share one.
+wl_runtime=/tmp/orvelle-wayland-$$
 
 # Runs a command as the session's user, in the session's environment.
 as_user() {
@@ -33,6 +35,41 @@ start_daemon() {
         env -u DISPLAY -u WAYLAND_DISPLAY HOME="$wl_runtime/home" XDG_RUNTIME_DIR="$wl_runtime" \
         DBUS_SESSION_BUS_ADDRESS="unix:path=$wl_runtime/bus" "$@" > "$results/$name.log" 2>&1 &
     session_pids+=($!)
+}
+
+# start_kwin: a headless KDE Plasma compositor (one 1280 x 800 virtual output, with XWayland) on a
+# session bus of its own; the programs named in `kwin_trusted` may take pictures of its screen. kwin_wayland carries a file capability, which makes the loader drop the
+# session's environment: a plain copy of it runs instead (its QPA plug-in wants the same name).
+# Sets WAYLAND_DISPLAY, DISPLAY and DBUS_SESSION_BUS_ADDRESS; false when it did not come up in 20 s.
+start_kwin() {
+    prepare_runtime || return 1
+    session_pids=()
+    mkdir -p "$wl_runtime/kwin" && cp "$(command -v kwin_wayland)" "$wl_runtime/kwin/kwin_wayland" || return 1
+    chown -R "$wl_user:$wl_user" "$wl_runtime/kwin"
+    # KWin hands its screen only to programs whose desktop entry asks for it, as the package's does.
+    local apps="$wl_runtime/home/.local/share/applications" program n=0
+    mkdir -p "$apps"
+    for program in ${kwin_trusted:-}; do
+        n=$((n + 1))
+        printf '[Desktop Entry]\nType=Application\nName=Trusted %s\nExec=%s\nX-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2\n' \
+            "$n" "$(readlink -f "$program")" > "$apps/orvelle-trusted-$n.desktop"
+    done
+    chown -R "$wl_user:$wl_user" "$wl_runtime/home"
+    start_daemon dbus dbus-daemon --session --nofork --nopidfile --address="unix:path=$wl_runtime/bus"
+    local i
+    for i in $(seq 50); do [ -S "$wl_runtime/bus" ] && break; sleep 0.1; done
+    # KWin starts the program named last in its session once XWayland is up: it tells the display.
+    printf '#!/bin/sh\necho "$DISPLAY" > %s/display\nexec sleep infinity\n' "$wl_runtime" > "$wl_runtime/kwin/tell-display"
+    chmod 755 "$wl_runtime/kwin/tell-display"
+    start_daemon kwin env ${KWIN_ENV:-} "$wl_runtime/kwin/kwin_wayland" --virtual --xwayland --width 1280 --height 800 \
+        --socket wayland-orvelle "$wl_runtime/kwin/tell-display"
+    for i in $(seq 200); do
+        [ -S "$wl_runtime/wayland-orvelle" ] && [ -s "$wl_runtime/display" ] && break
+        sleep 0.1
+    done
+    [ -S "$wl_runtime/wayland-orvelle" ] && [ -s "$wl_runtime/display" ] || return 1
+    export WAYLAND_DISPLAY=wayland-orvelle DISPLAY=$(cat "$wl_runtime/display") \
+        DBUS_SESSION_BUS_ADDRESS="unix:path=$wl_runtime/bus"
 }
 
 # start_mutter: a headless GNOME compositor (one 1280 x 800 virtual monitor, with XWayland) on a
@@ -93,10 +130,10 @@ CONF
     [ -n "$WAYLAND_DISPLAY" ] && [ -n "$DISPLAY" ]
 }
 
-# start_slide: the test slide, native on Wayland, full screen; false when it did not draw the
-# whole output within 20 s. Sets `slide_pid`.
+# start_slide [slide options...]: the test slide, native on Wayland, full screen unless the
+# options say otherwise; false when it did not draw the whole output within 20 s. Sets `slide_pid`.
 start_slide() {
-    as_user env QT_QPA_PLATFORM=wayland "$build/tests/wayland_slide" > "$results/slide.out" 2>&1 &
+    as_user env QT_QPA_PLATFORM=wayland "$build/tests/wayland_slide" "$@" > "$results/slide.out" 2>&1 &
     slide_pid=$!
     local i
     for i in $(seq 200); do

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The real program on a headless sway without /dev/uinput (keys_on_sway.sh): the compositor's
+# virtual keyboard types the slide-show toggle's and the custom key's keys into a native window,
+# and the compositor's toplevel list tells the toggle that the show is running.
+#
+#   keys_on_sway_test.sh <build-dir> <bin-dir>
+set -uo pipefail
+
+build=$(cd "$1" && pwd)
+bin=$(cd "$2" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+results="$build/wayland-results/keys"
+bash "$here/run_on_sway.sh" "$build" keys --slide "--presentation --app-id libreoffice-impress --title talk.odp" \
+    "$here/keys_on_sway.sh" "$bin" > /dev/null 2>&1 || {
+    echo "FAILED: the session did not run"; cat "$results/sway.log" "$results/slide.out" 2>/dev/null; exit 1; }
+
+. "$here/../support/checks.sh"
+# The slide's key and show lines of run <n>, in the order it got them.
+lines_of() {
+    local from to
+    from=$(awk -v n="$1" '$1 == "run" && $2 == n { print $3 }' "$results/marks.txt")
+    to=$(awk -v n="$(($1 + 1))" '$1 == "run" && $2 == n { print $3 }' "$results/marks.txt")
+    [ -n "$from" ] || return
+    sed -n "$((from + 1)),${to:-\$}p" "$results/slide.out" | grep -E '^(key|show) '
+}
+run1=$(lines_of 1)
+run2=$(lines_of 2)
+printf '%s\n' "--- run 1" "$run1" | uniq -c | head -n 30
+printf '%s\n' "--- run 2" "$run2"
+grep -h "Desktop session" "$results/run1.log"
+
+# first_line <text> <in>: the number of the first line of <in> that is <text>, empty when none.
+first_line() { printf '%s\n' "$2" | grep -n -x -F -- "$1" | head -n 1 | cut -d: -f1; }
+before() { [ -n "$1" ] && [ -n "$2" ] && [ "$1" -lt "$2" ]; }
+# Every key pressed is released again: as many releases as presses of each key.
+all_released() { printf '%s\n' "$1" | awk '$1 == "key" && $2 != "repeat" { n[$3] += ($2 == "press") ? 1 : -1 }
+    END { for (k in n) if (n[k] != 0) { print "held: " k; bad = 1 } exit bad }'; }
+
+check "the program types through the compositor's virtual keyboard and lists windows from the compositor" \
+  'grep -q "keys: compositor'"'"'s virtual keyboard (/dev/uinput is not writable); slide-show windows: compositor'"'"'s toplevel list" "$results/run1.log"'
+check "holding page up starts the show: Shift+F5 arrives at the native window" \
+  'before "$(first_line "key press F5 Shift" "$run1")" "$(first_line "show 1" "$run1")"'
+check "holding it again finds the show full screen in the toplevel list and leaves it with Escape" \
+  'grep -q "OnPPT Out FullScreen Begin" "$results/run1.log" &&
+   before "$(first_line "show 1" "$run1")" "$(first_line "key press Esc -" "$run1")" &&
+   before "$(first_line "key press Esc -" "$run1")" "$(first_line "show 0" "$run1")"'
+check "holding page down then plays/pauses: the media key arrives after the show ended" \
+  'before "$(first_line "show 0" "$run1")" "$(first_line "key press Media Play -" "$run1")"'
+check "the recorded Ctrl+Shift+A (stored as left Shift and A) arrives in order, A with Shift held" \
+  '[ "$(printf "%s\n" "$run2" | grep "^key " | tr "\n" ";")" = "key press Shift Shift;key press A Shift;key release A Shift;key release Shift -;" ]'
+check "no key is left down" 'all_released "$run1" && all_released "$run2"'
+
+if [ "$failures" -ne 0 ]; then
+  echo "--- program log"; tail -n 30 "$results/run1.log" "$results/run2.log" 2>/dev/null
+  echo "--- slide output"; tail -n 20 "$results/slide.out" 2>/dev/null
+fi
+echo "$((checks - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]
