@@ -155,7 +155,7 @@ TEST_F(CommandLineTest, FunctionsStartStopAndReportAsTheDoKeyMakesThem)
     }
 }
 
-TEST_F(CommandLineTest, SettingsAreWrittenWithinThePagesLimitsAndRefusedOutsideThem)
+TEST_F(CommandLineTest, SettingsAndCustomActionsGoThroughTheChecksAndPathsOfTheSettingsAndKeys)
 {
     StartProgram();
     ASSERT_EQ(Command({"set", "FunSet_Postil.LineSize=9"}).code, 0);
@@ -171,6 +171,16 @@ TEST_F(CommandLineTest, SettingsAreWrittenWithinThePagesLimitsAndRefusedOutsideT
     EXPECT_EQ(Command({"move=1,x"}).code, 2);
     EXPECT_EQ(ConfigIni(), before);
     EXPECT_EQ(Command({"get", "FunSet_Postil.LineSize"}).out, "9\n");
+
+    // Custom actions run as the custom key runs them: the laser colour steps on each time.
+    ASSERT_EQ(Command({"get", "FunSet_DigitalLaser.DigitalLaserColor"}).out, "1\n");
+    EXPECT_EQ(Command({"action=laser-colour"}).code, 0);
+    EXPECT_EQ(Command({"action=laser-colour"}).code, 0);
+    EXPECT_EQ(Command({"get", "FunSet_DigitalLaser.DigitalLaserColor"}).out, "3\n");
+    EXPECT_EQ(Command({"blank=toggle"}).code, 0);
+    EXPECT_TRUE(WaitFor([&] { return Log().find("ShowBlankScreen() Show BlankScreen") != std::string::npos; }, 10s));
+    EXPECT_EQ(Command({"blank=toggle"}).code, 0);
+    EXPECT_TRUE(WaitFor([&] { return Log().find("ShowBlankScreen() Hide BlankScreen") != std::string::npos; }, 10s));
 }
 
 TEST_F(CommandLineTest, SecondStartShowsTheSettingsWindowAndQuitEndsTheProgram)
