@@ -323,10 +323,14 @@ int main(int argc, char** argv)
     else
         window->ShowWindow(true, true);
 
-    CRemoteControl remote({&CConfigManager::GetInstance(), &customKeys, &settingsWindow, [] {
-                               if (HWND hwnd = CMainControl::GetMainWindowHandle())
-                                   ::PostMessageW(hwnd, WM_SOFT_KILL, 0, 0);
-                           }});
+    const auto postToMainWindow = [](UINT message) {
+        return [message] {
+            if (HWND hwnd = CMainControl::GetMainWindowHandle())
+                ::PostMessageW(hwnd, message, 0, 0);
+        };
+    };
+    CRemoteControl remote({&CConfigManager::GetInstance(), &customKeys, &settingsWindow, postToMainWindow(WM_SOFT_KILL),
+                           postToMainWindow(WM_SETTINGS_CHANGED)});
     const std::unique_ptr<platform::IRemoteBusService> bus = OfferOnSessionBus(remote);
 
     if (unpacked.skipped > 0)

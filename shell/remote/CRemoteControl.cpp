@@ -210,6 +210,8 @@ platform::RemoteError CRemoteControl::SetSetting(const std::string& section, con
         return why;
     // The command answers once the key is in config.ini, so a script may read it there next.
     m_parts.config->FlushWrites();
+    if (m_parts.settingsChanged)
+        m_parts.settingsChanged();
     WriteLog(KVO_LOG_INFO, "CRemoteControl::SetSetting %s.%s", section.c_str(), key.c_str());
     return {};
 }

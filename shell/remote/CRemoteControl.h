@@ -22,6 +22,7 @@ public:
         CCustomKeyFunctions* customKeys = nullptr;  // null: no custom actions
         platform::ISettingsWindow* settingsWindow = nullptr;
         std::function<void()> quit;  // ends the program as the tray's close item does
+        std::function<void()> settingsChanged;  // a setting was stored: the settings window reads it again
     };
     explicit CRemoteControl(Parts parts);
 
