@@ -47,8 +47,6 @@ bool FunctionOrder(const std::string& text)
 
 bool WebAddress(const std::string& text) { return text.size() <= kLongestText && IsAcceptedWebAddress(text); }
 
-float RoundOf(int v) { return static_cast<float>(v) / kLensRoundSteps; }
-float AspectOf(int v) { return std::max(kLeastAspectRatio, static_cast<float>(v / 100.0)); }
 float ZoomMomOf(int v) { return kZoomMoms.at(static_cast<std::size_t>(v)); }
 
 Rule IntRule(ConfigInt key, int min, int max, const char* expected)
@@ -74,14 +72,14 @@ const std::vector<Rule>& Rules()
         Switch(ConfigInt::SearchlightSaveStatu),
         IntRule(ConfigInt::SearchlightAlphaVal, LensAlphaOf(kSpotlightLeastAlpha), LensAlphaOf(100),
                 "a whole number from 51 to 255"),
-        RealRule(ConfigReal::SearchlightBorderRound, 0, kLensRoundSliderMax, RoundOf, "a number from 0 to 0.5"),
-        RealRule(ConfigReal::SearchlightAspectRatio, kLensAspectSliderMin, kLensAspectSliderMax, AspectOf,
+        RealRule(ConfigReal::SearchlightBorderRound, 0, kLensRoundSliderMax, LensRoundOf, "a number from 0 to 0.5"),
+        RealRule(ConfigReal::SearchlightAspectRatio, kLensAspectSliderMin, kLensAspectSliderMax, LensAspectOf,
                  "a number from 0.3 to 1"),
         Switch(ConfigInt::ZoomShowMouse),
         Switch(ConfigInt::ZoomSaveStatu),
         IntRule(ConfigInt::ZoomAlphaVal, LensAlphaOf(kZoomLeastAlpha), LensAlphaOf(100), "a whole number from 0 to 255"),
-        RealRule(ConfigReal::ZoomBorderRound, 0, kLensRoundSliderMax, RoundOf, "a number from 0 to 0.5"),
-        RealRule(ConfigReal::ZoomAspectRatio, kLensAspectSliderMin, kLensAspectSliderMax, AspectOf,
+        RealRule(ConfigReal::ZoomBorderRound, 0, kLensRoundSliderMax, LensRoundOf, "a number from 0 to 0.5"),
+        RealRule(ConfigReal::ZoomAspectRatio, kLensAspectSliderMin, kLensAspectSliderMax, LensAspectOf,
                  "a number from 0.3 to 1"),
         RealRule(ConfigReal::ZoomMom, 0, static_cast<int>(kZoomMoms.size()) - 1, ZoomMomOf, "1.5, 2 or 2.5"),
         Switch(ConfigInt::DigitalLaserSaveStatu),

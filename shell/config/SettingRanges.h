@@ -29,6 +29,12 @@ constexpr float kLeastAspectRatio = 0.3f;
 constexpr int kSpotlightLeastAlpha = 20;
 constexpr int kZoomLeastAlpha = 0;
 constexpr int LensAlphaOf(int sliderValue) { return sliderValue * 255 / 100; }
+constexpr float LensRoundOf(int sliderValue) { return static_cast<float>(sliderValue) / kLensRoundSteps; }
+constexpr float LensAspectOf(int sliderValue)
+{
+    const float ratio = static_cast<float>(sliderValue / 100.0);
+    return ratio < kLeastAspectRatio ? kLeastAspectRatio : ratio;
+}
 
 // Letters, digits and "- . / ? : @ & = _ + ~ # %": what the web-address field stores.
 bool IsAcceptedWebAddress(const std::string& text);

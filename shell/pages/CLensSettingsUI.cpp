@@ -91,11 +91,11 @@ bool CLensSettingsUI::Notify(TNotifyUI& msg)
         if (name == Control("W_Slider")) {
             const int v = m_round.GetValue();
             m_round.SetValue(v);
-            config.SetReal(m_keys.borderRound, static_cast<float>(v) / kLensRoundSteps, true);
+            config.SetReal(m_keys.borderRound, LensRoundOf(v), true);
         } else if (name == Control("H_Slider")) {
             const int v = m_aspect.GetValue();
             m_aspect.SetValue(v);
-            config.SetReal(m_keys.aspectRatio, std::max(kLeastAspectRatio, static_cast<float>(v / 100.0)), true);
+            config.SetReal(m_keys.aspectRatio, LensAspectOf(v), true);
         } else if (name == Control("alpha_Slider")) {
             const int v = m_alpha.GetValue();
             m_alpha.SetValue(v);
