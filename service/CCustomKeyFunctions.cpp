@@ -68,9 +68,20 @@ CCustomKeyFunctions::~CCustomKeyFunctions()
     g_pHookTarget.compare_exchange_strong(self, nullptr);
 }
 
-void CCustomKeyFunctions::OnPressPageDownKey(int slot)
+void CCustomKeyFunctions::OnPressPageDownKey(int slot) { RunAction(m_config.GetSlotInt(ConfigSlotInt::Key, slot), slot); }
+
+void CCustomKeyFunctions::RunActionOnce(int action, int slot)
 {
-    const int action = m_config.GetSlotInt(ConfigSlotInt::Key, slot);
+    // A hold of its own: nothing of a hold on the remote may stop it, and it leaves none behind.
+    m_config.SetRuntime(CConfigManager::Runtime::CustomActionLatch, 0);
+    ClearHoldValues();
+    RunAction(action, slot);
+    m_config.SetRuntime(CConfigManager::Runtime::CustomActionLatch, 0);
+    ClearHoldValues();
+}
+
+void CCustomKeyFunctions::RunAction(int action, int slot)
+{
     if (action == KVO_CUSTOM_NONE) {
         WriteLog(KVO_LOG_INFO, "OnPressPageDownKey() Not Operation");
         return;

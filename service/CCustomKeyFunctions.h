@@ -64,6 +64,11 @@ public:
 
     // Slot 0 presenter, 1 mouse-type: runs the slot's custom function.
     void OnPressPageDownKey(int slot);
+    // Runs one custom function (KVO_CUSTOM_*) as the slot's key would.
+    void RunAction(int action, int slot);
+    // The same outside any key hold (the command line): runs even while the remote holds a key,
+    // and leaves no per-hold latch set behind.
+    void RunActionOnce(int action, int slot);
 
     // IPresenterActions.
     void OnPressPageDownKey() override { OnPressPageDownKey(0); }

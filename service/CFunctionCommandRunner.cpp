@@ -140,8 +140,14 @@ void CFunctionCommandRunner::Prepare(const FunctionCommand& command)
     bool switched = false;
     if (command.key == 8) {
         m_functionMgr.SetFunctionState(FUNCTION_STATE_IDLE);
-        // A press while an effect shows only stops it; the pen is left by switching.
-        if (!running || current == FUNCTION_ANNOTATION) {
+        // A press while an effect shows only stops it; the pen is left by switching. A switch to a
+        // named function (from the command line) stops what shows and switches in one go.
+        if (IsSelectableFunction(command.selectFunction)) {
+            current = command.selectFunction;
+            m_functionMgr.SetCurrentFunction(current);
+            m_functionMgr.CenterVirtualPoint();
+            switched = true;
+        } else if (!running || current == FUNCTION_ANNOTATION) {
             current = NextFunction(current);
             m_functionMgr.SetCurrentFunction(current);
             m_functionMgr.CenterVirtualPoint();

@@ -44,6 +44,14 @@ FunctionCommand MakeCommand(int key, int subKey, uint8_t keyFlag, int mouseMode,
     return command;
 }
 
+FunctionCommand DoKeyCommand(int key, uint8_t keyFlag)
+{
+    const uint8_t presenterForm = keyFlag ? 0 : 1;
+    return MakeCommand(key, 0, keyFlag, presenterForm, presenterForm, 0, 1, 0, 0);
+}
+
+FunctionCommand ReleaseCommand(int key, uint8_t keyFlag) { return MakeCommand(key, 0, keyFlag, 0, 0, 0, 0, 0, 0); }
+
 // Sets the latch and tells whether it was clear, so a held key acts once.
 bool Latch(std::atomic<uint8_t>& latch) { return latch.exchange(1) == 0; }
 
@@ -226,8 +234,7 @@ void CPresenterService::DealWithDoKey(int key, uint8_t keyFlag)
     if (!Latch(m_bDoKeyDown))
         return;
     WriteLog(KVO_LOG_INFO, "DealWithDoKey Press Do Key");
-    const uint8_t presenterForm = keyFlag ? 0 : 1;
-    Push(CMD_PLAY_FUNCTION, MakeCommand(key, 0, keyFlag, presenterForm, presenterForm, 0, 1, 0, 0));
+    Push(CMD_PLAY_FUNCTION, DoKeyCommand(key, keyFlag));
 }
 
 void CPresenterService::DealWithDoButton()
@@ -365,9 +372,50 @@ void CPresenterService::DealDoKeyOpen(int key, uint8_t keyFlag)
         FunctionMgr* functionMgr = m_pFunctionMgr.load();
         // The pen stays on after the do key; it ends with the next function key.
         if (functionMgr != nullptr && functionMgr->GetCurrentFunction() != FUNCTION_ANNOTATION)
-            Push(CMD_STOP_FUNCTION, MakeCommand(key, 0, keyFlag, 0, 0, 0, 0, 0, 0));
+            Push(CMD_STOP_FUNCTION, ReleaseCommand(key, keyFlag));
     }
 }
+
+void CPresenterService::SelectFunction(int functionId)
+{
+    if (!IsSelectableFunction(functionId))
+        return;
+    m_bCommandPlaying = 0;
+    WriteLog(KVO_LOG_INFO, "CPresenterService::SelectFunction %d", functionId);
+    FunctionCommand command = MakeCommand(KEY_FUN, 0, 0, 0, 1, 1, 1, 0, 1);
+    command.selectFunction = functionId;
+    Push(CMD_KEY_MSM, command);
+}
+
+// Play and Stop go by a hold of their own: the remote reports its keys all the time, and its
+// "nothing held" must not end what a command started (nor the other way round).
+void CPresenterService::Play()
+{
+    WriteLog(KVO_LOG_INFO, "CPresenterService::Play");
+    m_bCommandPlaying = 1;
+    Push(CMD_PLAY_FUNCTION, DoKeyCommand(KEY_DO, 0));
+}
+
+void CPresenterService::Stop()
+{
+    WriteLog(KVO_LOG_INFO, "CPresenterService::Stop");
+    m_bCommandPlaying = 0;
+    // As at the do key's release, the pen stays on until the next function.
+    FunctionMgr* functionMgr = m_pFunctionMgr.load();
+    if (functionMgr != nullptr && functionMgr->GetCurrentFunction() != FUNCTION_ANNOTATION)
+        Push(CMD_STOP_FUNCTION, ReleaseCommand(KEY_NONE, 0));
+}
+
+void CPresenterService::MoveBy(KeyDelta delta)
+{
+    if (delta.dx == 0 && delta.dy == 0)
+        return;
+    // While the do key (or a play command) holds, the pen draws; otherwise it only follows.
+    const bool held = m_bDoKeyDown.load() != 0 || m_bCommandPlaying.load() != 0;
+    MoveAfterKey(held ? KEY_DO : KEY_NONE, delta);
+}
+
+void CPresenterService::ToggleSlideShow() { PushServiceCmd(CMD_SLIDESHOW); }
 
 void CPresenterService::StartRepeatWorker(uint8_t key)
 {

@@ -67,6 +67,18 @@ public:
 
     bool IsRepeatRunning() const { return m_repeatRunning.load(); }
 
+    // Driving the service without the remote (the command line and the session bus), through the
+    // same commands the keys push. SelectFunction works like a function-key press that lands on
+    // the given function (1 to 6) instead of the next one; Play and Stop push what a press and a
+    // release of the do key push, outside the remote's key latches; MoveBy is the remote's motion,
+    // with the do key held while it or a play holds.
+    void SelectFunction(int functionId);
+    void Play();
+    void Stop();
+    void MoveBy(KeyDelta delta);
+    // The slide-show toggle a held page-up key queues.
+    void ToggleSlideShow();
+
     // Key latches, reset when the key is released.
     std::atomic<uint8_t> m_bDoKeyDown{0};
     std::atomic<uint8_t> m_bFunKeyDown{0};
@@ -76,6 +88,8 @@ public:
     std::atomic<uint8_t> m_bCustomKeyDown{0};
     std::atomic<uint8_t> m_bRightKeyDown{0};
     std::atomic<uint8_t> m_bMirrorKeyDown{0};
+    // A play command holds the function, as the do key would, until a stop or another function.
+    std::atomic<uint8_t> m_bCommandPlaying{0};
     // The page-up hold has queued its slide-show toggle.
     std::atomic<uint8_t> m_bSlideShowQueued{0};
     // Last page press, effect size step or mirror; last focus hand-back (clock ticks).

@@ -13,6 +13,11 @@ enum FunctionId : int32_t {
     FUNCTION_SCREENSHOT = 6,
 };
 
+constexpr bool IsSelectableFunction(int functionId)
+{
+    return functionId >= FUNCTION_MOUSE && functionId <= FUNCTION_SCREENSHOT;
+}
+
 // Play state of the function manager.
 enum FunctionState : int32_t {
     FUNCTION_STATE_IDLE = 0,
@@ -31,4 +36,5 @@ struct FunctionCommand {
     int32_t reserved = 0;
     int32_t effectAction = 0;       // 1 one size step up, 2 one size step down
     int32_t restoreFirst = 0;       // hide tooltip and restore the cursor first; the stop's force flag
+    int32_t selectFunction = 0;     // with the function key: switch to this function, not the next one
 };

@@ -2,6 +2,7 @@
 
 #include "CCustomKeyFunctions.h"
 #include "ConfigManager.h"
+#include "SettingRanges.h"
 #include "KVOLog.h"
 #include "KeyNames.h"
 #include "LanguageConfig.h"
@@ -85,15 +86,7 @@ int CAdvancedFeaturesUI::ActionOf(int fun, int slot)
     return fun - 1;
 }
 
-bool CAdvancedFeaturesUI::IsAcceptedWebAddress(const std::string& text)
-{
-    for (const char c : text) {
-        const bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-        if (!alnum && std::strchr("-./?:@&=_+~#%", c) == nullptr)
-            return false;
-    }
-    return true;
-}
+bool CAdvancedFeaturesUI::IsAcceptedWebAddress(const std::string& text) { return ::IsAcceptedWebAddress(text); }
 
 void CAdvancedFeaturesUI::StyleAndShow(bool show)
 {

@@ -1,6 +1,7 @@
 #include "CFunctionSelectPageUI.h"
 
 #include "ConfigManager.h"
+#include "SettingRanges.h"
 #include "ControllerSet.h"
 #include "KVOLog.h"
 #include "LanguageConfig.h"
@@ -17,9 +18,6 @@ constexpr const char* kDefaultIsUsed = "111110";
 constexpr int kScreenshotFunction = 6;
 constexpr DWORD kNameColorOn = 0xFFFFFFFF;
 constexpr DWORD kNameColorOff = 0xFF828282;
-// HotKey values start at 2: entry i of the list stands for HotKey i + 2.
-constexpr int kHotKeyBase = 2;
-constexpr int kHotKeyItems = 3;
 
 constexpr std::array<const char*, 6> kFunctionTextKeys = {"function_mouse",  "function_searchlight",
                                                           "function_laser",  "function_magnify",

@@ -1,14 +1,13 @@
 #include "CLensSettingsUI.h"
 
 #include "ConfigManager.h"
+#include "SettingRanges.h"
 #include "SettingPageControls.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr float kLeastAspectRatio = 0.3f;
 
 int Rounded(double value) { return static_cast<int>(std::lround(value)); }
 
@@ -50,8 +49,8 @@ void CLensSettingsUI::StyleAndShow(bool show)
     m_alphaText.SetTextFromTable("funset", "fun_set_alpha");
     m_showMouseText.SetTextFromTable("funset", "fun_set_circle");
     m_saveStatuText.SetTextFromTable("funset", "fun_set_status");
-    m_round.SetRange(0, 100);
-    m_aspect.SetRange(30, 100);
+    m_round.SetRange(0, kLensRoundSliderMax);
+    m_aspect.SetRange(kLensAspectSliderMin, kLensAspectSliderMax);
     m_alpha.SetRange(m_keys.alphaMin, 100);
     Refresh();
 }
@@ -92,15 +91,15 @@ bool CLensSettingsUI::Notify(TNotifyUI& msg)
         if (name == Control("W_Slider")) {
             const int v = m_round.GetValue();
             m_round.SetValue(v);
-            config.SetReal(m_keys.borderRound, static_cast<float>(v / 200.0), true);
+            config.SetReal(m_keys.borderRound, LensRoundOf(v), true);
         } else if (name == Control("H_Slider")) {
             const int v = m_aspect.GetValue();
             m_aspect.SetValue(v);
-            config.SetReal(m_keys.aspectRatio, std::max(kLeastAspectRatio, static_cast<float>(v / 100.0)), true);
+            config.SetReal(m_keys.aspectRatio, LensAspectOf(v), true);
         } else if (name == Control("alpha_Slider")) {
             const int v = m_alpha.GetValue();
             m_alpha.SetValue(v);
-            config.SetInt(m_keys.alphaVal, v * 255 / 100, true);
+            config.SetInt(m_keys.alphaVal, LensAlphaOf(v), true);
         } else {
             return false;
         }

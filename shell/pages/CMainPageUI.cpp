@@ -242,6 +242,10 @@ bool CMainPageUI::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT
         if (m_hooks.floatingLayer != nullptr)
             m_hooks.floatingLayer->PlaceOverMainWindow();
         return true;
+    case WM_SETTINGS_CHANGED:
+        if (IPageUI* page = GetPage(GetCurrentPage()))
+            page->Refresh();
+        return true;
     case WM_SOFT_KILL:
         WriteLog(KVO_LOG_INFO, "CMainPageUI::Soft kill by presenterTool");
         RequestShutdown();

@@ -29,6 +29,8 @@ inline constexpr UINT WM_FLOATING_LAYER_EMPTY = WM_USER + 1012;
 inline constexpr UINT WM_ON_TRAY_DLETE = WM_USER + 1013;
 inline constexpr UINT WM_FLOATING_LAYER_PLACE = WM_USER + 1014;
 inline constexpr UINT WM_SOFT_KILL = WM_USER + 1015;
+// Settings were changed from outside the window (the command line): the current page reads them again.
+inline constexpr UINT WM_SETTINGS_CHANGED = WM_USER + 1016;
 
 class CMainPageUI {
 public:
@@ -84,7 +86,7 @@ public:
     int GetCurrentPage() const;
 
     void Notify(TNotifyUI& msg);
-    // The window's timers, WM_USER+1009..1015, WM_CLOSE (which hides the window: the program
+    // The window's timers, WM_USER+1009..1016, WM_CLOSE (which hides the window: the program
     // lives on in the tray) and the mouse messages of dragging the window by its top 50 rows.
     // True when the message was handled here.
     bool HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);

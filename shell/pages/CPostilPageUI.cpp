@@ -1,6 +1,7 @@
 #include "CPostilPageUI.h"
 
 #include "ConfigManager.h"
+#include "SettingRanges.h"
 #include "SettingPageControls.h"
 
 #include <algorithm>
@@ -8,8 +9,6 @@
 namespace {
 
 constexpr const char* kStyleSection = "funset_postil_style";
-constexpr int kMinLineSize = 4;
-constexpr int kMaxLineSize = 10;
 // Radio order on the page and the LineColor each stands for.
 constexpr std::array<const char*, 4> kColours = {"Colours", "Red", "Green", "Blue"};
 constexpr std::array<int, 4> kLineColors = {4, 1, 2, 3};

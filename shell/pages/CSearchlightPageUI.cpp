@@ -1,6 +1,7 @@
 #include "CSearchlightPageUI.h"
 
 #include "SettingPageControls.h"
+#include "SettingRanges.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ const CLensSettingsUI::Keys kKeys = {
     ConfigInt::SearchlightAlphaVal,     ConfigInt::SearchlightShowMouse,
     ConfigInt::SearchlightSaveStatu,    "searchlight_border_round_tooltip",
     "searchlight_aspect_ratio_tooltip", "searchlight_alpha_tooltip",
-    20,                                 true};
+    kSpotlightLeastAlpha,               true};
 
 } // namespace
 

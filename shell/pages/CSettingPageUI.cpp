@@ -1,6 +1,7 @@
 #include "CSettingPageUI.h"
 
 #include "ConfigManager.h"
+#include "SettingRanges.h"
 #include "ControllerSet.h"
 #include "KVOCursorSpeedKeeper.h"
 #include "KVOLog.h"
@@ -98,7 +99,7 @@ void CSettingPageUI::StyleAndShow(bool show)
     m_restoreTitle.SetTextFromTable("funset", "fun_set_reset_title");
     m_restoreHint.SetTextFromTable("funset", "fun_set_reset_hint");
     m_restore.SetTextFromTable("funset", "fun_set_reset_button_title");
-    m_speed.SetRange(0, 80);
+    m_speed.SetRange(kMinCursorSpeed, kMaxCursorSpeed);
     Refresh();
 }
 
@@ -136,7 +137,7 @@ void CSettingPageUI::Notify(TNotifyUI& msg)
     const std::string name = SenderName(msg);
     if ((msg.sType == DUI_MSGTYPE_VALUECHANGED || msg.sType == DUI_MSGTYPE_MOVEVALUECHANGED) &&
         name == "FunSet_Set_Slider") {
-        const int value = std::clamp(m_speed.GetValue(), 0, 80);
+        const int value = std::clamp(m_speed.GetValue(), kMinCursorSpeed, kMaxCursorSpeed);
         m_speed.SetValue(value);
         config.SetInt(ConfigInt::MouseDPI, value, true);
         SendSensitivity();

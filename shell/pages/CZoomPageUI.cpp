@@ -1,6 +1,7 @@
 #include "CZoomPageUI.h"
 
 #include "ConfigManager.h"
+#include "SettingRanges.h"
 #include "FloatingLayerGeometry.h"
 #include "SettingPageControls.h"
 
@@ -13,9 +14,8 @@ const CLensSettingsUI::Keys kKeys = {kStyleSection,          "FunSet_Zoom_",    
                                      ConfigReal::ZoomAspectRatio, ConfigInt::ZoomAlphaVal, ConfigInt::ZoomShowMouse,
                                      ConfigInt::ZoomSaveStatu,    "zoom_border_round_tooltip",
                                      "zoom_aspectratio_tooltip",  "zoom_alpha_tooltip",
-                                     0,                           false};
+                                     kZoomLeastAlpha,             false};
 constexpr std::array<const char*, 3> kZoomMomNames = {"FunSet_ZoomMom1_Bnt", "FunSet_ZoomMom2_Bnt", "FunSet_ZoomMom3_Bnt"};
-constexpr std::array<float, 3> kZoomMoms = {1.5f, 2.0f, 2.5f};
 constexpr const char* kSelectedLook = "font=\"1\" textcolor=\"#FFFFFFFF\" normalimage=\"file='button\\seg_sel.png' "
                                       "corner='7,7,7,7'\" hotimage=\"file='button\\seg_sel.png' corner='7,7,7,7'\"";
 constexpr const char* kNormalLook = "font=\"0\" textcolor=\"#FFE8ECF4\" normalimage=\"file='button\\seg_n.png' "

@@ -13,6 +13,8 @@
 #include "PresenterEnvironment.h"
 
 #include "CMainControl.h"
+#include "CRemoteControl.h"
+#include "CommandLine.h"
 #include "ConfigManager.h"
 #include "CrashReporter.h"
 #include "CurrentProcess.h"
@@ -27,6 +29,7 @@
 #include "QtScreenCache.h"
 #include "QtSettingsWindow.h"
 #include "SessionBackends.h"
+#include "SessionBusRemote.h"
 #include "SingleInstanceLock.h"
 #include "StopSignalNotifier.h"
 #include "UserFolders.h"
@@ -34,6 +37,7 @@
 #include "XdgDesktopLauncher.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <chrono>
@@ -154,11 +158,40 @@ void ScheduleTestCrash()
         QTimer::singleShot(200, [sig] { platform::CrashReporter::Raise(sig); });
 }
 
+// A second start (the desktop entry's, without arguments) brings the running program's settings
+// window up, where no tray shows its icon; the launcher's hidden starts stay silent.
+void ShowRunningInstance(int argc, char** argv)
+{
+    if (argc > 1)
+        return;
+    QCoreApplication app(argc, argv);
+    const platform::RemoteReply reply = platform::SessionBusRemoteChannel()->Call({"ShowSettings", {}});
+    if (reply.kind != platform::RemoteReply::Kind::Done)
+        std::fprintf(stderr, "Orvelle: already running; its settings window cannot be shown: %s\n", reply.text.c_str());
+}
+
+// The running program on the session bus, for the command line and desktop shortcuts.
+std::unique_ptr<platform::IRemoteBusService> OfferOnSessionBus(platform::IRemoteControl& remote)
+{
+    std::string error;
+    std::unique_ptr<platform::IRemoteBusService> service = platform::OfferRemoteOnSessionBus(remote, error);
+    if (service)
+        WriteLog(KVO_LOG_INFO, "Session bus: org.orvelle.Orvelle offered");
+    else
+        WriteLog(KVO_LOG_WARN, "Session bus: org.orvelle.Orvelle not offered: %s", error.c_str());
+    return service;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const auto started = std::chrono::steady_clock::now();
+    // The command line talks to the running program and ends: no lock, no window, no display.
+    if (CommandLine::IsCommandLine(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return CommandLine::Run(argc, argv, *platform::SessionBusRemoteChannel(), stdout, stderr);
+    }
     if (!HasDisplay()) {
         std::fprintf(stderr, "Orvelle: no display. Start it in an X11 session (DISPLAY is not set), "
                              "or set QT_QPA_PLATFORM (for example offscreen).\n");
@@ -168,7 +201,8 @@ int main(int argc, char** argv)
     platform::SingleInstanceLock instanceLock;
     switch (instanceLock.Acquire(kInstanceLockName)) {
     case platform::SingleInstanceLock::Result::HeldElsewhere:
-        return 0;  // another instance runs; it is left alone
+        ShowRunningInstance(argc, argv);
+        return 0;
     case platform::SingleInstanceLock::Result::Error:
         // Better two instances than none: say why and go on.
         std::fprintf(stderr, "Orvelle: single-instance lock unavailable: %s\n", instanceLock.GetError().c_str());
@@ -288,6 +322,16 @@ int main(int argc, char** argv)
         ShowWindow(window->GetHWND(), SW_HIDE);
     else
         window->ShowWindow(true, true);
+
+    const auto postToMainWindow = [](UINT message) {
+        return [message] {
+            if (HWND hwnd = CMainControl::GetMainWindowHandle())
+                ::PostMessageW(hwnd, message, 0, 0);
+        };
+    };
+    CRemoteControl remote({&CConfigManager::GetInstance(), &customKeys, &settingsWindow, postToMainWindow(WM_SOFT_KILL),
+                           postToMainWindow(WM_SETTINGS_CHANGED)});
+    const std::unique_ptr<platform::IRemoteBusService> bus = OfferOnSessionBus(remote);
 
     if (unpacked.skipped > 0)
         WriteLog(KVO_LOG_WARN, "UnZipFile() %d unsafe entries of ImgRes.zip were skipped", unpacked.skipped);

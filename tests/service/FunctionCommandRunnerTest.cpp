@@ -106,6 +106,22 @@ TEST_F(FunctionCommandRunnerTest, FunctionKeyWhileAnEffectShowsStopsItInsteadOfS
     EXPECT_EQ(manager.GetCurrentFunction(), FUNCTION_DIGITAL_LASER);
 }
 
+TEST_F(FunctionCommandRunnerTest, NamedFunctionIsChosenAtOnceWhateverShowsAndWhateverTheListUses)
+{
+    config.SetText(ConfigText::IsUsed, "100000", false);
+    manager.SetCurrentFunction(FUNCTION_SPOTLIGHT);
+    Run(CMD_PLAY_FUNCTION, 0, Command(KEY_DO, BUTTON_NONE, 0, 1));
+    manager.SetVirtualPoint({2000, 100});
+    FunctionCommand select = Command(KEY_FUN, BUTTON_NONE, 0, 0, 1);
+    select.selectFunction = FUNCTION_MAGNIFIER;
+    Run(CMD_KEY_MSM, 0, select);
+    EXPECT_FALSE(Effect(FUNCTION_SPOTLIGHT).IsShown());
+    EXPECT_EQ(manager.GetCurrentFunction(), FUNCTION_MAGNIFIER);
+    EXPECT_EQ(manager.GetVirtualPoint().x, 2880);  // the presentation screen's centre
+    EXPECT_EQ(manager.GetVirtualPoint().y, 540);
+    EXPECT_EQ(toolTip.journal.Entries().back(), "tooltip.Mode(4)");
+}
+
 TEST_F(FunctionCommandRunnerTest, PlayShowsTheEffectAtTheCentreAndParksTheCursor)
 {
     manager.SetCurrentFunction(FUNCTION_MAGNIFIER);

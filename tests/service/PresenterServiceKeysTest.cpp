@@ -167,6 +167,39 @@ TEST_F(PresenterServiceKeysTest, ReleasingTheDoKeyStopsTheEffectButNotThePen)
     EXPECT_EQ(pushed[1].command.restoreFirst, 0);
 }
 
+TEST_F(PresenterServiceKeysTest, PlayCommandOutlastsTheRemotesIdleReportsUntilStop)
+{
+    manager.SetCurrentFunction(FUNCTION_SPOTLIGHT);
+    service->Play();
+    Presenter(KEY_NONE);  // the remote reports "nothing held" all the time
+    Presenter(KEY_NONE);
+    std::vector<Pushed> pushed = Drain();
+    ASSERT_EQ(Ids(pushed), (std::vector<int>{CMD_PLAY_FUNCTION}));
+    EXPECT_EQ(pushed[0].command.key, KEY_DO);  // the do key's own row
+    EXPECT_EQ(pushed[0].command.nSwtichMouseMode, 1);
+
+    // While it holds, the pen draws with a command's motion as with the held do key.
+    manager.SetCurrentFunction(FUNCTION_ANNOTATION);
+    manager.SetFunctionState(FUNCTION_STATE_RUNNING);
+    service->MoveBy({5, 0});
+    ASSERT_FALSE(effects.Entries().empty());
+    EXPECT_EQ(effects.Entries().back().rfind("annotation.Move(", 0), 0u) << effects.Entries().back();
+    manager.SetCurrentFunction(FUNCTION_SPOTLIGHT);
+
+    service->Stop();
+    pushed = Drain();
+    ASSERT_EQ(Ids(pushed), (std::vector<int>{CMD_STOP_FUNCTION}));
+    EXPECT_EQ(pushed[0].command.restoreFirst, 0);
+
+    // A named function is the function key's command aimed at it.
+    service->SelectFunction(FUNCTION_MAGNIFIER);
+    service->SelectFunction(0);  // no such function: nothing
+    pushed = Drain();
+    ASSERT_EQ(Ids(pushed), (std::vector<int>{CMD_KEY_MSM}));
+    EXPECT_EQ(pushed[0].command.key, KEY_FUN);
+    EXPECT_EQ(pushed[0].command.selectFunction, FUNCTION_MAGNIFIER);
+}
+
 TEST_F(PresenterServiceKeysTest, SizeStepsComeAtMostOncePerFiftyMilliseconds)
 {
     Mouse(KEY_NONE, BUTTON_SIZE_UP);

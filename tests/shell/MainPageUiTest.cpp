@@ -298,6 +298,32 @@ TEST_F(ShellWindows, ClosingOnlyHidesAndTheProgramsMessagesReachTheirHandlers)
     EXPECT_EQ(shutdowns, 1);
 }
 
+namespace {
+class CountingPage final : public IPageUI {
+public:
+    void StyleAndShow(bool) override {}
+    void Notify(TNotifyUI&) override {}
+    void Refresh() override { ++refreshed; }
+    int refreshed = 0;
+};
+} // namespace
+
+TEST_F(ShellWindows, SettingsChangedFromOutsideRefreshTheCurrentPageOnly)
+{
+    CreateMain();
+    auto current = std::make_unique<CountingPage>();
+    auto other = std::make_unique<CountingPage>();
+    CountingPage* currentSeen = current.get();
+    CountingPage* otherSeen = other.get();
+    window.page.SetPage(CMainPageUI::kSetPage, std::move(current));
+    window.page.SetPage(0, std::move(other));
+    window.page.SelectPage(CMainPageUI::kSetPage);
+    const int before = currentSeen->refreshed;
+    window.SendMessage(WM_SETTINGS_CHANGED);
+    EXPECT_EQ(currentSeen->refreshed, before + 1);
+    EXPECT_EQ(otherSeen->refreshed, 0);
+}
+
 TEST_F(ShellWindows, DraggingByTheTopBandMovesTheWindow)
 {
     CreateMain();
