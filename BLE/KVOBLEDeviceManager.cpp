@@ -401,7 +401,11 @@ void KVOBLEDeviceManager::OnValueChanged(const uint8_t* data, size_t length)
     node->data_len = static_cast<int32_t>(KVO_BLE_HEADER_SIZE + copied);
     // Never waits for room: the handler runs on the thread that serves every device's events,
     // and a decoder that has fallen behind would stall all of them. A full queue drops the report.
-    if (m_stopping.load() || EnRingQ(queue, node) != 0) {
+    if (m_stopping.load()) {
+        Mem_Free(node, __FILE__, __func__, __LINE__);
+        return;
+    }
+    if (EnRingQ(queue, node) != 0) {
         Mem_Free(node, __FILE__, __func__, __LINE__);
         if (!m_dropping.exchange(true))
             WriteLog(KVO_LOG_WARN, "KVOBLEDeviceManager::OnValueChanged receive queue full, reports dropped");
