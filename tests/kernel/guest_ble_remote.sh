@@ -30,6 +30,8 @@ peripheral report 0x03 0
 peripheral rate 10
 if wait_logged 30 "BLE device WCHBLERegisterReadNotify success" && wait_until 20 peripheral_logged "write 0AB201D3"; then
     mark "remote subscribed"
+    # The program's sockets: an acquired notification session is a seqpacket socket of its own.
+    ss -x -a -p > "$results/sockets.txt" 2>&1
     sleep 1
     mark "do key"
     peripheral report 0x03 4
