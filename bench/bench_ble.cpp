@@ -156,7 +156,7 @@ void Latency(int seconds, int rate, const std::string& fifo)
         const auto up = std::chrono::steady_clock::now();
         for (int i = 0; i < 6000 && brought && !manager.IsReady(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (manager.IsReady())
+        if (manager.IsReady() && fifo.empty())
             std::printf("remote connected and subscribed %.0f ms after BlueZ came up\n",
                         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - up).count());
         if (!manager.IsReady()) {
