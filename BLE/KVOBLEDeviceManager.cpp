@@ -97,6 +97,7 @@ std::vector<platform::BleDeviceEntry> KVOBLEDeviceManager::EnumerateDevices()
                 BleOut("Device enumeration timeout after 3 seconds");
             else
                 BleOut("Enumeration failed: 0x%08X %s", found.code, found.message.c_str());
+            BleOut("Returning cached devices due to enumeration failure");
         }
         return cached();
     }
@@ -108,6 +109,9 @@ std::vector<platform::BleDeviceEntry> KVOBLEDeviceManager::EnumerateDevices()
     if (n > KVO_BLE_MAX_DEVICES) {
         if (changed)
             BleOut("Limiting devices to %d out of %d found", KVO_BLE_MAX_DEVICES, n);
+        // Every device anyone's scan found counts; the remotes in use must survive the cut.
+        std::stable_partition(found.devices.begin(), found.devices.end(),
+                              [](const platform::BleDeviceEntry& e) { return e.paired || e.connected; });
         found.devices.resize(KVO_BLE_MAX_DEVICES);
     }
     if (changed)
@@ -125,6 +129,13 @@ std::vector<platform::BleDeviceEntry> KVOBLEDeviceManager::EnumerateDevices()
     if (changed)
         BleOut("Successfully enumerated %d devices", static_cast<int>(result.size()));
     std::lock_guard guard(m_cacheLock);
+    if (result.empty() && !m_cache.empty()) {
+        // A Bluetooth service that has just come back lists nothing for a moment; the remotes
+        // are not dropped for that.
+        if (changed)
+            BleOut("Returning cached devices due to enumeration failure");
+        return m_cache;
+    }
     m_cache = result;
     return result;
 }
@@ -166,6 +177,13 @@ void KVOBLEDeviceManager::CompareDevices(const std::vector<platform::BleDeviceEn
         return std::find_if(listed.begin(), listed.end(), [&](const auto& r) { return r.first == id; });
     };
     for (const platform::BleDeviceEntry& entry : devices) {
+        if (!entry.connected && !entry.id.empty()) {
+            // A disconnection the system never signalled (its Bluetooth service restarted, a
+            // signal was lost): the record goes, and the remote is added again once it is back.
+            const auto it = findListed(entry.id);
+            if (it != listed.end() && it->second)
+                QueueDeviceCommand(KVO_BLE_CMD_REMOVE, entry.id, {}, -1, true);
+        }
         if (!entry.connected || entry.id.empty())
             continue;
         const auto it = findListed(entry.id);
@@ -206,6 +224,11 @@ bool KVOBLEDeviceManager::DeviceCommandStep()
         m_deviceQueue.releaseObj(cmd);
         WriteLog(KVO_LOG_INFO, "KVOBLEDeviceManager::DeviceCommandStep return by: (1 == cmdInfo.exit_tag).");
         return false;
+    }
+    if (m_stopping.load()) {
+        // Shutting down: connects still queued would each wait for the system.
+        m_deviceQueue.releaseObj(cmd);
+        return true;
     }
     const std::string id = cmd->address;
     switch (cmd->cmdId) {
@@ -302,6 +325,11 @@ std::unique_ptr<platform::IBleDevice> KVOBLEDeviceManager::ConnectAndCommunicate
         device->Close();
         return nullptr;
     }
+    if (!WaitForServices(*device)) {
+        BleOut("Services not resolved");
+        device->Close();
+        return nullptr;
+    }
     switch (device->OpenCharacteristic(KVO_BLE_SERVICE_UUID, KVO_BLE_CHARACTERISTIC_UUID, error)) {
     case platform::BleGattResult::Ok:
         BleOut("Successfully connected to device");
@@ -318,6 +346,22 @@ std::unique_ptr<platform::IBleDevice> KVOBLEDeviceManager::ConnectAndCommunicate
     }
     device->Close();
     return nullptr;
+}
+
+bool KVOBLEDeviceManager::WaitForServices(platform::IBleDevice& device)
+{
+    // The system lists a device's GATT objects only once it has discovered them, some time
+    // after the connection.
+    const double giveUp = platform::HighResMs() + KVO_BLE_SERVICES_TIMEOUT_MS;
+    while (!device.ServicesResolved()) {
+        if (platform::HighResMs() >= giveUp)
+            return false;
+        std::unique_lock lock(m_stopLock);
+        if (m_stopSignal.wait_for(lock, std::chrono::milliseconds(KVO_BLE_SERVICES_POLL_MS),
+                                  [this] { return m_stopping.load(); }))
+            return false;
+    }
+    return true;
 }
 
 bool KVOBLEDeviceManager::SetupNotification(platform::IBleDevice& device)
@@ -355,8 +399,19 @@ void KVOBLEDeviceManager::OnValueChanged(const uint8_t* data, size_t length)
     const size_t copied = std::min(length, static_cast<size_t>(KVO_BLE_NODE_SIZE - KVO_BLE_HEADER_SIZE));
     std::memcpy(node->data + KVO_BLE_HEADER_SIZE, data, copied);
     node->data_len = static_cast<int32_t>(KVO_BLE_HEADER_SIZE + copied);
-    if (EnRingQWaitWhile(queue, node, [this] { return !m_stopping.load(); }) != 0)
+    // Never waits for room: the handler runs on the thread that serves every device's events,
+    // and a decoder that has fallen behind would stall all of them. A full queue drops the report.
+    if (m_stopping.load()) {
         Mem_Free(node, __FILE__, __func__, __LINE__);
+        return;
+    }
+    if (EnRingQ(queue, node) != 0) {
+        Mem_Free(node, __FILE__, __func__, __LINE__);
+        if (!m_dropping.exchange(true))
+            WriteLog(KVO_LOG_WARN, "KVOBLEDeviceManager::OnValueChanged receive queue full, reports dropped");
+        return;
+    }
+    m_dropping = false;
 }
 
 void KVOBLEDeviceManager::OnConnectionStatus(const std::string& id, bool connected)
@@ -439,9 +494,10 @@ bool KVOBLEDeviceManager::SendStep()
         for (const std::shared_ptr<platform::IBleDevice>& device : targets) {
             device->WriteValue(reinterpret_cast<const uint8_t*>(cmd->data.get()), static_cast<size_t>(cmd->dataLength),
                                  [](platform::BleCallStatus status) {
+                                     // Heartbeats go out every second: only failures are told.
                                      if (status == platform::BleCallStatus::Completed)
-                                         BleOut("Data sent successfully!");
-                                     else if (status == platform::BleCallStatus::Error)
+                                         return;
+                                     if (status == platform::BleCallStatus::Error)
                                          BleOut("Failed to send data.");
                                      else
                                          BleOut("Async operation failed.");

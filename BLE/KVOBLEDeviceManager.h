@@ -38,6 +38,10 @@ constexpr int KVO_BLE_MAX_CONSECUTIVE = 100;
 constexpr int KVO_BLE_SEND_OFFER_MS = 100;
 constexpr int KVO_BLE_NODE_SIZE = 1024;
 constexpr int KVO_BLE_HEADER_SIZE = 27;
+// How long a connected device may take to have its GATT services discovered, and how often the
+// link looks.
+constexpr int KVO_BLE_SERVICES_TIMEOUT_MS = 5000;
+constexpr int KVO_BLE_SERVICES_POLL_MS = 20;
 
 struct KVOBLEDeviceRecord {
     std::string name;
@@ -89,6 +93,7 @@ private:
     void ConnectDevice(const std::string& id);
     void RemoveDevice(const std::string& id);
     std::unique_ptr<platform::IBleDevice> ConnectAndCommunicate(const std::string& id);
+    bool WaitForServices(platform::IBleDevice& device);
     bool SetupNotification(platform::IBleDevice& device);
     void OnValueChanged(const uint8_t* data, size_t length);
     void OnConnectionStatus(const std::string& id, bool connected);
@@ -113,6 +118,8 @@ private:
     ObjectManager m_deviceQueue{KVO_BLE_QUEUE_CAPACITY};
     ObjectManager m_sendQueue{KVO_BLE_QUEUE_CAPACITY};
     std::atomic<RingQueue*> m_recvQueue{nullptr};
+    // Set while reports are dropped for a full receive queue, so that is said once.
+    std::atomic<bool> m_dropping{false};
 
     std::mutex m_stopLock;
     std::condition_variable m_stopSignal;

@@ -4,8 +4,11 @@
 //            own D-Bus hop as well as the bus daemon and the backend);
 //   idle     CPU of the link's threads (the three workers and the handler thread) and the number of
 //            enumerations a second, with no BlueZ on the bus and with a mock BlueZ of 30 devices.
+// With --system FIFO only the latency is measured, against the system's own BlueZ and a remote
+// that is already paired and connected, whose bursts are asked for through FIFO (the kernel
+// guest's real bluetoothd and its GATT remote: bench/ble_guest_latency.sh).
 // A plain main that prints its figures:
-//   bench_ble [--seconds N] [--rate R]
+//   bench_ble [--seconds N] [--rate R] [--system FIFO]
 
 #include "IBluetoothLE.h"
 #include "KVOBLEDeviceManager.h"
@@ -103,10 +106,40 @@ void Idle(const char* label, int seconds, Bus bus)
                 connected ? " (remote connected)" : "");
 }
 
-void Latency(int seconds, int rate)
+// Where the notifications come from: the mock on its private bus, started once the link runs,
+// or the system's BlueZ with a remote of its own that takes "burst COUNT RATE" on a FIFO.
+class RemoteSource {
+public:
+    explicit RemoteSource(std::string fifo) : m_fifo(std::move(fifo)) {}
+    bool Prepare() { return !m_fifo.empty() || m_bluez.StartBus(); }
+    // The remote is there to be found once this returns true.
+    bool Bring()
+    {
+        return !m_fifo.empty() || !m_bluez.Start(std::string(kvoble::KVO_BLE_GROUP0_NAMES[0])).empty();
+    }
+    void Burst(int count, int rate)
+    {
+        const std::string command = "burst " + std::to_string(count) + " " + std::to_string(rate);
+        if (m_fifo.empty()) {
+            m_bluez.Command(command);
+            return;
+        }
+        if (FILE* f = std::fopen(m_fifo.c_str(), "w")) {
+            std::fprintf(f, "%s\n", command.c_str());
+            std::fclose(f);
+        }
+    }
+    const char* Name() const { return m_fifo.empty() ? "mock BlueZ" : "system BlueZ"; }
+
+private:
+    std::string m_fifo;
+    MockBlueZ m_bluez;
+};
+
+void Latency(int seconds, int rate, const std::string& fifo)
 {
-    MockBlueZ bluez;
-    if (!bluez.StartBus()) {
+    RemoteSource source(fifo);
+    if (!source.Prepare()) {
         std::printf("latency: the bus did not start\n");
         return;
     }
@@ -119,11 +152,11 @@ void Latency(int seconds, int rate)
         KVOBLEDeviceManager manager(*api);
         manager.SetRecvQueue(recvQ);
         std::this_thread::sleep_for(std::chrono::milliseconds(1300));
-        const std::string remote = bluez.Start(std::string(kvoble::KVO_BLE_GROUP0_NAMES[0]));
+        const bool brought = source.Bring();
         const auto up = std::chrono::steady_clock::now();
-        for (int i = 0; i < 1000 && !remote.empty() && !manager.IsReady(); ++i)
+        for (int i = 0; i < 6000 && brought && !manager.IsReady(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (manager.IsReady())
+        if (manager.IsReady() && fifo.empty())
             std::printf("remote connected and subscribed %.0f ms after BlueZ came up\n",
                         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - up).count());
         if (!manager.IsReady()) {
@@ -148,15 +181,16 @@ void Latency(int seconds, int rate)
                     }
                 }
             });
-            bluez.Command("burst " + std::to_string(count) + " " + std::to_string(rate));
+            source.Burst(count, rate);
             reader.join();
             std::sort(ms.begin(), ms.end());
             if (ms.empty()) {
                 std::printf("latency: no notification arrived\n");
             } else {
                 const auto at = [&](double q) { return ms[static_cast<size_t>(q * static_cast<double>(ms.size() - 1))]; };
-                std::printf("notification -> decoder at %d/s: %zu of %d arrived, p50 %.3f ms, p99 %.3f ms, max %.3f ms\n",
-                            rate, ms.size(), count, at(0.5), at(0.99), ms.back());
+                std::printf("notification -> decoder at %d/s, %s: %zu of %d arrived, p50 %.3f ms, p99 %.3f ms, "
+                            "max %.3f ms\n",
+                            rate, source.Name(), ms.size(), count, at(0.5), at(0.99), ms.back());
             }
         }
         manager.Stop();
@@ -172,11 +206,19 @@ int main(int argc, char** argv)
 {
     int seconds = 10;
     int rate = 100;
+    std::string fifo;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--seconds") == 0)
             seconds = std::max(1, std::atoi(argv[i + 1]));
         else if (std::strcmp(argv[i], "--rate") == 0)
             rate = std::max(1, std::atoi(argv[i + 1]));
+        else if (std::strcmp(argv[i], "--system") == 0)
+            fifo = argv[i + 1];
+    }
+    if (!fifo.empty()) {
+        QCoreApplication app(argc, argv);
+        Latency(seconds, rate, fifo);
+        return 0;
     }
     const std::string missing = MockBlueZ::Missing();
     if (!missing.empty()) {
@@ -191,6 +233,6 @@ int main(int argc, char** argv)
         Idle("idle, no system bus:", seconds, Bus::None);
     Idle("idle, bus without BlueZ:", seconds, Bus::WithoutBlueZ);
     Idle("idle, mock BlueZ, 30 devices:", seconds, Bus::MockBlueZ);
-    Latency(seconds, rate);
+    Latency(seconds, rate, {});
     return 0;
 }

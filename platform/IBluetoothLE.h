@@ -18,6 +18,7 @@ struct BleDeviceEntry {
     bool nameKnown = true;
     std::string id;     // the system's id of the device; empty when it has none
     bool connected = false;
+    bool paired = false;
 };
 
 struct BleEnumeration {
@@ -39,20 +40,27 @@ class IBleDevice {
 public:
     virtual ~IBleDevice() = default;
     virtual bool IsConnected() = 0;
-    // Called with the new state whenever the system reports a change of the connection.
+    // Called with the new state whenever the system reports a change of the connection, and with
+    // false when the system's Bluetooth service went away (every connection goes with it).
     virtual void SetConnectionHandler(std::function<void(bool connected)> handler) = 0;
+    // Whether the system has discovered the device's GATT services since it connected: before,
+    // OpenCharacteristic finds nothing.
+    virtual bool ServicesResolved() = 0;
     // Finds the first service with `serviceUuid` and in it the first characteristic with
     // `characteristicUuid`; `error` gets the system's message on Error.
     virtual BleGattResult OpenCharacteristic(const std::string& serviceUuid, const std::string& characteristicUuid,
                                              std::string& error) = 0;
     // GATT property bits of the open characteristic (0x10 notify).
     virtual uint32_t CharacteristicProperties() = 0;
-    // Turns the characteristic's notifications on or off; true when the device confirmed it.
+    // Opens or ends this program's own notification session on the characteristic, whatever
+    // other programs hold; true when the system confirmed it. Ending a session that was never
+    // opened does nothing and succeeds.
     virtual bool SetNotify(bool on, std::string& error) = 0;
     virtual void SetValueHandler(std::function<void(const uint8_t* data, size_t length)> handler) = 0;
     // Writes with response and returns at once; `done` runs on the implementation's thread.
     virtual void WriteValue(const uint8_t* data, size_t length, BleWriteDone done) = 0;
-    // Removes both handlers and lets the device go; no handler runs once it returns.
+    // Removes both handlers, ends the notification session and lets the device go; no handler
+    // runs once it returns, and it never waits for the system.
     virtual void Close() = 0;
 };
 

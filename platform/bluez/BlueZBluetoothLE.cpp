@@ -1,8 +1,10 @@
 // Bluetooth LE through BlueZ on the system bus: the object manager lists the devices
 // (org.bluez.Device1), GATT services and characteristics are objects below each device
-// (GattService1, GattCharacteristic1), notifications arrive as PropertiesChanged of "Value" and
-// a disconnection as PropertiesChanged of "Connected". Calls block the calling worker for at most
-// their time-out; signals and write completions run on one handler thread of our own.
+// (GattService1, GattCharacteristic1). Notifications come through a socket of our own where BlueZ
+// offers AcquireNotify, else as PropertiesChanged of "Value" after our own StartNotify; a
+// disconnection comes as PropertiesChanged of "Connected". Calls block the calling worker for at
+// most their time-out; signals, notification reads and write completions run on one handler
+// thread of our own.
 
 #include "IBluetoothLE.h"
 
@@ -14,15 +16,23 @@
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
+#include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
 #include <QFileInfo>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QThread>
 
+#include <algorithm>
 #include <atomic>
-#include <map>
+#include <cerrno>
 #include <cstdlib>
+#include <map>
 #include <mutex>
+#include <vector>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace platform {
 namespace {
@@ -118,16 +128,65 @@ private:
     std::shared_ptr<DeviceHandlers> m_handlers;
 };
 
+// Reads an acquired notification socket on the handler thread: one notification per read.
+class BlueZNotifyReader final : public QObject {
+    Q_OBJECT
+public:
+    BlueZNotifyReader(int fd, int mtu, std::shared_ptr<DeviceHandlers> handlers)
+        : m_fd(fd), m_buffer(static_cast<size_t>(std::max(mtu, 23)) + 1), m_handlers(std::move(handlers))
+    {
+    }
+    ~BlueZNotifyReader() override { ::close(m_fd); }
+
+    // Runs on the handler thread, which then owns the notifier.
+    void Start()
+    {
+        m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, &BlueZNotifyReader::Read);
+    }
+
+private:
+    void Read()
+    {
+        for (;;) {
+            const ssize_t n = ::recv(m_fd, m_buffer.data(), m_buffer.size(), MSG_DONTWAIT);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return;
+            if (n <= 0) {
+                // BlueZ closed the session: the device went, its connection handler says so.
+                m_notifier->setEnabled(false);
+                return;
+            }
+            std::lock_guard guard(m_handlers->lock);
+            if (m_handlers->value)
+                m_handlers->value(m_buffer.data(), static_cast<size_t>(n));
+        }
+    }
+
+    const int m_fd;
+    std::vector<uint8_t> m_buffer;
+    std::shared_ptr<DeviceHandlers> m_handlers;
+    QSocketNotifier* m_notifier = nullptr;
+};
+
 // BlueZ's devices as its signals report them, so that a pass once a second reads a table instead
 // of the whole object tree. Filled from GetManagedObjects, kept on the handler thread.
 struct DeviceTable {
     std::mutex lock;
     bool valid = false;
+    // Something about a device changed that the table does not follow (a connection whose
+    // "Connected" change bluetoothd never signalled shows only that way): the next pass reads
+    // the whole tree.
+    bool dirty = false;
     // BlueZ is not on the bus: kept until its name gets an owner, so a missing BlueZ costs no call.
     bool absent = false;
     BleEnumeration absentResult;
     double filledMs = 0.0;
     std::map<std::string, BleDeviceEntry> devices;
+    // The handlers of every open device, told when BlueZ goes away.
+    std::vector<std::weak_ptr<DeviceHandlers>> open;
 };
 
 BleDeviceEntry EntryFrom(const QString& path, const QVariantMap& props)
@@ -137,6 +196,7 @@ BleDeviceEntry EntryFrom(const QString& path, const QVariantMap& props)
     entry.nameKnown = props.contains(QStringLiteral("Name"));
     entry.name = props.value(QStringLiteral("Name")).toString().toStdString();
     entry.connected = props.value(QStringLiteral("Connected")).toBool();
+    entry.paired = props.value(QStringLiteral("Paired")).toBool();
     return entry;
 }
 
@@ -153,8 +213,14 @@ public Q_SLOTS:
             return;
         const QString path = qdbus_cast<QDBusObjectPath>(args.at(0)).path();
         const Interfaces interfaces = qdbus_cast<Interfaces>(args.at(1));
-        if (!interfaces.contains(kDevice))
+        if (!interfaces.contains(kDevice)) {
+            // GATT objects appear once a connected device's services are discovered.
+            if (interfaces.contains(kGattService)) {
+                std::lock_guard guard(m_table->lock);
+                m_table->dirty = true;
+            }
             return;
+        }
         std::lock_guard guard(m_table->lock);
         m_table->devices[path.toStdString()] = EntryFrom(path, interfaces.value(kDevice));
     }
@@ -182,13 +248,39 @@ public Q_SLOTS:
         }
         if (changed.contains(QStringLiteral("Connected")))
             it->second.connected = changed.value(QStringLiteral("Connected")).toBool();
+        if (changed.contains(QStringLiteral("Paired")))
+            it->second.paired = changed.value(QStringLiteral("Paired")).toBool();
+        static const QStringList kFollowed = {QStringLiteral("Name"),          QStringLiteral("Connected"),
+                                              QStringLiteral("Paired"),        QStringLiteral("RSSI"),
+                                              QStringLiteral("TxPower"),       QStringLiteral("ManufacturerData"),
+                                              QStringLiteral("ServiceData")};
+        for (auto key = changed.keyBegin(); key != changed.keyEnd(); ++key) {
+            if (!kFollowed.contains(*key))
+                m_table->dirty = true;
+        }
     }
-    // BlueZ started, stopped or restarted: the table is read again.
-    void OwnerChanged(const QDBusMessage&)
+    // BlueZ started, stopped or restarted: the table is read again, and when BlueZ went away
+    // every open device lost its connection, whether or not a signal said so.
+    void OwnerChanged(const QDBusMessage& message)
     {
-        std::lock_guard guard(m_table->lock);
-        m_table->valid = false;
-        m_table->absent = false;
+        std::vector<std::shared_ptr<DeviceHandlers>> lost;
+        {
+            std::lock_guard guard(m_table->lock);
+            m_table->valid = false;
+            m_table->absent = false;
+            const QList<QVariant> args = message.arguments();
+            if (args.size() >= 2 && !args.at(1).toString().isEmpty()) {
+                for (const std::weak_ptr<DeviceHandlers>& open : m_table->open) {
+                    if (std::shared_ptr<DeviceHandlers> handlers = open.lock())
+                        lost.push_back(std::move(handlers));
+                }
+            }
+        }
+        for (const std::shared_ptr<DeviceHandlers>& handlers : lost) {
+            std::lock_guard guard(handlers->lock);
+            if (handlers->connection)
+                handlers->connection(false);
+        }
     }
 
 private:
@@ -201,23 +293,20 @@ const char* kPropertiesChangedSlot = SLOT(PropertiesChanged(QString, QVariantMap
 
 class BlueZDevice final : public IBleDevice {
 public:
-    BlueZDevice(QDBusConnection bus, QString path, QObject* handlerContext)
+    BlueZDevice(QDBusConnection bus, QString path, QObject* handlerContext, const std::shared_ptr<DeviceTable>& table)
         : m_bus(std::move(bus)), m_path(std::move(path)), m_context(handlerContext),
           m_handlers(std::make_shared<DeviceHandlers>())
     {
         m_receiver = new BlueZSignalReceiver(m_handlers);
         m_receiver->moveToThread(handlerContext->thread());
+        std::lock_guard guard(table->lock);
+        std::erase_if(table->open, [](const std::weak_ptr<DeviceHandlers>& h) { return h.expired(); });
+        table->open.push_back(m_handlers);
     }
     ~BlueZDevice() override { Close(); }
 
-    bool IsConnected() override
-    {
-        QDBusMessage get = QDBusMessage::createMethodCall(kService, m_path, kProperties, QStringLiteral("Get"));
-        get << kDevice << QStringLiteral("Connected");
-        const CallResult r = Call(m_bus, get, kCallTimeoutMs);
-        return r.status == BleCallStatus::Completed && !r.reply.arguments().isEmpty() &&
-               r.reply.arguments().at(0).value<QDBusVariant>().variant().toBool();
-    }
+    bool IsConnected() override { return DeviceFlag(QStringLiteral("Connected")); }
+    bool ServicesResolved() override { return DeviceFlag(QStringLiteral("ServicesResolved")); }
 
     void SetConnectionHandler(std::function<void(bool)> handler) override
     {
@@ -258,6 +347,7 @@ public:
                 continue;
             m_characteristic = it.key();
             m_properties = PropertyBits(props.value(QStringLiteral("Flags")).toStringList());
+            m_acquireOffered = props.contains(QStringLiteral("NotifyAcquired"));
             return BleGattResult::Ok;
         }
         return BleGattResult::CharacteristicNotFound;
@@ -267,30 +357,33 @@ public:
 
     bool SetNotify(bool on, std::string& error) override
     {
-        // BlueZ refuses StopNotify without a session and StartNotify twice from one client, so
-        // the wanted state is compared first.
-        QDBusMessage get = QDBusMessage::createMethodCall(kService, m_characteristic, kProperties, QStringLiteral("Get"));
-        get << kGattCharacteristic << QStringLiteral("Notifying");
-        const CallResult state = Call(m_bus, get, kCallTimeoutMs);
-        if (state.status == BleCallStatus::Completed && !state.reply.arguments().isEmpty() &&
-            state.reply.arguments().at(0).value<QDBusVariant>().variant().toBool() == on)
+        if (!on) {
+            EndNotifySession(true);
             return true;
-        const QDBusMessage call = QDBusMessage::createMethodCall(
-            kService, m_characteristic, kGattCharacteristic, on ? QStringLiteral("StartNotify") : QStringLiteral("StopNotify"));
-        const CallResult r = Call(m_bus, call, kCallTimeoutMs);
-        if (r.status == BleCallStatus::Completed)
+        }
+        if (m_reader != nullptr || m_notifyStarted)
             return true;
+        // Our own session whatever other clients hold: the Notifying property says only that
+        // someone receives notifications. A socket where BlueZ offers one spares the bus daemon
+        // a hop per notification.
+        if (m_acquireOffered && AcquireNotify(error))
+            return true;
+        const QDBusMessage start =
+            QDBusMessage::createMethodCall(kService, m_characteristic, kGattCharacteristic, QStringLiteral("StartNotify"));
+        Subscribe(m_characteristic, m_valueSubscribed);
+        const CallResult r = Call(m_bus, start, kCallTimeoutMs);
+        if (r.status == BleCallStatus::Completed) {
+            m_notifyStarted = true;
+            return true;
+        }
         error = r.message;
-        return !on && state.status == BleCallStatus::Completed;
+        return false;
     }
 
     void SetValueHandler(std::function<void(const uint8_t*, size_t)> handler) override
     {
-        {
-            std::lock_guard guard(m_handlers->lock);
-            m_handlers->value = std::move(handler);
-        }
-        Subscribe(m_characteristic, m_valueSubscribed);
+        std::lock_guard guard(m_handlers->lock);
+        m_handlers->value = std::move(handler);
     }
 
     void WriteValue(const uint8_t* data, size_t length, BleWriteDone done) override
@@ -328,19 +421,69 @@ public:
         if (m_deviceSubscribed)
             m_bus.disconnect(kService, m_path, kProperties, QStringLiteral("PropertiesChanged"), m_receiver,
                              kPropertiesChangedSlot);
-        if (m_valueSubscribed) {
+        if (m_valueSubscribed)
             m_bus.disconnect(kService, m_characteristic, kProperties, QStringLiteral("PropertiesChanged"), m_receiver,
                              kPropertiesChangedSlot);
-            // The remote stops sending once nobody listens.
-            std::string ignored;
-            SetNotify(false, ignored);
-        }
+        // The remote stops sending once nobody listens; nobody waits for BlueZ to confirm it.
+        EndNotifySession(false);
         m_receiver->deleteLater();
         m_receiver = nullptr;
     }
 
 private:
     static constexpr int kCallTimeoutMs = 1000;
+
+    bool DeviceFlag(const QString& name)
+    {
+        QDBusMessage get = QDBusMessage::createMethodCall(kService, m_path, kProperties, QStringLiteral("Get"));
+        get << kDevice << name;
+        const CallResult r = Call(m_bus, get, kCallTimeoutMs);
+        return r.status == BleCallStatus::Completed && !r.reply.arguments().isEmpty() &&
+               r.reply.arguments().at(0).value<QDBusVariant>().variant().toBool();
+    }
+
+    bool AcquireNotify(std::string& error)
+    {
+        QDBusMessage acquire = QDBusMessage::createMethodCall(kService, m_characteristic, kGattCharacteristic,
+                                                              QStringLiteral("AcquireNotify"));
+        acquire << QVariantMap();
+        const CallResult r = Call(m_bus, acquire, kCallTimeoutMs);
+        if (r.status != BleCallStatus::Completed || r.reply.arguments().size() < 2) {
+            error = r.message;
+            return false;
+        }
+        const QDBusUnixFileDescriptor socket = r.reply.arguments().at(0).value<QDBusUnixFileDescriptor>();
+        const int fd = socket.isValid() ? ::dup(socket.fileDescriptor()) : -1;
+        if (fd < 0) {
+            error = "AcquireNotify gave no socket";
+            return false;
+        }
+        const int mtu = r.reply.arguments().at(1).toInt();
+        m_reader = new BlueZNotifyReader(fd, mtu, m_handlers);
+        m_reader->moveToThread(m_context->thread());
+        QMetaObject::invokeMethod(m_reader, [reader = m_reader] { reader->Start(); });
+        return true;
+    }
+
+    // Ends our notification session: closing the acquired socket ends it at once; StopNotify is
+    // waited for only when `wait` is set (never on the way out, which must not block).
+    void EndNotifySession(bool wait)
+    {
+        if (m_reader != nullptr) {
+            // Deleted on its own thread, after any read already queued there.
+            QMetaObject::invokeMethod(m_reader, [reader = m_reader] { delete reader; });
+            m_reader = nullptr;
+        }
+        if (!m_notifyStarted)
+            return;
+        m_notifyStarted = false;
+        const QDBusMessage stop =
+            QDBusMessage::createMethodCall(kService, m_characteristic, kGattCharacteristic, QStringLiteral("StopNotify"));
+        if (wait)
+            Call(m_bus, stop, kCallTimeoutMs);
+        else
+            m_bus.send(stop);
+    }
 
     void Subscribe(const QString& path, bool& subscribed)
     {
@@ -357,6 +500,9 @@ private:
     BlueZSignalReceiver* m_receiver = nullptr;
     QString m_characteristic;
     uint32_t m_properties = 0;
+    bool m_acquireOffered = false;
+    BlueZNotifyReader* m_reader = nullptr;
+    bool m_notifyStarted = false;
     bool m_deviceSubscribed = false;
     bool m_valueSubscribed = false;
 };
@@ -396,12 +542,14 @@ public:
             std::lock_guard guard(m_table->lock);
             if (m_table->absent && now - m_table->filledMs < kFullReadMs)
                 return m_table->absentResult;
-            if (m_table->valid && now - m_table->filledMs < kFullReadMs) {
+            if (m_table->valid && !m_table->dirty && now - m_table->filledMs < kFullReadMs) {
                 result.status = BleCallStatus::Completed;
                 for (const auto& [path, entry] : m_table->devices)
                     result.devices.push_back(entry);
                 return result;
             }
+            // Changes signalled from here on are in this read, or make the next one.
+            m_table->dirty = false;
         }
         QDBusMessage list = QDBusMessage::createMethodCall(kService, QStringLiteral("/"), kObjectManager,
                                                            QStringLiteral("GetManagedObjects"));
@@ -410,8 +558,9 @@ public:
         result.code = r.code;
         result.message = r.message;
         if (r.status != BleCallStatus::Completed) {
+            std::lock_guard guard(m_table->lock);
+            m_table->dirty = true;
             if (r.code == static_cast<uint32_t>(QDBusError::ServiceUnknown) && m_watching) {
-                std::lock_guard guard(m_table->lock);
                 m_table->absent = true;
                 m_table->absentResult = result;
                 m_table->filledMs = now;
@@ -451,7 +600,7 @@ public:
             error = r.message;
             return nullptr;
         }
-        return std::make_unique<BlueZDevice>(bus, path, m_context);
+        return std::make_unique<BlueZDevice>(bus, path, m_context, m_table);
     }
 
 private:
@@ -510,7 +659,8 @@ private:
     std::shared_ptr<DeviceTable> m_table = std::make_shared<DeviceTable>();
     // Child of the context: lives on the handler thread and goes with it.
     BlueZDeviceWatch* m_watch = new BlueZDeviceWatch(m_table);
-    bool m_watching = false;
+    // Read by FindAll outside the bus lock.
+    std::atomic<bool> m_watching{false};
 };
 
 } // namespace

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <thread>
 
 namespace {
@@ -205,6 +206,134 @@ TEST_F(BLEManager, SendDropsFramesBeyondFiveQueuedAndWritesToEveryConnectedRemot
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(a->Writes(), 6u);
     EXPECT_EQ(a->writes[0], std::vector<uint8_t>(frame, frame + 3));
+}
+
+TEST_F(BLEManager, RemotesInUseSurviveTheCutAtThirtyDevices)
+{
+    // Devices anyone's scan found come first in the system's order; the remotes come last.
+    for (int i = 0; i < 40; ++i)
+        ble.Add("/dev_" + std::to_string(10 + i), "Speaker " + std::to_string(i), false);
+    ble.Add("/dev_90", kAirMouse, false, true);
+    ble.Add("/dev_91", kPresenter);
+    Start();
+    EXPECT_TRUE(Listed("/dev_91", true));
+    // The paired one is kept as well, and connected once the system connects it.
+    ble.Remove("/dev_90");
+    ble.Add("/dev_90", kAirMouse, true, true);
+    Pass();
+    EXPECT_TRUE(Listed("/dev_90", true));
+}
+
+TEST_F(BLEManager, AnEmptyOrFailedEnumerationKeepsTheRemotes)
+{
+    auto remote = ble.Add("/dev_A", kPresenter);
+    Start();
+    ASSERT_TRUE(Listed("/dev_A", true));
+
+    testing::internal::CaptureStdout();
+    ble.Fail(true);
+    Pass();
+    // A Bluetooth service that has just come back lists nothing for a moment.
+    ble.Fail(false);
+    ble.Remove("/dev_A");
+    Pass();
+    const std::string out = testing::internal::GetCapturedStdout();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(Listed("/dev_A", true));
+    EXPECT_EQ(remote->Closes(), 0);
+    EXPECT_NE(out.find("Returning cached devices due to enumeration failure"), std::string::npos) << out;
+}
+
+TEST_F(BLEManager, ADisconnectionNeverSignalledRemovesTheRemoteAndItComesBack)
+{
+    auto remote = ble.Add("/dev_A", kPresenter);
+    Start();
+    ASSERT_TRUE(Listed("/dev_A", true));
+    {
+        // The system's service restarted: disconnected, and no handler was told.
+        std::lock_guard guard(remote->lock);
+        remote->connected = false;
+    }
+    Pass();
+    EXPECT_TRUE(Unlisted("/dev_A"));
+    EXPECT_EQ(remote->Closes(), 1);
+    {
+        std::lock_guard guard(remote->lock);
+        remote->connected = true;
+    }
+    Pass();
+    EXPECT_TRUE(Listed("/dev_A", true));
+    EXPECT_TRUE(remote->notifying);
+}
+
+TEST_F(BLEManager, ServicesAreAwaitedAndStoppingCutsTheWaitAndSkipsQueuedConnects)
+{
+    // Services discovered a moment after the connection: the first connection waits for them.
+    auto first = ble.Add("/dev_A", kPresenter);
+    first->servicesResolved = false;
+    std::thread discovery([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::lock_guard guard(first->lock);
+        first->servicesResolved = true;
+    });
+    Start();
+    discovery.join();
+    EXPECT_TRUE(Listed("/dev_A", true));
+    EXPECT_EQ(LogCount("BLE device open fail"), 0u);
+
+    // Remotes whose services never come: the link stops in the middle of the first wait, and
+    // the connects queued behind it never reach the system.
+    for (const char* id : {"/dev_B", "/dev_C", "/dev_D"})
+        ble.Add(id, kAirMouse)->servicesResolved = false;
+    const int before = ble.FromIdCalls();
+    Pass();
+    ASSERT_TRUE(WaitUntil([&] { return ble.FromIdCalls() == before + 1; }));
+    manager->Stop();
+    EXPECT_EQ(ble.FromIdCalls(), before + 1);
+}
+
+TEST_F(BLEManager, AFullReceiveQueueDropsReportsInsteadOfStallingTheHandler)
+{
+    auto remote = ble.Add("/dev_A", kPresenter);
+    Start();
+    ASSERT_TRUE(Listed("/dev_A", true));
+    std::vector<pMemNode> filler;
+    for (;;) {
+        pMemNode node = nullptr;
+        ASSERT_EQ(Mem_Alloc(&node, 64, __FILE__), 0);
+        if (EnRingQ(recvQ, node) != 0) {
+            Mem_Free(node, __FILE__, __func__, __LINE__);
+            break;
+        }
+        filler.push_back(node);
+    }
+    // The handler thread serves every device: a notification must not wait for the decoder.
+    auto notified = std::async(std::launch::async, [&] { remote->Notify({KVO_REPORT_ID, 0x03}); });
+    EXPECT_EQ(notified.wait_for(std::chrono::seconds(3)), std::future_status::ready);
+    EXPECT_TRUE(LogHas("[WARN]", "receive queue full"));
+    manager->Stop();
+    notified.wait();
+    pMemNode nodes[256];
+    int count = 0;
+    while (DeRingQ(recvQ, nodes, 256, &count) == 0) {
+        for (int i = 0; i < count; ++i)
+            Mem_Free(nodes[i], __FILE__, __func__, __LINE__);
+    }
+}
+
+TEST_F(BLEManager, WritesThatSucceedSayNothing)
+{
+    auto remote = ble.Add("/dev_A", kPresenter);
+    Start();
+    ASSERT_TRUE(Listed("/dev_A", true));
+    testing::internal::CaptureStdout();
+    const uint8_t heartbeat[] = {KVO_REPORT_ID, 0xB2, 0x01, 0x50};
+    for (int i = 0; i < 3; ++i)
+        manager->SendData(heartbeat, 4);
+    const bool written = WaitUntil([&] { return remote->Writes() == 3; });
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(written);
+    EXPECT_EQ(out.find("Data sent successfully!"), std::string::npos) << out;
 }
 
 using BLERoute = BLEManager;

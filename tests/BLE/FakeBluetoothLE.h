@@ -13,6 +13,7 @@
 struct FakeBleRemote {
     std::mutex lock;
     bool connected = true;
+    bool servicesResolved = true;
     bool hasService = true;
     bool hasCharacteristic = true;
     uint32_t properties = platform::BLE_PROPERTY_NOTIFY | 0x08;
@@ -77,6 +78,11 @@ public:
         std::lock_guard guard(m_remote->lock);
         return m_remote->connected;
     }
+    bool ServicesResolved() override
+    {
+        std::lock_guard guard(m_remote->lock);
+        return m_remote->servicesResolved;
+    }
     void SetConnectionHandler(std::function<void(bool)> handler) override
     {
         std::lock_guard guard(m_remote->lock);
@@ -85,7 +91,8 @@ public:
     platform::BleGattResult OpenCharacteristic(const std::string&, const std::string&, std::string&) override
     {
         std::lock_guard guard(m_remote->lock);
-        if (!m_remote->hasService)
+        // The system lists GATT objects only once they are discovered.
+        if (!m_remote->hasService || !m_remote->servicesResolved)
             return platform::BleGattResult::ServiceNotFound;
         return m_remote->hasCharacteristic ? platform::BleGattResult::Ok : platform::BleGattResult::CharacteristicNotFound;
     }
@@ -129,12 +136,13 @@ private:
 
 class FakeBluetoothLE final : public platform::IBluetoothLE {
 public:
-    std::shared_ptr<FakeBleRemote> Add(const std::string& id, const std::string& name, bool connected = true)
+    std::shared_ptr<FakeBleRemote> Add(const std::string& id, const std::string& name, bool connected = true,
+                                       bool paired = false)
     {
         std::lock_guard guard(m_lock);
         auto remote = std::make_shared<FakeBleRemote>();
         remote->connected = connected;
-        m_entries.push_back({name, true, id, connected});
+        m_entries.push_back({name, true, id, connected, paired});
         m_remotes[id] = remote;
         return remote;
     }
@@ -154,6 +162,17 @@ public:
         std::lock_guard guard(m_lock);
         return m_calls;
     }
+    int FromIdCalls()
+    {
+        std::lock_guard guard(m_lock);
+        return m_fromIdCalls;
+    }
+    // While set, FindAll fails as a system without its Bluetooth service would.
+    void Fail(bool fail)
+    {
+        std::lock_guard guard(m_lock);
+        m_fail = fail;
+    }
 
     platform::BleEnumeration FindAll(int) override
     {
@@ -161,13 +180,24 @@ public:
         ++m_calls;
         m_released.wait(guard, [this] { return !m_hold; });
         platform::BleEnumeration result;
+        if (m_fail) {
+            result.code = 2;
+            result.message = "org.freedesktop.DBus.Error.ServiceUnknown";
+            return result;
+        }
         result.status = platform::BleCallStatus::Completed;
         result.devices = m_entries;
+        // The connection as the remote has it now, whether or not a handler was told.
+        for (platform::BleDeviceEntry& entry : result.devices) {
+            std::lock_guard remoteGuard(m_remotes[entry.id]->lock);
+            entry.connected = m_remotes[entry.id]->connected;
+        }
         return result;
     }
     std::unique_ptr<platform::IBleDevice> FromId(const std::string& id, int, std::string&) override
     {
         std::lock_guard guard(m_lock);
+        ++m_fromIdCalls;
         const auto it = m_remotes.find(id);
         return it == m_remotes.end() ? nullptr : std::make_unique<FakeBleDevice>(it->second);
     }
@@ -176,7 +206,9 @@ private:
     std::mutex m_lock;
     std::condition_variable m_released;
     bool m_hold = false;
+    bool m_fail = false;
     int m_calls = 0;
+    int m_fromIdCalls = 0;
     std::vector<platform::BleDeviceEntry> m_entries;
     std::map<std::string, std::shared_ptr<FakeBleRemote>> m_remotes;
 };

@@ -8,9 +8,19 @@ input, one a line; each is answered "ok" on standard output:
   burst COUNT RATE    COUNT presenter reports at RATE a second, each stamped at bytes 9..16 with
                       the monotonic clock in nanoseconds (little-endian) just before it is sent
   disconnect          the remote's Connected turns false
+  resolve             (with --late-services) the remote's GATT objects appear and its
+                      ServicesResolved turns true, as a real BlueZ does once discovery is over
+  silent-connect      (with --disconnected) the remote connects and its services are resolved,
+                      but no signal tells of the "Connected" change
   quit
 
-Writes to the characteristic are appended to the --writes file as hex, one a line.'''
+Writes to the characteristic are appended to the --writes file as hex, one a line, and each
+StartNotify and StopNotify as a line "start-notify" or "stop-notify".
+
+Like a real bluetoothd, and unlike a bare mock, the remote may come connected with its services
+not yet discovered (--late-services), its "Connected" change may never be signalled
+(silent-connect), another client may hold notifications already (--notifying), and StopNotify
+may take long to answer (--slow-stop SECONDS).'''
 
 import argparse
 import sys
@@ -31,6 +41,10 @@ def main():
     parser.add_argument('--name', required=True, help='advertised name of the connected remote')
     parser.add_argument('--writes', required=True)
     parser.add_argument('--devices', type=int, default=0, help='further devices, not remotes')
+    parser.add_argument('--late-services', action='store_true')
+    parser.add_argument('--disconnected', action='store_true')
+    parser.add_argument('--notifying', action='store_true')
+    parser.add_argument('--slow-stop', type=float, default=0.0)
     args = parser.parse_args()
 
     server, _ = dbusmock.DBusTestCase.spawn_server_template('bluez5', {}, stdout=sys.stderr, system_bus=True)
@@ -41,28 +55,45 @@ def main():
     for i in range(args.devices):
         root.AddDevice('hci0', f'AA:BB:CC:DD:{i // 256:02X}:{i % 256:02X}', f'Other device {i}')
     device = bus.get_object('org.bluez', remote)
-    device.UpdateProperties(DEVICE, {'Connected': dbus.Boolean(True)}, dbus_interface=MOCK)
+    # The property changes; no signal says so.
+    device.AddMethod(DEVICE, 'ConnectSilently', '', '', f'self.props["{DEVICE}"]["Connected"] = dbus.Boolean(True)',
+                     dbus_interface=MOCK)
+    if not args.disconnected:
+        device.UpdateProperties(DEVICE, {'Connected': dbus.Boolean(True)}, dbus_interface=MOCK)
 
     mock_root = dbus.Interface(bus.get_object('org.bluez', '/'), MOCK)
     service_path = remote + '/service0010'
     char_path = service_path + '/char0011'
-    mock_root.AddObject(service_path, SERVICE, {
-        'UUID': dbus.String('0000ff54-0000-1000-8000-00805f9b34fb'),
-        'Device': dbus.ObjectPath(remote),
-        'Primary': dbus.Boolean(True),
-    }, [])
-    mock_root.AddObject(char_path, CHAR, {
-        'UUID': dbus.String('0000ff55-0000-1000-8000-00805f9b34fb'),
-        'Service': dbus.ObjectPath(service_path),
-        'Flags': dbus.Array(['read', 'write', 'notify'], signature='s'),
-        'Notifying': dbus.Boolean(False),
-        'Value': dbus.Array([], signature='y'),
-    }, [
-        ('StartNotify', '', '', f'self.Set("{CHAR}", "Notifying", dbus.Boolean(True))'),
-        ('StopNotify', '', '', f'self.Set("{CHAR}", "Notifying", dbus.Boolean(False))'),
-        ('WriteValue', 'aya{sv}', '',
-         f'open({args.writes!r}, "a").write(bytes(args[0]).hex() + " " + str(args[1].get("type", "")) + "\\n")'),
-    ])
+    writes = repr(args.writes)
+    stop_delay = f'time.sleep({args.slow_stop}); ' if args.slow_stop > 0 else ''
+
+    def resolve():
+        add_gatt()
+        device.UpdateProperties(DEVICE, {'ServicesResolved': dbus.Boolean(True)}, dbus_interface=MOCK)
+
+    def add_gatt():
+        mock_root.AddObject(service_path, SERVICE, {
+            'UUID': dbus.String('0000ff54-0000-1000-8000-00805f9b34fb'),
+            'Device': dbus.ObjectPath(remote),
+            'Primary': dbus.Boolean(True),
+        }, [])
+        mock_root.AddObject(char_path, CHAR, {
+            'UUID': dbus.String('0000ff55-0000-1000-8000-00805f9b34fb'),
+            'Service': dbus.ObjectPath(service_path),
+            'Flags': dbus.Array(['read', 'write', 'notify'], signature='s'),
+            'Notifying': dbus.Boolean(args.notifying),
+            'Value': dbus.Array([], signature='y'),
+        }, [
+            ('StartNotify', '', '', f'self.Set("{CHAR}", "Notifying", dbus.Boolean(True)); '
+                                    f'open({writes}, "a").write("start-notify\\n")'),
+            ('StopNotify', '', '', f'import time; {stop_delay}self.Set("{CHAR}", "Notifying", dbus.Boolean(False)); '
+                                   f'open({writes}, "a").write("stop-notify\\n")'),
+            ('WriteValue', 'aya{sv}', '',
+             f'open({writes}, "a").write(bytes(args[0]).hex() + " " + str(args[1].get("type", "")) + "\\n")'),
+        ])
+
+    if not args.late_services and not args.disconnected:
+        resolve()
     char = bus.get_object('org.bluez', char_path)
 
     def notify(data):
@@ -88,6 +119,11 @@ def main():
                 report[0:9] = bytes([0x0A, 0x03, 0, 0, 0x04, 0, 1, 0, 0])
                 report[9:17] = time.monotonic_ns().to_bytes(8, 'little')
                 notify(bytes(report))
+        elif words[0] == 'resolve':
+            resolve()
+        elif words[0] == 'silent-connect':
+            device.ConnectSilently(dbus_interface=DEVICE)
+            resolve()
         elif words[0] == 'disconnect':
             device.UpdateProperties(DEVICE, {'Connected': dbus.Boolean(False)}, dbus_interface=MOCK)
         elif words[0] == 'quit':

@@ -1,7 +1,9 @@
 // The device link with its Bluetooth LE link over the real BlueZ backend, against a mock BlueZ on
 // a private bus: the remote is found and subscribed, its notifications reach the key handler
 // like a receiver's reports, the heartbeat is written to its characteristic with response, and
-// a disconnection removes it.
+// a disconnection removes it. The mock also plays what a real bluetoothd does and a bare mock
+// does not: services discovered after the connection, a connection never signalled, a restart,
+// another client's notifications, a slow answer.
 
 #include "ControllerSet.h"
 #include "CPresenterService.h"
@@ -20,6 +22,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -133,6 +136,74 @@ TEST_F(BleMockBlueZ, WithoutBlueZTheLinkLogsOnceAndFindsBlueZWhenItComes)
     // BlueZ starts later: the next passes find its remote.
     ASSERT_FALSE(bluez.Start(std::string(kvoble::KVO_BLE_GROUP0_NAMES[0])).empty());
     EXPECT_TRUE(WaitUntil([&] { return manager->IsReady(); }, std::chrono::seconds(5)));
+}
+
+TEST_F(BleMockBlueZ, ServicesDiscoveredAfterTheConnectionAreAwaited)
+{
+    const std::string remote = bluez.Start(std::string(kvoble::KVO_BLE_GROUP0_NAMES[0]), 0, {"--late-services"});
+    ASSERT_FALSE(remote.empty());
+    StartLink();
+    ASSERT_TRUE(LogHas("BLE device add with deviceUUID:" + remote));
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    ASSERT_TRUE(bluez.Command("resolve"));
+    EXPECT_TRUE(LogHas("BLE device WCHBLERegisterReadNotify success with deviceUUID:" + remote)) << sink.Text();
+    EXPECT_EQ(sink.Text().find("BLE device open fail"), std::string::npos) << sink.Text();
+}
+
+TEST_F(BleMockBlueZ, ConnectionBlueZNeverSignalledIsFoundOnceItsServicesAppear)
+{
+    const std::string remote = bluez.Start(std::string(kvoble::KVO_BLE_GROUP0_NAMES[0]), 0, {"--disconnected"});
+    ASSERT_FALSE(remote.empty());
+    StartLink();
+    // Passes that see it disconnected fill the backend's table.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(bluez.Command("silent-connect"));
+    EXPECT_TRUE(LogHas("BLE device WCHBLERegisterReadNotify success with deviceUUID:" + remote)) << sink.Text();
+}
+
+TEST_F(BleMockBlueZ, AfterBlueZRestartsTheRemoteIsSubscribedAgain)
+{
+    const std::string remote = bluez.Start(std::string(kvoble::KVO_BLE_GROUP0_NAMES[0]));
+    ASSERT_FALSE(remote.empty());
+    StartLink();
+    const std::string subscribed = "BLE device WCHBLERegisterReadNotify success with deviceUUID:" + remote;
+    ASSERT_TRUE(LogHas(subscribed));
+    // The old BlueZ goes without a word about its connections; the new one has the remote
+    // connected from its start.
+    bluez.EndMock();
+    ASSERT_EQ(bluez.Start(std::string(kvoble::KVO_BLE_GROUP0_NAMES[0])), remote);
+    EXPECT_TRUE(WaitUntil([&] {
+        const std::vector<std::string> lines = sink.Lines();
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& l) { return l.find(subscribed) != std::string::npos; }) >= 2;
+    }, std::chrono::seconds(10))) << sink.Text();
+    // The new BlueZ holds our session: its notifications reach the decoder.
+    ASSERT_TRUE(bluez.Command("notify 0a030000000000000000000000000000"));
+    EXPECT_TRUE(WaitUntil([] { return ControllerSet::Instance().GetDeviceMgr().GetStatus() == DEVICE_STATUS_CONNECTED; }));
+}
+
+TEST_F(BleMockBlueZ, NotificationsAnotherClientTurnedOnStillGetOurOwnSession)
+{
+    const std::string remote = bluez.Start(std::string(kvoble::KVO_BLE_GROUP0_NAMES[0]), 0, {"--notifying"});
+    ASSERT_FALSE(remote.empty());
+    StartLink();
+    ASSERT_TRUE(LogHas("BLE device WCHBLERegisterReadNotify success with deviceUUID:" + remote));
+    EXPECT_TRUE(WaitUntil([&] { return bluez.Writes().find("start-notify") != std::string::npos; })) << bluez.Writes();
+}
+
+TEST_F(BleMockBlueZ, StoppingWithARemoteConnectedNeverWaitsForBlueZ)
+{
+    const std::string remote = bluez.Start(std::string(kvoble::KVO_BLE_GROUP0_NAMES[0]), 0, {"--slow-stop", "3"});
+    ASSERT_FALSE(remote.empty());
+    StartLink();
+    ASSERT_TRUE(LogHas("BLE device WCHBLERegisterReadNotify success with deviceUUID:" + remote));
+    const auto start = std::chrono::steady_clock::now();
+    manager->Stop();
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took, std::chrono::milliseconds(1000));
+    // The session was still ended.
+    EXPECT_TRUE(WaitUntil([&] { return bluez.Writes().find("stop-notify") != std::string::npos; },
+                          std::chrono::seconds(5))) << bluez.Writes();
 }
 
 } // namespace

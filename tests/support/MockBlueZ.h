@@ -35,11 +35,12 @@ public:
     }
 
     // Starts the bus and the mock with a connected remote called `name` and `others` more
-    // devices; the remote's object path, or empty.
-    std::string Start(const std::string& name, int others = 0)
+    // devices, with mock_bluez.py's `options`; the remote's object path, or empty.
+    std::string Start(const std::string& name, int others = 0, const std::vector<std::string>& options = {})
     {
         if (m_daemon <= 0 && !StartBus())
             return {};
+        EndMock();
         int in[2], out[2];
         if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0)
             return {};
@@ -50,6 +51,7 @@ public:
         const std::string script = std::string(ORVELLE_TESTS_SOURCE_DIR) + "/BLE/mock_bluez.py";
         std::vector<std::string> args = {"/usr/bin/python3", script, "--name", name, "--writes", WritesPath(),
                                          "--devices", std::to_string(others)};
+        args.insert(args.end(), options.begin(), options.end());
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
@@ -78,13 +80,29 @@ public:
     std::string WritesPath() const { return m_dir.file("writes.txt"); }
     std::string Writes() const { return ReadWholeFile(WritesPath()); }
 
-    ~MockBlueZ()
+    // BlueZ leaves the bus, as when bluetoothd ends; Start brings it back.
+    void EndMock()
     {
+        // "quit" ends dbusmock's server as well, which a signal to the script would leave behind
+        // holding BlueZ's name.
+        if (m_commands != nullptr && m_mock > 0) {
+            std::fprintf(m_commands, "quit\n");
+            std::fflush(m_commands);
+            if (WaitExit(m_mock, std::chrono::seconds(3)))
+                m_mock = -1;
+        }
         if (m_commands != nullptr)
             std::fclose(m_commands);
         if (m_answers != nullptr)
             std::fclose(m_answers);
+        m_commands = m_answers = nullptr;
         Stop(m_mock);
+        m_mock = -1;
+    }
+
+    ~MockBlueZ()
+    {
+        EndMock();
         Stop(m_daemon);
         unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
     }
