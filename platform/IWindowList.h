@@ -28,6 +28,9 @@ public:
     virtual std::optional<DesktopWindow> Foreground() = 0;
     // Raises, activates and focuses the window; false when it is gone.
     virtual bool Activate(unsigned long handle) = 0;
+    // False where some windows are out of the list's sight: XWayland's list on a Wayland desktop
+    // holds no native window.
+    virtual bool SeesEveryWindow() const { return true; }
 };
 
 } // namespace platform

@@ -88,9 +88,10 @@ std::unique_ptr<IForegroundWindow> MakeForegroundWindow()
 
 std::unique_ptr<IWindowList> MakeWindowList()
 {
-    if (CurrentDesktopSession().windows == WindowListPath::WlrForeignToplevel)
+    const DesktopSession& session = CurrentDesktopSession();
+    if (session.windows == WindowListPath::WlrForeignToplevel)
         return std::make_unique<WlrToplevelList>();
-    return std::make_unique<EwmhWindowList>();
+    return std::make_unique<EwmhWindowList>(!session.wayland);
 }
 
 std::unique_ptr<IKeyboard> MakeKeyboard(InjectedKeyObserver observer)

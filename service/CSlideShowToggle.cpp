@@ -198,7 +198,16 @@ void CSlideShowToggle::OnPPT(bool holdLatch)
     // (above); the scan below looks at background windows and leaves that choice alone.
     g_hPPTWnd = 0;
     const size_t monitors = m_screens.Monitors().size();
-    const bool fullScreen = FullScreenScan();
+    bool fullScreen = FullScreenScan();
+    // No presentation window in sight at all, on a desktop that hides some from us: the show
+    // this toggle started last time is taken to be running, so one hold starts and the next
+    // leaves it as where the window can be seen.
+    const bool unseen = !foregroundFound && g_hPPTWnd.load() == 0 && !m_windows.SeesEveryWindow();
+    if (unseen && !fullScreen && m_startedUnseen.load()) {
+        WriteLog(KVO_LOG_INFO, "OnPPT the presentation window cannot be seen: the show started last time is left");
+        fullScreen = true;
+    }
+    m_startedUnseen = unseen && !fullScreen;
     if (fullScreen) {
         WriteLog(KVO_LOG_INFO, "OnPPT Out FullScreen Begin");
         latch();

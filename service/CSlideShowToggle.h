@@ -53,5 +53,8 @@ private:
     const platform::IScreens& m_screens;
     std::atomic<uint32_t>& m_lastActionTime;
     std::atomic<bool> m_bFullScreen{false};
+    // Where the window list cannot see every window (native ones on Wayland): whether the last
+    // toggle started a show in a window it could not see. The next such toggle leaves it.
+    std::atomic<bool> m_startedUnseen{false};
     std::atomic<Program> m_program{Program::Office};
 };

@@ -9,12 +9,17 @@ namespace platform {
 
 class EwmhWindowList final : public IWindowList {
 public:
+    // `seesEveryWindow` false on a Wayland desktop, where the X server is XWayland.
+    explicit EwmhWindowList(bool seesEveryWindow = true) : m_seesEveryWindow(seesEveryWindow) {}
+
     std::vector<DesktopWindow> Windows() override;
     std::optional<DesktopWindow> Foreground() override;
     bool Activate(unsigned long handle) override;
+    bool SeesEveryWindow() const override { return m_seesEveryWindow; }
 
 private:
     X11Connection m_connection;
+    const bool m_seesEveryWindow;
 };
 
 } // namespace platform

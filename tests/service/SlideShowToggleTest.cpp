@@ -89,6 +89,36 @@ TEST_F(SlideShowToggleTest, ToggleStartsFromTheForegroundDocumentThenLeavesOnceP
     EXPECT_EQ(keyboard.Take(), kLeave);
 }
 
+// A native presentation on a Wayland desktop whose window list is XWayland's: nothing is seen,
+// so one hold starts the show and the next leaves it. Where every window is seen, nothing seen
+// means nothing runs: each hold starts.
+TEST_F(SlideShowToggleTest, WhereNativeWindowsAreUnseenHoldsStartAndLeaveInTurn)
+{
+    windows.seesEveryWindow = false;
+    for (const Keys& expected : {kStart, kLeave, kStart}) {
+        toggle.OnPPT();
+        Release();
+        EXPECT_EQ(keyboard.Take(), expected);
+    }
+    // A presentation that comes into sight decides again.
+    windows.windows = {Window(7, "libreoffice-impress", "talk.odp - LibreOffice Impress")};
+    windows.foreground = 7;
+    toggle.OnPPT();
+    Release();
+    EXPECT_EQ(keyboard.Take(), kStart);
+    windows.windows.clear();
+    toggle.OnPPT();
+    Release();
+    EXPECT_EQ(keyboard.Take(), kStart);
+
+    windows.seesEveryWindow = true;
+    for (int hold = 0; hold < 2; ++hold) {
+        toggle.OnPPT();
+        Release();
+        EXPECT_EQ(keyboard.Take(), kStart);
+    }
+}
+
 TEST_F(SlideShowToggleTest, PdfViewersGetTheirOwnStartKeysByX11ClassOrWaylandAppId)
 {
     for (const char* okular : {"okular", "org.kde.okular"}) {

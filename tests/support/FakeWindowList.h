@@ -19,10 +19,12 @@ public:
         });
     }
     bool Activate(unsigned long handle) override { return Locked([&] { return activated.push_back(handle), true; }); }
+    bool SeesEveryWindow() const override { return seesEveryWindow; }
 
     std::vector<platform::DesktopWindow> windows;
     unsigned long foreground = 0;
     std::vector<unsigned long> activated;
+    bool seesEveryWindow = true;
 
 private:
     template <class F>

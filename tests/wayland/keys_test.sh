@@ -3,7 +3,7 @@
 # compositor's virtual keyboard types the slide-show toggle's and the custom key's keys into a
 # native window, and the compositor's toplevel list tells the toggle that the show is running; on
 # GNOME its remote desktop service types them, and without a window list the toggle's keys go to
-# the focused window.
+# the focused window, a hold leaving the show the hold before started.
 #
 #   keys_test.sh <build-dir> <bin-dir> sway|mutter
 set -uo pipefail
@@ -58,8 +58,12 @@ check "the program types through GNOME's remote desktop service and says native 
   'grep -q "keys: GNOME remote desktop (/dev/uinput is not writable); slide-show windows: X11 programs only" "$results/run1.log"'
 check "holding page up starts the show: Shift+F5 arrives at the native window" \
   'before "$(first_line "key press F5 Shift" "$run1")" "$(first_line "show 1" "$run1")"'
-check "holding page down then plays/pauses: the media key arrives" \
-  'before "$(first_line "show 1" "$run1")" "$(first_line "key press Media Play -" "$run1")"'
+check "holding it again leaves the show it started, which it cannot see, with Escape" \
+  'grep -q "OnPPT the presentation window cannot be seen" "$results/run1.log" &&
+   before "$(first_line "show 1" "$run1")" "$(first_line "key press Esc -" "$run1")" &&
+   before "$(first_line "key press Esc -" "$run1")" "$(first_line "show 0" "$run1")"'
+check "holding page down then plays/pauses: the media key arrives after the show ended" \
+  'before "$(first_line "show 0" "$run1")" "$(first_line "key press Media Play -" "$run1")"'
 ;;
 esac
 
