@@ -1,12 +1,13 @@
 // Every service on a private connection to the X11 display of $DISPLAY (on a Wayland desktop,
 // its XWayland), except the frozen picture where the Wayland compositor copies its own outputs,
-// and the keys on Wayland, which a kernel virtual keyboard of our own types where it may.
+// the effects' surfaces where it offers its overlay layer, and the keys on Wayland, which a kernel virtual keyboard of our own types where it may.
 
 #include "SessionBackends.h"
 
 #include "DesktopSession.h"
 #include "EwmhForegroundWindow.h"
 #include "EwmhWindowList.h"
+#include "LayerShellOverlays.h"
 #include "X11Compositor.h"
 #include "X11Cursor.h"
 #include "X11ScreenCapture.h"
@@ -17,6 +18,13 @@
 namespace platform {
 
 std::unique_ptr<ICompositor> MakeCompositor() { return std::make_unique<X11Compositor>(); }
+
+std::unique_ptr<IOverlaySurfaces> MakeOverlaySurfaces()
+{
+    if (CurrentDesktopSession().overlay != OverlayPath::LayerShell)
+        return nullptr;
+    return LayerShellOverlays::Connect();
+}
 
 std::unique_ptr<ICursor> MakeCursor() { return std::make_unique<X11Cursor>(); }
 

@@ -218,6 +218,10 @@ int main(int argc, char** argv)
     effectServices.compositor = compositor.get();
     const std::unique_ptr<platform::IScreenCapture> screenCapture = platform::MakeScreenCapture();
     effectServices.capture = screenCapture.get();
+    const std::unique_ptr<platform::IOverlaySurfaces> overlays = platform::MakeOverlaySurfaces();
+    effectServices.overlays = overlays.get();
+    if (session.overlay == platform::OverlayPath::LayerShell && !overlays)
+        WriteLog(KVO_LOG_ERROR, "The compositor's overlay layer cannot be reached: effects as windows");
     ControllerSet::SetEnvironment({[effectServices] { return CreateOnScreenEffects(effectServices); },
                                    [&presentationScreen] {
                                        const platform::ScreenRect r = presentationScreen.Rect();
