@@ -111,6 +111,9 @@ LRESULT DigitalLaser_UI::HandleCustomMessage(UINT uMsg, WPARAM, LPARAM, bool& bH
         DrawPending();
         break;
     case WM_LASER_HIDE:
+        if (m_bDrawn)
+            WriteLog(KVO_LOG_INFO, "DigitalLaser_UI::Hide x:%d y:%d", m_drawnAt.x, m_drawnAt.y);
+        m_bDrawn = false;
         if (m_pLayer)
             m_pLayer->Hide();
         if (m_pOverlay)
@@ -144,6 +147,8 @@ void DigitalLaser_UI::DrawPending()
         m_bModeKnown = true;
         m_bComposited = composited;
     }
+    m_drawnAt = draw.point;
+    m_bDrawn = true;
     if (m_services.overlays != nullptr) {
         if (!m_pLayer)
             m_pLayer = std::make_unique<LaserLayer>(m_services.overlays);

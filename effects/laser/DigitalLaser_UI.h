@@ -68,6 +68,8 @@ private:
     bool m_bComposited = false;
     bool m_bModeKnown = false; // m_bComposited and m_surface are set
     EffectSurface m_surface;
+    EffectPoint m_drawnAt; // the last point drawn
+    bool m_bDrawn = false; // drawn since the last hide
     QImage m_image;
     std::unique_ptr<LaserOverlay> m_pOverlay;
     std::unique_ptr<LaserLayer> m_pLayer;

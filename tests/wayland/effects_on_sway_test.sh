@@ -22,8 +22,22 @@ for p in spotlight laser magnifier pen after; do
 done
 grep -h "Desktop session" "$results/program.log"
 
-check "the program says it runs its effects on XWayland with the compositor's pictures" \
-  'grep -q "Desktop session: Wayland.*effects: X11 windows on XWayland; frozen pictures: compositor screencopy;.*Qt platform xcb" "$results/program.log"'
+check "the program says it draws its effects on the compositor's overlay layer, with its pictures" \
+  'grep -q "Desktop session: Wayland.*effects: compositor overlay layer; frozen pictures: compositor screencopy;.*Qt platform xcb" "$results/program.log"'
+for who in Searchlight_UI::Show DigitalLaser_UI::Draw KVOMagnifyManager::Show CPostilDrawWindow::Cover; do
+  check "$who on the overlay layer" 'grep -q "$who on the compositor'"'"'s overlay layer" "$results/program.log"'
+done
+# centre <picture> <kind>: where the pixels of that kind are, on average ("x y").
+centre() { python3 "$here/picture_share.py" "$results/$1.png" --centre "$2" 2>/dev/null; }
+near() { # <"x y"> <"x y"> <pixels>
+  awk -v a="$1" -v b="$2" -v d="$3" 'BEGIN { split(a, p, " "); split(b, q, " ");
+    exit !((p[1] - q[1]) ^ 2 + (p[2] - q[2]) ^ 2 <= d * d) }'; }
+hole=$(centre spotlight slide); dot=$(centre laser other)
+point=$(sed -n 's/.*DigitalLaser_UI::Hide x:\([0-9-]*\) y:\([0-9-]*\).*/\1 \2/p' "$results/program.log" | head -n1)
+echo "spotlight hole at $hole, laser dot at $dot, laser point $point"
+check "the remote's motion moved the spotlight from the screen's centre" '! near "$hole" "640 400" 20'
+check "the remote's motion moved the laser from the screen's centre" '! near "$point" "640 400" 20'
+check "the laser dot is centred on its point" 'near "$dot" "$point" 2'
 check "spotlight: the slide shows through the hole, dimmed around it" \
   'between "$(share spotlight slide)" 0.02 0.5 && between "$(share spotlight other)" 0.5 1'
 check "laser: the dot over the slide" 'between "$(share laser slide)" 0.98 0.9999 && between "$(share laser other)" 0.0001 0.02'

@@ -3,6 +3,7 @@
 test slide unchanged, how many are black, how many are something else.
 
   picture_share.py PICTURE.png  ->  "slide 0.93 black 0.00 other 0.07"
+  picture_share.py PICTURE.png --centre KIND  ->  "812 478": the centre of the pixels of that kind
 """
 import re
 import subprocess
@@ -12,7 +13,27 @@ import sys
 SLIDE = {(0xC6, 0x28, 0x28), (0x2E, 0x7D, 0x32), (0x15, 0x65, 0xC0), (0xF9, 0xA8, 0x25)}
 
 
+def centre(path, kind):
+    """The mean position of the pixels of one kind, from ImageMagick's text dump."""
+    text = subprocess.run(["convert", path, "-depth", "8", "txt:-"], check=True, capture_output=True,
+                          text=True).stdout
+    sx = sy = n = 0
+    for line in text.splitlines():
+        m = re.match(r"(\d+),(\d+):\s*\(\s*(\d+),\s*(\d+),\s*(\d+)", line)
+        if not m:
+            continue
+        rgb = tuple(int(m.group(i)) for i in (3, 4, 5))
+        if ("slide" if rgb in SLIDE else "black" if rgb == (0, 0, 0) else "other") == kind:
+            sx += int(m.group(1))
+            sy += int(m.group(2))
+            n += 1
+    print("%d %d" % (sx / n, sy / n) if n else "none")
+
+
 def main():
+    if len(sys.argv) == 4 and sys.argv[2] == "--centre":
+        centre(sys.argv[1], sys.argv[3])
+        return
     text = subprocess.run(["convert", sys.argv[1], "-format", "%c", "histogram:info:-"],
                           check=True, capture_output=True, text=True).stdout
     counts = {"slide": 0, "black": 0, "other": 0}

@@ -3,7 +3,8 @@
 # full screen on it. Each test sets `build` and `results` before sourcing this file.
 
 wl_user=orvwayland
-wl_runtime=/tmp/orvelle-wayland-runtime
+# ORVELLE_WAYLAND_RUNTIME keeps sessions run side by side (several worktrees) apart.
+wl_runtime=${ORVELLE_WAYLAND_RUNTIME:-/tmp/orvelle-wayland-runtime}
 
 # Runs a command as the session's user, in the session's environment.
 as_user() {
