@@ -22,9 +22,13 @@ namespace {
 
 LayerShellOutput& OutputOf(void* data) { return *static_cast<LayerShellOutput*>(data); }
 
+// Outputs are read from other threads (the monitor list): changed under the connection's lock.
+std::unique_lock<std::mutex> Locked(void* data) { return std::unique_lock(OutputOf(data).owner->Lock()); }
+
 const wl_output_listener kOutputListener = {
     [](void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*, const char*, int32_t) {
         LayerShellOutput& out = OutputOf(data);
+        const auto guard = Locked(data);
         if (out.xdgOutput == nullptr) {
             out.logical.x = x;
             out.logical.y = y;
@@ -32,23 +36,29 @@ const wl_output_listener kOutputListener = {
     },
     [](void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
         LayerShellOutput& out = OutputOf(data);
+        const auto guard = Locked(data);
         if ((flags & WL_OUTPUT_MODE_CURRENT) && out.xdgOutput == nullptr) {
             out.logical.width = width;
             out.logical.height = height;
         }
     },
     [](void*, wl_output*) {},
-    [](void* data, wl_output*, int32_t factor) { OutputOf(data).scale = std::max(1, factor); },
+    [](void* data, wl_output*, int32_t factor) {
+        const auto guard = Locked(data);
+        OutputOf(data).scale = std::max(1, factor);
+    },
     [](void*, wl_output*, const char*) {},
     [](void*, wl_output*, const char*) {},
 };
 
 const zxdg_output_v1_listener kXdgOutputListener = {
     [](void* data, zxdg_output_v1*, int32_t x, int32_t y) {
+        const auto guard = Locked(data);
         OutputOf(data).logical.x = x;
         OutputOf(data).logical.y = y;
     },
     [](void* data, zxdg_output_v1*, int32_t width, int32_t height) {
+        const auto guard = Locked(data);
         OutputOf(data).logical.width = width;
         OutputOf(data).logical.height = height;
     },
@@ -87,6 +97,7 @@ bool LayerShellConnection::Setup(const char* display)
     }
     if (wl_display_roundtrip(m_display) < 0)
         return false;
+    m_setUp = true;
     if (m_compositor == nullptr || m_subcompositor == nullptr || m_shm == nullptr || m_layerShell == nullptr)
         return false;
     return ::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) == 0;
@@ -112,10 +123,15 @@ void LayerShellConnection::OnGlobal(void* data, wl_registry* registry, uint32_t 
             wl_registry_bind(registry, name, &zxdg_output_manager_v1_interface, std::min<uint32_t>(version, 2)));
     else if (kind == wl_output_interface.name) {
         auto output = std::make_unique<LayerShellOutput>();
+        output->owner = &self;
         output->name = name;
         output->output =
             static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, std::min<uint32_t>(version, 2)));
         wl_output_add_listener(output->output, &kOutputListener, output.get());
+        // A monitor plugged in later: its logical place comes from xdg-output at once.
+        if (self.m_setUp && self.m_xdgOutputs != nullptr)
+            self.WatchOutput(*output);
+        std::lock_guard guard(self.m_lock);
         self.m_outputs.push_back(std::move(output));
     } else if (kind == wl_seat_interface.name && self.m_seat == nullptr) {
         self.m_seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
@@ -187,6 +203,7 @@ void LayerShellConnection::StopRoutingKeys(wl_surface* surface)
 
 const LayerShellOutput* LayerShellConnection::OutputFor(const ScreenRect& screen) const
 {
+    std::lock_guard guard(m_lock);
     const LayerShellOutput* best = nullptr;
     long long bestDistance = LLONG_MAX;
     const long long cx = screen.x + screen.width / 2;
@@ -206,6 +223,7 @@ const LayerShellOutput* LayerShellConnection::OutputFor(const ScreenRect& screen
 
 std::vector<ScreenRect> LayerShellConnection::Outputs() const
 {
+    std::lock_guard guard(m_lock);
     std::vector<ScreenRect> rects;
     for (const auto& output : m_outputs)
         rects.push_back(output->logical);

@@ -32,7 +32,10 @@ struct zxdg_output_v1;
 
 namespace platform {
 
+class LayerShellConnection;
+
 struct LayerShellOutput {
+    LayerShellConnection* owner = nullptr;
     wl_output* output = nullptr;
     zxdg_output_v1* xdgOutput = nullptr;
     uint32_t name = 0;
@@ -97,7 +100,8 @@ private:
     zxdg_output_manager_v1* m_xdgOutputs = nullptr;
     wl_seat* m_seat = nullptr;
     wl_keyboard* m_keyboard = nullptr;
-    std::vector<std::unique_ptr<LayerShellOutput>> m_outputs;
+    std::vector<std::unique_ptr<LayerShellOutput>> m_outputs; // grows under m_lock; fields change under it
+    bool m_setUp = false;
 
     mutable std::mutex m_lock;
     std::condition_variable m_changed;

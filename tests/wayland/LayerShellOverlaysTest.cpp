@@ -1,7 +1,10 @@
 // Run by run_on_sway.sh as the session's user over the full-screen test slide: the overlay
 // surfaces as the compositor shows them, read back through its own copy of the output.
 
+#include "FakeScreens.h"
 #include "LayerShellOverlays.h"
+#include "OverlayOutputs.h"
+#include "PresentationScreen.h"
 #include "SlidePattern.h"
 #include "WlrScreenCapture.h"
 
@@ -144,6 +147,21 @@ TEST(LayerShellOverlays, PanelsSitWhereTheyAreAnchored)
     EXPECT_EQ(shown.At(739, 449), kDot);
     EXPECT_TRUE(shown.Slide(539, 400));
     EXPECT_TRUE(shown.Slide(740, 400));
+}
+
+// The effects' screen is the compositor's output, not what XWayland (here a stand-in with another
+// layout) reports.
+TEST(LayerShellOverlays, ThePresentationScreenIsTheCompositorsOutput)
+{
+    const auto overlays = platform::LayerShellOverlays::Connect();
+    ASSERT_NE(overlays, nullptr);
+    const FakeScreens xwayland{{0, 0, 1920, 1080}, {1920, 0, 1024, 768}};
+    const platform::OverlayOutputs outputs(*overlays, xwayland);
+    const platform::ScreenRect screen = platform::PresentationScreen(outputs).Rect();
+    EXPECT_EQ(screen.x, 0);
+    EXPECT_EQ(screen.y, 0);
+    EXPECT_EQ(screen.width, kWidth);
+    EXPECT_EQ(screen.height, kHeight);
 }
 
 TEST(LayerShellOverlays, NoCompositorThereIsNoOverlay)
