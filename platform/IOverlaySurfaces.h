@@ -53,6 +53,8 @@ struct OverlayPlacement {
     // Linux key code, on the overlay's own thread.
     bool takesKeys = false;
     std::function<void(unsigned keycode)> onKey;
+    // A frozen picture waits until the surface is gone (see ShownCount).
+    bool blocksCapture = true;
 };
 
 class IOverlaySurfaces {
@@ -64,7 +66,7 @@ public:
     virtual std::unique_ptr<IOverlaySurface> Create(const ScreenRect& screen, const OverlayPlacement& placement) = 0;
     // The compositor's monitors, in the order it announced them, at their logical desktop positions.
     virtual std::vector<ScreenRect> Outputs() const = 0;
-    // Surfaces now shown (created and not yet destroyed).
+    // Surfaces now shown (created and not yet destroyed) that a frozen picture must not hold.
     virtual int ShownCount() const = 0;
     // Returns once the compositor has carried out every request made so far (a surface destroyed
     // before is off the screen at its next repaint).

@@ -24,6 +24,8 @@ bool BlankLayer::Roll(const platform::ScreenRect& screen, int height)
             return false;
         platform::OverlayPlacement placement;
         placement.takesKeys = true;
+        // A frozen picture may be taken under the curtain, as with its window.
+        placement.blocksCapture = false;
         placement.onKey = [onKey = m_onKey](unsigned) {
             if (onKey)
                 onKey();

@@ -182,8 +182,9 @@ std::unique_ptr<LayerShellSurface> LayerShellSurface::CreateLayer(std::shared_pt
             return nullptr;
         made->m_size = QSize(state->width * scale, state->height * scale);
     }
-    made->m_counted = true;
-    ++connection->shown;
+    made->m_counted = placement.blocksCapture;
+    if (made->m_counted)
+        ++connection->shown;
     return made;
 }
 

@@ -25,6 +25,7 @@
 #include "OnScreenEffects.h"
 #include "OverlayOutputs.h"
 #include "PresentationScreen.h"
+#include "WindowOnOverlay.h"
 #include "QtScreenCache.h"
 #include "QtSettingsWindow.h"
 #include "SessionBackends.h"
@@ -229,6 +230,7 @@ int main(int argc, char** argv)
     const std::unique_ptr<platform::IScreenCapture> screenCapture = platform::MakeScreenCapture();
     effectServices.capture = screenCapture.get();
     effectServices.overlays = overlays.get();
+    WindowOnOverlay::SetOverlays(overlays.get());
     ControllerSet::SetEnvironment({[effectServices] { return CreateOnScreenEffects(effectServices); },
                                    [&presentationScreen] {
                                        const platform::ScreenRect r = presentationScreen.Rect();

@@ -4,6 +4,7 @@ test slide unchanged, how many are black, how many are something else.
 
   picture_share.py PICTURE.png  ->  "slide 0.93 black 0.00 other 0.07"
   picture_share.py PICTURE.png --centre KIND  ->  "812 478": the centre of the pixels of that kind
+  picture_share.py PICTURE.png --box KIND  ->  "990 15 1265 140": the rectangle that holds them
 """
 import re
 import subprocess
@@ -13,26 +14,34 @@ import sys
 SLIDE = {(0xC6, 0x28, 0x28), (0x2E, 0x7D, 0x32), (0x15, 0x65, 0xC0), (0xF9, 0xA8, 0x25)}
 
 
-def centre(path, kind):
-    """The mean position of the pixels of one kind, from ImageMagick's text dump."""
+def pixels(path, kind):
+    """The positions of the pixels of one kind, from ImageMagick's text dump."""
     text = subprocess.run(["convert", path, "-depth", "8", "txt:-"], check=True, capture_output=True,
                           text=True).stdout
-    sx = sy = n = 0
     for line in text.splitlines():
         m = re.match(r"(\d+),(\d+):\s*\(\s*(\d+),\s*(\d+),\s*(\d+)", line)
         if not m:
             continue
         rgb = tuple(int(m.group(i)) for i in (3, 4, 5))
         if ("slide" if rgb in SLIDE else "black" if rgb == (0, 0, 0) else "other") == kind:
-            sx += int(m.group(1))
-            sy += int(m.group(2))
-            n += 1
-    print("%d %d" % (sx / n, sy / n) if n else "none")
+            yield int(m.group(1)), int(m.group(2))
+
+
+def centre(path, kind):
+    points = list(pixels(path, kind))
+    print("%d %d" % (sum(x for x, _ in points) / len(points), sum(y for _, y in points) / len(points))
+          if points else "none")
+
+
+def box(path, kind):
+    points = list(pixels(path, kind))
+    print("%d %d %d %d" % (min(x for x, _ in points), min(y for _, y in points), max(x for x, _ in points),
+                           max(y for _, y in points)) if points else "none")
 
 
 def main():
-    if len(sys.argv) == 4 and sys.argv[2] == "--centre":
-        centre(sys.argv[1], sys.argv[3])
+    if len(sys.argv) == 4 and sys.argv[2] in ("--centre", "--box"):
+        (centre if sys.argv[2] == "--centre" else box)(sys.argv[1], sys.argv[3])
         return
     text = subprocess.run(["convert", sys.argv[1], "-format", "%c", "histogram:info:-"],
                           check=True, capture_output=True, text=True).stdout
