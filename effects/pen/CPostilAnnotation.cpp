@@ -175,6 +175,7 @@ bool CPostilAnnotation::CreateWindows()
                 if (draw->Build())
                     view.draw = std::move(draw);
                 auto tip = std::make_unique<CPostilPencilTipUI>();
+                tip->UseLayer(view.layer.get());
                 if (tip->Build())
                     view.tip = std::move(tip);
                 auto pencil = std::make_unique<CPostilPencilUI>();

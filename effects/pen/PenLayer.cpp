@@ -39,3 +39,9 @@ void PenLayer::PlacePencil(const QImage& picture, int x, int y)
     const QPointF corner = m_cover.ToCover(x, y);
     m_pencil.ShowAt(picture, QPoint(static_cast<int>(std::lround(corner.x())), static_cast<int>(std::lround(corner.y()))));
 }
+
+void PenLayer::ShowTip(const QImage& picture)
+{
+    const QSize room = m_cover.Size() - picture.size();
+    m_tip.ShowAt(picture, QPoint(room.width() / 2, room.height() / 2));
+}

@@ -1,13 +1,13 @@
 #pragma once
 // The annotation pen on the compositor's overlay layer: the frozen picture with its strokes as
 // one surface over the presentation screen, a segment sending only its own rectangle, and the
-// pencil as a picture above it that only moves. UI thread.
+// pencil and the width tip as pictures above it. UI thread.
 
 #include "OverlayCover.h"
 
 class PenLayer {
 public:
-    explicit PenLayer(platform::IOverlaySurfaces* overlays) : m_cover(overlays), m_pencil(m_cover) {}
+    explicit PenLayer(platform::IOverlaySurfaces* overlays) : m_cover(overlays), m_pencil(m_cover), m_tip(m_cover) {}
 
     // Covers `screen` with `canvas` (its physical size); false when the cover cannot be put up.
     bool Cover(const platform::ScreenRect& screen, const QImage& canvas);
@@ -16,6 +16,10 @@ public:
     // The pencil `picture` with its top-left corner on the desktop point (x, y).
     void PlacePencil(const QImage& picture, int x, int y);
     void HidePencil() { m_pencil.Hide(); }
+    // The width tip's `picture` in the middle of the cover, above the strokes.
+    void ShowTip(const QImage& picture);
+    void HideTip() { m_tip.Hide(); }
+    bool TipShown() const { return m_tip.IsShown(); }
     void Hide() { m_cover.Close(); }
     bool IsShown() const { return m_cover.IsOpen(); }
     bool PencilShown() const { return m_pencil.IsShown(); }
@@ -23,4 +27,5 @@ public:
 private:
     OverlayCover m_cover;
     OverlayPicture m_pencil;
+    OverlayPicture m_tip;
 };

@@ -34,9 +34,17 @@ def centre(path, kind):
 
 
 def box(path, kind):
-    points = list(pixels(path, kind))
-    print("%d %d %d %d" % (min(x for x, _ in points), min(y for _, y in points), max(x for x, _ in points),
-                           max(y for _, y in points)) if points else "none")
+    """ImageMagick's trim box once the slide's colours are made black: what covers the slide."""
+    if kind != "other":
+        raise SystemExit("--box takes only: other")
+    args = ["convert", path, "-fill", "black"]
+    for rgb in sorted(SLIDE):
+        args += ["-opaque", "#%02X%02X%02X" % rgb]
+    geometry = subprocess.run(args + ["-format", "%@", "info:"], check=True, capture_output=True,
+                              text=True).stdout
+    m = re.match(r"(\d+)x(\d+)\+(\d+)\+(\d+)", geometry)
+    w, h, x, y = (int(g) for g in m.groups()) if m else (0, 0, 0, 0)
+    print("%d %d %d %d" % (x, y, x + w - 1, y + h - 1) if w > 1 or h > 1 else "none")
 
 
 def main():
