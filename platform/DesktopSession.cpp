@@ -41,6 +41,8 @@ const char* OverlayWord(OverlayPath path)
         return "X11 windows";
     case OverlayPath::XWayland:
         return "X11 windows on XWayland";
+    case OverlayPath::LayerShell:
+        return "compositor overlay layer";
     case OverlayPath::None:
         return "none";
     }
@@ -97,7 +99,11 @@ DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::
     }
     for (const WaylandGlobal& global : *globals)
         session.weston = session.weston || global.interface.rfind("weston_", 0) == 0;
-    session.overlay = x11Named && !session.weston ? OverlayPath::XWayland : OverlayPath::None;
+    session.xwayland = x11Named;
+    if (Offers(*globals, "zwlr_layer_shell_v1"))
+        session.overlay = OverlayPath::LayerShell;
+    else
+        session.overlay = x11Named && !session.weston ? OverlayPath::XWayland : OverlayPath::None;
     const bool gnome = Offers(*globals, "gtk_shell1"); // offered by GNOME's compositor alone
     if (Offers(*globals, "zwlr_screencopy_manager_v1"))
         session.capture = CapturePath::WlrScreencopy;

@@ -4,8 +4,9 @@
 // the platform plug-in chosen here), and read by the backend factory afterwards.
 //
 // Without a Wayland compositor everything is X11, exactly as on an X11 desktop. Under a Wayland
-// compositor the effects' windows are X11 override-redirect windows on XWayland, which every
-// compositor with XWayland stacks above native full-screen windows; a frozen picture read from
+// compositor that offers layer-shell the effects are surfaces of its overlay layer; under the
+// others they are X11 override-redirect windows on XWayland, which those compositors stack
+// above native full-screen windows; a frozen picture read from
 // XWayland's root window holds only X11 clients (native windows come out black), so it comes
 // from the compositor itself where it offers a copy of its outputs: through a protocol on
 // wlroots compositors, through its screen cast service and PipeWire on GNOME.
@@ -21,6 +22,7 @@ namespace platform {
 enum class OverlayPath {
     X11,       // an X11 desktop
     XWayland,  // X11 windows on the compositor's XWayland
+    LayerShell, // surfaces of the compositor's overlay layer (zwlr_layer_shell_v1), on a connection of our own
     None,      // no effect can be shown: no XWayland, or a compositor that stacks XWayland's
                // windows under native full-screen ones (weston)
 };
@@ -62,7 +64,14 @@ struct DesktopSession {
     std::string Describe() const;
     // The effects draw X11 windows: Qt must use its xcb plug-in even where it would pick its
     // Wayland one.
-    bool NeedsXcbPlatform() const { return overlay == OverlayPath::XWayland; }
+    // With native overlays the rest of the program (settings window, tray, cursor) stays on
+    // XWayland where there is one, as on the other Wayland desktops.
+    bool NeedsXcbPlatform() const
+    {
+        return overlay == OverlayPath::XWayland || (overlay == OverlayPath::LayerShell && xwayland);
+    }
+    // An X11 display (XWayland) was named beside the Wayland one.
+    bool xwayland = false;
 };
 
 // The choice for a session in which a Wayland display is named (`waylandNamed`) and answered

@@ -1,16 +1,17 @@
 // Every service on a private connection to the X11 display of $DISPLAY (on a Wayland desktop,
 // its XWayland), except the frozen picture where the Wayland compositor copies its own outputs
 // (by protocol on wlroots, through its screen cast service on GNOME, its screenshot service on
-// KDE Plasma), the window list where it lists its toplevels, and the keys on Wayland, which a
-// kernel virtual keyboard of our own types where it may, else the compositor's virtual keyboard
-// where it has one, else GNOME's remote desktop service; there a pointer device of our own moves
-// the cursor too.
+// KDE Plasma), the effects' surfaces where it offers its overlay layer, the window list where it
+// lists its toplevels, and the keys on Wayland, which a kernel virtual keyboard of our own types
+// where it may, else the compositor's virtual keyboard where it has one, else GNOME's remote
+// desktop service; there a pointer device of our own moves the cursor too.
 
 #include "SessionBackends.h"
 
 #include "DesktopSession.h"
 #include "EwmhForegroundWindow.h"
 #include "EwmhWindowList.h"
+#include "LayerShellOverlays.h"
 #include "X11Compositor.h"
 #include "X11Cursor.h"
 #include "X11ScreenCapture.h"
@@ -62,6 +63,13 @@ std::unique_ptr<ICursor> MakeCursor()
     if (!pointer)
         return x11;
     return std::make_unique<RelativeCursor>([pointer](int dx, int dy) { pointer->Move(dx, dy); }, std::move(x11));
+}
+
+std::unique_ptr<IOverlaySurfaces> MakeOverlaySurfaces()
+{
+    if (CurrentDesktopSession().overlay != OverlayPath::LayerShell)
+        return nullptr;
+    return LayerShellOverlays::Connect();
 }
 
 std::unique_ptr<IScreenCapture> MakeScreenCapture()

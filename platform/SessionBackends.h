@@ -7,6 +7,7 @@
 #include "ICursor.h"
 #include "IForegroundWindow.h"
 #include "IKeyboard.h"
+#include "IOverlaySurfaces.h"
 #include "IScreenCapture.h"
 #include "IWindowList.h"
 
@@ -25,5 +26,8 @@ std::unique_ptr<IScreenCapture> MakeScreenCapture();
 std::unique_ptr<IForegroundWindow> MakeForegroundWindow();
 std::unique_ptr<IWindowList> MakeWindowList();
 std::unique_ptr<IKeyboard> MakeKeyboard(InjectedKeyObserver observer = {});
+// The compositor's overlay surfaces where the session draws its effects there; null otherwise, or
+// when the compositor cannot be reached (the effects then use windows).
+std::unique_ptr<IOverlaySurfaces> MakeOverlaySurfaces();
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "CBlankScreenUI.h"
 
+#include "BlankLayer.h"
+
 #include "ConfigManager.h"
 #include "ICursor.h"
 #include "EffectWindows.h"
@@ -8,6 +10,7 @@
 #include "QtScreens.h"
 #include "UiThread.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <algorithm>
@@ -61,6 +64,16 @@ void CBlankScreenUI::InitWindow()
         m_nDirection = 1;
     }
     m_pBackground = m_PaintManager.FindControl("windowbackground");
+    if (m_services.overlays != nullptr && !m_pLayer) {
+        // No key hook sees keys typed to other programs on Wayland: the curtain takes the keyboard
+        // itself, and any key typed lifts it.
+        m_pLayer = std::make_unique<BlankLayer>(m_services.overlays, [this] {
+            if (!IsShowing())
+                return;
+            WriteLog(KVO_LOG_INFO, "CBlankScreenUI a key typed on the curtain: Hide BlankScreen");
+            StartHide();
+        });
+    }
     // The timers run only while the curtain is down or moving; an idle blank screen wakes nobody.
 }
 
@@ -154,6 +167,13 @@ void CBlankScreenUI::ApplyContent()
     } else if (type == 0) {
         m_pBackground->SetBkImage(config.GetImageUrl(slot, index));
     }
+    if (m_pLayer) {
+        QImage picture;
+        if (type == 0 && !picture.load(QString::fromStdString(config.GetImageUrl(slot, index))))
+            picture.load(QString::fromStdString(CPaintManagerUI::ResolveResourceFile(config.GetImageUrl(slot, index))));
+        const DWORD colour = type == 1 && ColourOf(index) != 0 ? ColourOf(index) : m_pBackground->GetBkColor();
+        m_pLayer->SetContent(QColor::fromRgba(colour), picture);
+    }
 }
 
 void CBlankScreenUI::OnCursorTimer()
@@ -195,7 +215,9 @@ void CBlankScreenUI::OnRollTimer()
         height = m_nHeight;
     }
     QWidget* host = GetWidget();
-    if (moved && host != nullptr) {
+    if (moved && m_pLayer && m_pLayer->Roll(target, height)) {
+        // Drawn on the overlay layer; the window stays hidden.
+    } else if (moved && host != nullptr) {
         WriteLog(KVO_LOG_DEBUG, "CBlankScreenUI::OnTimer left:%d top:%d right:%d bottom:%d", target.x, target.y,
                  target.x + target.width, target.y + height);
         if (height > 0) {

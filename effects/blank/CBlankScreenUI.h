@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 
+class BlankLayer;
 namespace platform {
 class ICursor;
 }
@@ -47,6 +48,8 @@ public:
 
     // Current curtain height in pixels (0 = rolled up).
     int CurtainHeight() const;
+    // The curtain on the compositor's overlay layer, where the session has one.
+    BlankLayer* GetLayer() const { return m_pLayer.get(); }
     // The ARGB of colour `index` 1..10; 0 for any other index.
     static DWORD ColourOf(int index);
 
@@ -72,6 +75,7 @@ private:
     std::atomic<HWND> m_hPostTarget{nullptr};
 
     // UI thread.
+    std::unique_ptr<BlankLayer> m_pLayer;
     CControlUI* m_pBackground = nullptr;
     bool m_bTimersRunning = false;
 };

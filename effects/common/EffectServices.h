@@ -12,6 +12,7 @@ class CConfigManager;
 namespace platform {
 class ICompositor;
 class IPresentationScreen;
+class IOverlaySurfaces;
 class IScreenCapture;
 } // namespace platform
 
@@ -22,6 +23,9 @@ struct EffectServices {
     platform::ICompositor* compositor = nullptr;
     // The frozen pictures of the pen and the magnifier. Null: they freeze nothing (black).
     platform::IScreenCapture* capture = nullptr;
+    // The compositor's overlay surfaces, where the effects draw instead of showing windows. Null:
+    // windows (X11, or XWayland). Must outlive the effects.
+    platform::IOverlaySurfaces* overlays = nullptr;
     // Null: the process-wide settings object.
     CConfigManager* config = nullptr;
     // Forced stop of the current function (right-button release on an effect window).

@@ -2,6 +2,7 @@
 
 #include "CaptureBlockers.h"
 #include "EffectServices.h"
+#include "IOverlaySurfaces.h"
 #include "IScreenCapture.h"
 #include "KVOLog.h"
 #include "UiThread.h"
@@ -49,12 +50,15 @@ bool EffectWindows::WaitUntilGone(const EffectServices& services, const char* wh
     bool gone = false;
     for (;;) {
         auto look = std::make_shared<Look>();
+        platform::IOverlaySurfaces* overlays = services.overlays;
         CallOnUiThread(
-            [look] {
-                const bool none = !AnyShown();
-                // The hides are Qt's requests on its own connection: carried out before we read the screen.
+            [look, overlays] {
+                const bool none = !AnyShown() && (overlays == nullptr || overlays->ShownCount() == 0);
+                // The hides are requests on other connections: carried out before we read the screen.
                 if (none)
                     platform::SyncWithServer();
+                if (none && overlays != nullptr)
+                    overlays->Sync();
                 std::lock_guard guard(look->lock);
                 look->gone = none;
                 look->answered = true;

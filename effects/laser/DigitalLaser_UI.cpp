@@ -3,6 +3,7 @@
 #include "ConfigManager.h"
 #include "IPresentationScreen.h"
 #include "KVOLog.h"
+#include "LaserLayer.h"
 #include "LaserOverlay.h"
 #include "OverlayWindow.h"
 #include "UiThread.h"
@@ -35,6 +36,7 @@ bool DigitalLaser_UI::Build()
 void DigitalLaser_UI::Release()
 {
     m_hPostTarget.store(nullptr);
+    m_pLayer.reset();
     m_pOverlay.reset();
     m_image = QImage();
     if (GetHWND() != nullptr)
@@ -109,6 +111,11 @@ LRESULT DigitalLaser_UI::HandleCustomMessage(UINT uMsg, WPARAM, LPARAM, bool& bH
         DrawPending();
         break;
     case WM_LASER_HIDE:
+        if (m_bDrawn)
+            WriteLog(KVO_LOG_INFO, "DigitalLaser_UI::Hide x:%d y:%d", m_drawnAt.x, m_drawnAt.y);
+        m_bDrawn = false;
+        if (m_pLayer)
+            m_pLayer->Hide();
         if (m_pOverlay)
             m_pOverlay->Conceal();
         break;
@@ -134,9 +141,19 @@ void DigitalLaser_UI::DrawPending()
         const bool composited = m_services.Composited();
         if (!m_bModeKnown || composited != m_bComposited)
             WriteLog(KVO_LOG_INFO, "DigitalLaser_UI::Draw %s",
-                     composited ? "compositor running: translucent dot" : "no compositor: shaped dot");
+                     m_services.overlays != nullptr ? "on the compositor's overlay layer"
+                     : composited                   ? "compositor running: translucent dot"
+                                                    : "no compositor: shaped dot");
         m_bModeKnown = true;
         m_bComposited = composited;
+    }
+    m_drawnAt = draw.point;
+    m_bDrawn = true;
+    if (m_services.overlays != nullptr) {
+        if (!m_pLayer)
+            m_pLayer = std::make_unique<LaserLayer>(m_services.overlays);
+        if (m_pLayer->Draw(m_surface.physical, m_image, draw.size, draw.point))
+            return;
     }
     m_pOverlay->Render(m_image, draw.size, m_surface, draw.point.x, draw.point.y, m_bComposited);
 }

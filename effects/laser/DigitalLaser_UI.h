@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+class LaserLayer;
 class LaserOverlay;
 
 class DigitalLaser_UI final : public WindowImplBase {
@@ -41,6 +42,8 @@ public:
     // UI thread: the picture path of the current colour; false (logged) when it cannot be read.
     bool LoadMaxLaserImageForCurrentColor();
     LaserOverlay* GetOverlay() const { return m_pOverlay.get(); }
+    // The dot on the compositor's overlay layer, where the session has one.
+    LaserLayer* GetLayer() const { return m_pLayer.get(); }
     bool HasPicture() const { return !m_image.isNull(); }
 
     void InitWindow() override;
@@ -65,6 +68,9 @@ private:
     bool m_bComposited = false;
     bool m_bModeKnown = false; // m_bComposited and m_surface are set
     EffectSurface m_surface;
+    EffectPoint m_drawnAt; // the last point drawn
+    bool m_bDrawn = false; // drawn since the last hide
     QImage m_image;
     std::unique_ptr<LaserOverlay> m_pOverlay;
+    std::unique_ptr<LaserLayer> m_pLayer;
 };

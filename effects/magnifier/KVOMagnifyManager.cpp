@@ -5,6 +5,7 @@
 #include "FrozenScreen.h"
 #include "IPresentationScreen.h"
 #include "KVOLog.h"
+#include "MagnifierLayer.h"
 #include "MagnifierLens.h"
 #include "MagnifierWindows.h"
 #include "OverlayWindow.h"
@@ -53,7 +54,11 @@ struct KVOMagnifyManager::View : std::enable_shared_from_this<View> {
     EffectSize size;
     bool posted = false;
 
+    // The compositor's overlay layer, where the session has one; null: windows.
+    platform::IOverlaySurfaces* overlays = nullptr;
+
     // UI thread.
+    std::unique_ptr<MagnifierLayer> layer;
     int appliedShow = -1;
     FrozenScreen uiFrozen;
     EffectSurface surface;
@@ -93,6 +98,8 @@ struct KVOMagnifyManager::View : std::enable_shared_from_this<View> {
         }
         MagnifierLens* lens = GetZoomLens();
         Zoom_UI* dim = GetZoomUI();
+        if (overlays != nullptr && lens != nullptr && ApplyOnLayer(*lens, isShown, show, settings, at, lensSize))
+            return;
         if (!isShown) {
             if (lens != nullptr)
                 lens->Collapse();
@@ -108,13 +115,7 @@ struct KVOMagnifyManager::View : std::enable_shared_from_this<View> {
             appliedShow = show;
             surface = EffectSurface::For(settings.screen);
             dim->Cover(surface, settings.alpha, settings.composited, uiFrozen.image, uiFrozen.origin);
-            if (settings.showMouse && !markerTried) {
-                markerTried = true;
-                // A marker that cannot be read is left out without a word.
-                QImage picture;
-                if (picture.load(QString::fromStdString(CPaintManagerUI::ResolveResourceFile(kMarkerPicture))))
-                    marker = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-            }
+            LoadMarker(settings);
             lens->hide(); // shown again above the fresh dim layer
         }
         if (uiFrozen.image.isNull())
@@ -124,6 +125,51 @@ struct KVOMagnifyManager::View : std::enable_shared_from_this<View> {
         lens->Render(uiFrozen.image, capturePoint, look, settings.showMouse ? &marker : nullptr, surface, at);
         lastDrawn.start();
     }
+
+    void LoadMarker(const Snapshot& settings)
+    {
+        if (!settings.showMouse || markerTried)
+            return;
+        markerTried = true;
+        // A marker that cannot be read is left out without a word.
+        QImage picture;
+        if (picture.load(QString::fromStdString(CPaintManagerUI::ResolveResourceFile(kMarkerPicture))))
+            marker = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    }
+
+    // The dim layer and the lens on the overlay layer; false when the cover cannot be put up
+    // (the windows take over). The lens window only prepares the lens's picture there.
+    bool ApplyOnLayer(MagnifierLens& lens, bool isShown, int show, const Snapshot& settings, EffectPoint at,
+                      EffectSize lensSize)
+    {
+        if (!layer)
+            layer = std::make_unique<MagnifierLayer>(overlays);
+        if (!isShown) {
+            layer->Hide();
+            lens.Collapse();
+            uiFrozen = FrozenScreen{};
+            appliedShow = show;
+            return true;
+        }
+        if (show != appliedShow) {
+            if (!layer->Cover(settings.screen, settings.alpha))
+                return false;
+            WriteLog(KVO_LOG_INFO, "KVOMagnifyManager::Show on the compositor's overlay layer");
+            appliedShow = show;
+            LoadMarker(settings);
+        }
+        if (uiFrozen.image.isNull() || lensSize.width <= 0 || lensSize.height <= 0)
+            return true;
+        // Real alpha on the overlay layer: the lens's corners are cleared, not cut by a shape.
+        const MagnifierLens::Look look{lensSize, settings.zoom, settings.borderRound, true};
+        const EffectPoint capturePoint{at.x - uiFrozen.origin.x(), at.y - uiFrozen.origin.y()};
+        lens.Prepare(uiFrozen.image, capturePoint, look, settings.showMouse ? &marker : nullptr, 1.0);
+        QImage frame = lens.Frame();
+        frame.setDevicePixelRatio(1.0);
+        layer->ShowLens(frame, at);
+        lastDrawn.start();
+        return true;
+    }
 };
 
 KVOMagnifyManager::KVOMagnifyManager(EffectServices services)
@@ -132,6 +178,7 @@ KVOMagnifyManager::KVOMagnifyManager(EffectServices services)
     , m_thread(std::make_unique<MagnifyActionThread>("MagnifyActionThread", this))
     , m_motion(kMotionCapacity, 16, [this](const uint8_t* data, uint32_t used) { HandleMotion(data, used); })
 {
+    m_view->overlays = m_services.overlays;
     m_thread->Start();
 }
 

@@ -56,20 +56,26 @@ void MagnifierLens::Rebuild(const Look& look, qreal ratio)
     }
 }
 
-void MagnifierLens::Render(const QImage& frozen, EffectPoint capturePoint, const Look& look, const QImage* marker,
-                           const EffectSurface& surface, EffectPoint at)
+void MagnifierLens::Prepare(const QImage& frozen, EffectPoint capturePoint, const Look& look, const QImage* marker,
+                            qreal ratio)
 {
-    if (look.size.width <= 0 || look.size.height <= 0)
-        return;
     if (m_mask.isNull() || !(look.size == m_built.size) || look.borderRound != m_built.borderRound ||
-        look.composited != m_built.composited || surface.ratio != m_ratio)
-        Rebuild(look, surface.ratio);
+        look.composited != m_built.composited || ratio != m_ratio)
+        Rebuild(look, ratio);
     m_built.zoom = look.zoom;
     ++m_renders;
     const LensSource source = LensSourceAt(capturePoint, look.size.width, look.size.height, look.zoom);
     m_source = QRect(source.left, source.top, source.width, source.height);
     m_frozen = frozen;
     m_marker = marker != nullptr ? *marker : QImage();
+}
+
+void MagnifierLens::Render(const QImage& frozen, EffectPoint capturePoint, const Look& look, const QImage* marker,
+                           const EffectSurface& surface, EffectPoint at)
+{
+    if (look.size.width <= 0 || look.size.height <= 0)
+        return;
+    Prepare(frozen, capturePoint, look, marker, surface.ratio);
     const QPointF topLeft = surface.ToLogical(at.x - static_cast<int>(look.size.width * 0.5),
                                               at.y - static_cast<int>(look.size.height * 0.5));
     move(static_cast<int>(std::lround(topLeft.x())), static_cast<int>(std::lround(topLeft.y())));

@@ -29,6 +29,9 @@ public:
     // `marker` (null: none) is drawn 28 x 28 at the centre.
     void Render(const QImage& frozen, EffectPoint capturePoint, const Look& look, const QImage* marker,
                 const EffectSurface& surface, EffectPoint at);
+    // Sets up what the lens shows, as Render does, without placing or showing the window; `ratio`
+    // is the target's physical pixels per logical pixel. Frame() then gives the picture.
+    void Prepare(const QImage& frozen, EffectPoint capturePoint, const Look& look, const QImage* marker, qreal ratio);
     // Hides the lens and frees its buffers.
     void Collapse();
 

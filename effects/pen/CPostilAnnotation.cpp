@@ -3,6 +3,7 @@
 #include "CPostilDrawWindow.h"
 #include "CPostilPencilTipUI.h"
 #include "CPostilPencilUI.h"
+#include "PenLayer.h"
 #include "ConfigManager.h"
 #include "IPresentationScreen.h"
 #include "KVOLog.h"
@@ -33,6 +34,16 @@ struct ClearRequest {};
 struct HideRequest {};
 using Request = std::variant<CoverRequest, PostilSegment, PencilRequest, TipRequest, ClearRequest, HideRequest>;
 
+// The pencil as its window shows it, for the overlay layer.
+QImage PencilPicture()
+{
+    QImage picture;
+    if (!picture.load(QString::fromStdString(CPaintManagerUI::ResolveResourceFile("button\\FunctionSet\\Pencil.png"))))
+        return {};
+    return picture.scaled(CPostilPencilUI::kSide, CPostilPencilUI::kSide, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
 } // namespace
 
 // The UI thread's side: the windows, the frozen picture and the requests waiting for it.
@@ -41,7 +52,9 @@ struct CPostilAnnotation::View {
     std::vector<Request> requests;
     bool posted = false;
 
-    // UI thread.
+    // UI thread. The layer (where the session has one) goes after the window that uses it.
+    std::unique_ptr<PenLayer> layer;
+    QImage pencilPicture;
     std::unique_ptr<CPostilDrawWindow> draw;
     std::unique_ptr<CPostilPencilUI> pencil;
     std::unique_ptr<CPostilPencilTipUI> tip;
@@ -96,6 +109,10 @@ struct CPostilAnnotation::View {
     }
     void Run(PencilRequest& r)
     {
+        if (layer && layer->IsShown()) {
+            layer->PlacePencil(pencilPicture, r.point.x, r.point.y);
+            return;
+        }
         if (pencil && draw && draw->IsCovering())
             pencil->PlaceAt(surface, r.point.x, r.point.y, composited);
     }
@@ -150,9 +167,15 @@ bool CPostilAnnotation::CreateWindows()
                                                                     std::shared_ptr<View> v = self.lock();
                                                                     return v ? v->FrozenPart() : QImage();
                                                                 });
+                if (services.overlays != nullptr) {
+                    view.layer = std::make_unique<PenLayer>(services.overlays);
+                    draw->UseLayer(view.layer.get());
+                    view.pencilPicture = PencilPicture();
+                }
                 if (draw->Build())
                     view.draw = std::move(draw);
                 auto tip = std::make_unique<CPostilPencilTipUI>();
+                tip->UseLayer(view.layer.get());
                 if (tip->Build())
                     view.tip = std::move(tip);
                 auto pencil = std::make_unique<CPostilPencilUI>();

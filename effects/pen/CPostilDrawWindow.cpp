@@ -2,6 +2,7 @@
 
 #include "KVOLog.h"
 #include "OverlayWindow.h"
+#include "PenLayer.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -71,6 +72,13 @@ void CPostilDrawWindow::Cover(const EffectSurface& surface, QImage picture)
     m_surface = surface;
     m_canvas = std::move(picture);
     m_canvas.setDevicePixelRatio(surface.ratio);
+    m_bOnLayer = m_pLayer != nullptr && m_pLayer->Cover(surface.physical, m_canvas);
+    if (m_bOnLayer) {
+        if (!m_bCovering)
+            WriteLog(KVO_LOG_INFO, "CPostilDrawWindow::Cover on the compositor's overlay layer");
+        m_bCovering = true;
+        return;
+    }
     host->setGeometry(surface.logical);
     m_pView->setGeometry(QRect(QPoint(0, 0), surface.logical.size()));
     m_pView->update();
@@ -102,7 +110,9 @@ void CPostilDrawWindow::Draw(const PostilSegment& s)
     const qreal r = m_surface.ratio;
     m_lastDamage = QRect(QPoint(static_cast<int>(std::floor(physical.left() / r)), static_cast<int>(std::floor(physical.top() / r))),
                          QPoint(static_cast<int>(std::ceil((physical.right() + 1) / r)), static_cast<int>(std::ceil((physical.bottom() + 1) / r))));
-    if (m_pView != nullptr)
+    if (m_bOnLayer)
+        m_pLayer->Update(m_canvas, physical);
+    else if (m_pView != nullptr)
         m_pView->update(m_lastDamage);
 }
 
@@ -112,12 +122,17 @@ void CPostilDrawWindow::Repaint(QImage picture)
         return;
     m_canvas = std::move(picture);
     m_canvas.setDevicePixelRatio(m_surface.ratio);
-    if (m_pView != nullptr)
+    if (m_bOnLayer)
+        m_pLayer->Update(m_canvas, m_canvas.rect());
+    else if (m_pView != nullptr)
         m_pView->update();
 }
 
 void CPostilDrawWindow::Collapse()
 {
+    if (m_bOnLayer)
+        m_pLayer->Hide();
+    m_bOnLayer = false;
     if (QWidget* host = GetWidget())
         HideAndReleaseBuffer(host);
     m_canvas = QImage();

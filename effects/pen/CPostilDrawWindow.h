@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class PenLayer;
 class QWidget;
 
 struct PostilSegment {
@@ -29,6 +30,9 @@ public:
     CPostilDrawWindow(std::function<void()> onRightButtonUp, std::function<QImage()> frozenPart);
     const char* GetWindowClassName() const override { return "CPostilDrawWindow"; }
     bool Build();
+    // Shows the canvas on the compositor's overlay layer instead of the window, where `layer`
+    // can put its cover up (null: the window). It must outlive the window's use of it.
+    void UseLayer(PenLayer* layer) { m_pLayer = layer; }
 
     // Covers `surface` with `picture` (its physical size).
     void Cover(const EffectSurface& surface, QImage picture);
@@ -53,6 +57,8 @@ private:
     std::function<void()> m_onRightButtonUp;
     std::function<QImage()> m_frozenPart;
     QWidget* m_pView = nullptr;
+    PenLayer* m_pLayer = nullptr;
+    bool m_bOnLayer = false; // the canvas is shown by m_pLayer
     QImage m_canvas;
     EffectSurface m_surface;
     QRect m_lastDamage;

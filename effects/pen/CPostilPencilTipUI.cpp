@@ -1,5 +1,7 @@
 #include "CPostilPencilTipUI.h"
 
+#include "PenLayer.h"
+
 #include "Clock.h"
 #include "KVOLog.h"
 #include "OverlayWindow.h"
@@ -67,7 +69,8 @@ void CPostilPencilTipUI::ShowTip(const EffectSurface& surface, int penWidth, int
         outline.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(logical.size())), 10 / surface.ratio, 10 / surface.ratio);
         host->setMask(QRegion(outline.toFillPolygon().toPolygon()));
     }
-    if (!host->isVisible()) {
+    const bool onLayer = m_pLayer != nullptr && m_pLayer->IsShown();
+    if (!onLayer && !host->isVisible()) {
         host->show();
         host->raise();
     }
@@ -79,6 +82,13 @@ void CPostilPencilTipUI::ShowTip(const EffectSurface& surface, int penWidth, int
         if (strcasecmp(m_pImage->GetBkImage().GetData(), picture.c_str()) != 0)
             m_pImage->SetBkImage(picture);
     }
+    // Above the pen's overlay layer no window shows: the window lends its picture instead.
+    if (onLayer) {
+        QImage tip = host->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        tip.setDevicePixelRatio(1.0);
+        m_pLayer->ShowTip(tip);
+        WriteLog(KVO_LOG_INFO, "CPostilPencilTipUI::ShowTip on the compositor's overlay layer");
+    }
 }
 
 void CPostilPencilTipUI::Hide()
@@ -86,6 +96,8 @@ void CPostilPencilTipUI::Hide()
     if (!m_bShown)
         return;
     WriteLog(KVO_LOG_INFO, "CPostilPencilTipUI::Hide");
+    if (m_pLayer != nullptr)
+        m_pLayer->HideTip();
     if (QWidget* host = GetWidget())
         host->hide();
     m_bShown = false;

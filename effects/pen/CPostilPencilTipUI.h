@@ -7,6 +7,8 @@
 #include "UIlib.h"
 
 #include <cstdint>
+
+class PenLayer;
 #include <string>
 
 class CPostilPencilTipUI final : public WindowImplBase {
@@ -21,6 +23,8 @@ public:
     CPostilPencilTipUI();
     const char* GetWindowClassName() const override { return "CPostilPencilTipUI"; }
     bool Build();
+    // Shows the tip on the pen's overlay layer while its cover is up there (null: the window).
+    void UseLayer(PenLayer* layer) { m_pLayer = layer; }
 
     // Shows the tip centred on `surface` for a pen `penWidth` pixels wide in colour `colorCode`.
     // Without a compositor its rounded corners are cut by the window's shape.
@@ -36,6 +40,7 @@ public:
 
 private:
     CControlUI* m_pImage = nullptr;
+    PenLayer* m_pLayer = nullptr;
     uint32_t m_lastShow = 0;
     int m_nPenWidth = 6;
     bool m_bShown = false;

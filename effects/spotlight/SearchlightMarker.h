@@ -18,6 +18,8 @@ public:
     bool HasPicture() const { return !m_picture.isNull(); }
     // Centres the marker on a physical point of `surface` and shows it above everything.
     void ShowAt(const EffectSurface& surface, int x, int y, bool composited);
+    // The picture, physical pixels (null when none could be read).
+    const QImage& Picture() const { return m_picture; }
     // Size of the picture in physical pixels.
     QSize PictureSize() const { return m_picture.size(); }
 

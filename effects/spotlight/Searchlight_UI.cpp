@@ -6,6 +6,7 @@
 #include "KVOLog.h"
 #include "OverlayWindow.h"
 #include "SearchlightMarker.h"
+#include "SpotlightLayer.h"
 #include "UiThread.h"
 
 #include <QRegion>
@@ -196,6 +197,8 @@ void Searchlight_UI::ApplyFrame()
         std::lock_guard lock(m_lock);
         settings = m_settings;
     }
+    if (ApplyOnLayer(frame, settings))
+        return;
     QWidget* host = GetWidget();
     if (host == nullptr)
         return;
@@ -256,6 +259,31 @@ void Searchlight_UI::ApplyFrame()
         else
             m_pMarker->hide();
     }
+}
+
+bool Searchlight_UI::ApplyOnLayer(const Frame& frame, const Settings& settings)
+{
+    if (m_services.overlays == nullptr)
+        return false;
+    if (!m_pLayer)
+        m_pLayer = std::make_unique<SpotlightLayer>(m_services.overlays);
+    if (!frame.covering) {
+        m_pLayer->Hide();
+        m_bCovering = false;
+        return true;
+    }
+    const EffectPoint client{frame.point.x - frame.screen.x, frame.point.y - frame.screen.y};
+    const SearchlightHole hole = SearchlightHoleAt(client, settings.width, settings.aspectRatio, settings.borderRound);
+    const QImage* marker = settings.showMouse && m_pMarker ? &m_pMarker->Picture() : nullptr;
+    if (!m_pLayer->Show(frame.screen, settings.alpha, hole, marker, frame.point))
+        return false;
+    if (!m_bModeLogged) {
+        m_bModeLogged = true;
+        m_bComposited = true;
+        WriteLog(KVO_LOG_INFO, "Searchlight_UI::Show on the compositor's overlay layer");
+    }
+    m_bCovering = true;
+    return true;
 }
 
 void Searchlight_UI::RepaintHole(const QRectF& hole, const SIZE& round)

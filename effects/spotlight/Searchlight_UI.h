@@ -23,6 +23,7 @@
 class CoverPainter;
 class QRectF;
 class SearchlightMarker;
+class SpotlightLayer;
 
 class Searchlight_UI final : public WindowImplBase {
 public:
@@ -49,6 +50,8 @@ public:
     bool IsComposited() const { return m_bComposited; }
     SearchlightMarker* GetMarker() const { return m_pMarker.get(); }
     CControlUI* GetHole() const { return m_pHole; }
+    // The spotlight on the compositor's overlay layer, where the session has one.
+    SpotlightLayer* GetLayer() const { return m_pLayer.get(); }
 
     void InitWindow() override;
     void Notify(TNotifyUI& msg) override;
@@ -73,6 +76,8 @@ private:
 
     void LoadSettings(bool withAlpha);
     void ApplyFrame();
+    // Draws the frame on the overlay layer; false when there is none to draw on.
+    bool ApplyOnLayer(const Frame& frame, const Settings& settings);
     void ApplyCover();
     // Moves the cleared hole, repainting only the pixels that change. Composited cover only.
     void RepaintHole(const QRectF& hole, const SIZE& round);
@@ -91,6 +96,7 @@ private:
     CControlUI* m_pHole = nullptr;
     std::unique_ptr<SearchlightMarker> m_pMarker;
     std::unique_ptr<CoverPainter> m_pCoverPainter;
+    std::unique_ptr<SpotlightLayer> m_pLayer;
     EffectSurface m_surface; // of the shown cover's screen
     bool m_bCovering = false;
     bool m_bComposited = false;

@@ -25,7 +25,9 @@
 #include "LocalCommandPipe.h"
 #include "ProcProcessList.h"
 #include "OnScreenEffects.h"
+#include "OverlayOutputs.h"
 #include "PresentationScreen.h"
+#include "WindowOnOverlay.h"
 #include "QtScreenCache.h"
 #include "QtSettingsWindow.h"
 #include "SessionBackends.h"
@@ -45,6 +47,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -243,7 +247,14 @@ int main(int argc, char** argv)
 
     // The OS services of the link and the key handling; they outlive the window.
     platform::QtScreenCache screens;
-    platform::PresentationScreen presentationScreen(screens);
+    // Native overlays go on the compositor's outputs: the presentation screen is one of those.
+    const std::unique_ptr<platform::IOverlaySurfaces> overlays = platform::MakeOverlaySurfaces();
+    if (session.overlay == platform::OverlayPath::LayerShell && !overlays)
+        WriteLog(KVO_LOG_ERROR, "The compositor's overlay layer cannot be reached: effects as windows");
+    std::optional<platform::OverlayOutputs> outputs;
+    if (overlays)
+        outputs.emplace(*overlays, screens);
+    platform::PresentationScreen presentationScreen(outputs ? static_cast<const platform::IScreens&>(*outputs) : screens);
     const std::unique_ptr<platform::ICursor> cursor = platform::MakeCursor();
     const std::unique_ptr<platform::IForegroundWindow> foregroundWindow = platform::MakeForegroundWindow();
     const std::unique_ptr<platform::ICompositor> compositor = platform::MakeCompositor();
@@ -252,6 +263,8 @@ int main(int argc, char** argv)
     effectServices.compositor = compositor.get();
     const std::unique_ptr<platform::IScreenCapture> screenCapture = platform::MakeScreenCapture();
     effectServices.capture = screenCapture.get();
+    effectServices.overlays = overlays.get();
+    WindowOnOverlay::SetOverlays(overlays.get());
     ControllerSet::SetEnvironment({[effectServices] { return CreateOnScreenEffects(effectServices); },
                                    [&presentationScreen] {
                                        const platform::ScreenRect r = presentationScreen.Rect();

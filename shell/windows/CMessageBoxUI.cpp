@@ -123,8 +123,11 @@ void CMessageBoxUI::ShowNow(const std::string& text, uint32_t durationMs)
         MonitorUnder(platform::LogicalMonitors(m_screens), static_cast<int>(cursor.x), static_cast<int>(cursor.y));
     const platform::ScreenRect box = CentredOn(monitor, kWidth, kHeight);
     window->setGeometry(box.x, box.y, box.width, box.height);
-    ShowWindow(true, false);
-    window->raise();
+    // On the overlay layer in the middle of the same monitor, above a native full-screen slide.
+    if (!m_overlay.Show(*window, monitor)) {
+        ShowWindow(true, false);
+        window->raise();
+    }
     // The timer runs only while a message is up, so an idle program does not wake for it.
     SetTimer(kHideTimerId, kHideTimerMs);
 }
@@ -135,6 +138,7 @@ void CMessageBoxUI::OnHideTimer()
     if (!elapsed)
         return;
     KillTimer(kHideTimerId);
+    m_overlay.Hide();
     ShowWindow(false, false);
     WriteLog(KVO_LOG_DEBUG, "CMessageBoxUI::HandleCustomMessage Hide ntime:%u", *elapsed);
 }

@@ -8,6 +8,7 @@
 #include "IScreens.h"
 #include "MessageBoxSchedule.h"
 #include "UIlib.h"
+#include "WindowOnOverlay.h"
 
 #include <atomic>
 #include <functional>
@@ -54,6 +55,7 @@ private:
     CursorSource m_cursor;
     CControlUI* m_pLabel = nullptr;
     CMessageBoxSchedule m_schedule;
+    WindowOnOverlay m_overlay{"CMessageBoxUI", platform::OverlayPlacement::Anchor::Centre, false};
 
     // The window's handle for other threads; null while there is no window.
     std::atomic<HWND> m_hPostTarget{nullptr};

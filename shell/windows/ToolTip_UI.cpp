@@ -5,6 +5,7 @@
 #include "ConfigManager.h"
 #include "KVOLog.h"
 #include "LanguageConfig.h"
+#include "PresentationScreen.h"
 #include "QtScreens.h"
 #include "X11KeepAbove.h"
 
@@ -48,6 +49,7 @@ void ToolTip_UI::Place()
     const ToolTipPlacement placement =
         ToolTipPlacementFor(platform::LogicalMonitors(m_screens), CConfigManager::GetInstance().IsLargeScreen());
     m_scale = placement.scale;
+    m_placed = placement.rect;
     window->setGeometry(placement.rect.x, placement.rect.y, placement.rect.width, placement.rect.height);
     if (CControlUI* root = m_PaintManager.GetRoot())
         root->Place(QRect(0, 0, placement.rect.width, placement.rect.height));
@@ -89,7 +91,12 @@ void ToolTip_UI::ShowText(const std::string& text)
 {
     if (m_pText != nullptr)
         m_pText->SetText(CDuiString(text));
-    if (QWidget* window = GetWidget(); window != nullptr && !window->isVisible())
+    QWidget* window = GetWidget();
+    // On the overlay layer at the same corner of the presentation screen, the same distance in.
+    const platform::ScreenRect screen = platform::ChoosePresentationScreen(platform::LogicalMonitors(m_screens));
+    const int margin = screen.x + screen.width - (m_placed.x + m_placed.width);
+    const bool onOverlay = window != nullptr && m_overlay.Show(*window, screen, margin);
+    if (!onOverlay && window != nullptr && !window->isVisible())
         ShowWindow(true, false);
     // Polled only while the tooltip is up.
     SetTimer(kHideTimerId, kHideTimerMs);
@@ -98,8 +105,14 @@ void ToolTip_UI::ShowText(const std::string& text)
 void ToolTip_UI::HideToolTip()
 {
     KillTimer(kHideTimerId);
-    ShowWindow(false, false);
+    Conceal();
     m_state.Hide();
+}
+
+void ToolTip_UI::Conceal()
+{
+    m_overlay.Hide();
+    ShowWindow(false, false);
 }
 
 LRESULT ToolTip_UI::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM, bool& bHandled)
@@ -126,7 +139,7 @@ void ToolTip_UI::OnHideTimer()
     if (m_pText != nullptr)
         m_pText->SetText("");
     KillTimer(kHideTimerId);
-    ShowWindow(false, false);
+    Conceal();
 }
 
 std::string ToolTip_UI::GetText() const { return m_pText != nullptr ? m_pText->GetText().str() : std::string(); }

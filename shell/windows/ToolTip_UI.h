@@ -6,6 +6,7 @@
 #include "IScreens.h"
 #include "ToolTipState.h"
 #include "UIlib.h"
+#include "WindowOnOverlay.h"
 
 class ToolTip_UI : public WindowImplBase {
 public:
@@ -31,16 +32,21 @@ public:
 
     int GetMode() const { return m_state.GetMode(); }
     int GetScale() const { return m_scale; }
+    // Shown on the compositor's overlay layer (where the session draws its effects there).
+    bool IsOnOverlay() const { return m_overlay.IsShown(); }
     std::string GetText() const;
 
 private:
     void Place();
     void ShowText(const std::string& text);
     void OnHideTimer();
+    void Conceal();
 
     const platform::IScreens& m_screens;
     CControlUI* m_pText = nullptr;
     RECT m_rcTextAtScale2{};
     CToolTipState m_state;
     int m_scale = 2;
+    platform::ScreenRect m_placed; // the window's rectangle, logical pixels
+    WindowOnOverlay m_overlay{"ToolTip_UI", platform::OverlayPlacement::Anchor::TopRight, true};
 };

@@ -79,3 +79,21 @@ TEST(DesktopSession, KeysAndWindowListAreTheWidestTheSessionAllows)
     // A compositor with nothing of the kind: XTest.
     EXPECT_EQ(ChooseDesktopSession(true, plain, true, false).keys, KeyPath::XTest);
 }
+
+TEST(DesktopSession, LayerShellBringsTheEffectsOntoTheCompositorsOverlayLayer)
+{
+    const std::vector<WaylandGlobal> wlroots = {
+        {"wl_compositor", 5}, {"zwlr_layer_shell_v1", 4}, {"zwlr_screencopy_manager_v1", 3}};
+    // With XWayland the rest of the program stays on it; without, Qt picks its own plug-in.
+    auto session = ChooseDesktopSession(true, wlroots, true);
+    EXPECT_EQ(session.overlay, OverlayPath::LayerShell);
+    EXPECT_TRUE(session.NeedsXcbPlatform());
+    EXPECT_NE(session.Describe().find("effects: compositor overlay layer;"), std::string::npos) << session.Describe();
+    session = ChooseDesktopSession(true, wlroots, false);
+    EXPECT_EQ(session.overlay, OverlayPath::LayerShell);
+    EXPECT_FALSE(session.NeedsXcbPlatform());
+    // A stale Wayland display leaves an X11 desktop exactly as it was.
+    session = ChooseDesktopSession(true, std::nullopt, true);
+    EXPECT_EQ(session.overlay, OverlayPath::X11);
+    EXPECT_FALSE(session.NeedsXcbPlatform());
+}

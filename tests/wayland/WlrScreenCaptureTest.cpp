@@ -10,13 +10,13 @@
 
 #include <algorithm>
 
-TEST(WaylandSession, SwayGetsEffectsOnXWaylandAndPicturesFromTheCompositor)
+TEST(WaylandSession, SwayGetsEffectsOnItsOverlayLayerAndPicturesFromTheCompositor)
 {
     const auto globals = platform::ListWaylandGlobals();
     ASSERT_TRUE(globals.has_value());
     const platform::DesktopSession session = platform::ChooseDesktopSession(true, globals, true);
     EXPECT_TRUE(session.wayland);
-    EXPECT_EQ(session.overlay, platform::OverlayPath::XWayland);
+    EXPECT_EQ(session.overlay, platform::OverlayPath::LayerShell);
     EXPECT_EQ(session.capture, platform::CapturePath::WlrScreencopy);
     const auto offered = [&](const char* name) {
         return std::find(session.offered.begin(), session.offered.end(), name) != session.offered.end();

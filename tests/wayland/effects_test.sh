@@ -12,10 +12,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 compositor=$3
 results="$build/wayland-results/effects-$compositor"
 case "$compositor" in
-    # sway's own pictures; GNOME's come from its screen cast.
-    sway) picture=grim; capture="compositor screencopy" ;;
-    mutter) picture="$build/tests/desktop_picture"; capture="GNOME screen cast (PipeWire)" ;;
-    kwin) picture="$build/tests/desktop_picture"; capture="KWin screenshot service" ;;
+    # sway's own pictures; GNOME's and KDE's come from their services, as the program takes them.
+    sway) picture=grim; capture="compositor screencopy"; overlay="compositor overlay layer" ;;
+    mutter) picture="$build/tests/desktop_picture"; capture="GNOME screen cast (PipeWire)"; overlay="X11 windows on XWayland" ;;
+    kwin) picture="$build/tests/desktop_picture"; capture="KWin screenshot service"; overlay="compositor overlay layer" ;;
     *) echo "unknown compositor $compositor"; exit 2 ;;
 esac
 # On KWin both the program and the picture taker may take pictures of the screen.
@@ -34,8 +34,23 @@ for p in spotlight laser magnifier pen after; do
 done
 grep -h "Desktop session" "$results/program.log"
 
-check "the program says it runs its effects on XWayland with the compositor's pictures" \
-  'grep -q "Desktop session: Wayland.*effects: X11 windows on XWayland; frozen pictures: $capture;.*Qt platform xcb" "$results/program.log"'
+check "the program says where it draws its effects and takes its pictures" \
+  'grep -q "Desktop session: Wayland.*effects: $overlay; frozen pictures: $capture;.*Qt platform xcb" "$results/program.log"'
+if [ "$overlay" = "compositor overlay layer" ]; then
+  for who in Searchlight_UI::Show DigitalLaser_UI::Draw KVOMagnifyManager::Show CPostilDrawWindow::Cover; do
+    check "$who on the overlay layer" 'grep -q "$who on the compositor'"'"'s overlay layer" "$results/program.log"'
+  done
+fi
+# centre <picture> <kind>: where the pixels of that kind are, on average ("x y").
+centre() { python3 "$here/picture_share.py" "$results/$1.png" --centre "$2" 2>/dev/null; }
+near() { # <"x y"> <"x y"> <pixels>
+  awk -v a="$1" -v b="$2" -v d="$3" 'BEGIN { split(a, p, " "); split(b, q, " ");
+    exit !((p[1] - q[1]) ^ 2 + (p[2] - q[2]) ^ 2 <= d * d) }'; }
+dot=$(centre laser other)
+point=$(sed -n 's/.*DigitalLaser_UI::Hide x:\([0-9-]*\) y:\([0-9-]*\).*/\1 \2/p' "$results/program.log" | head -n1)
+echo "laser dot at $dot, laser point $point"
+check "the remote's motion moved the laser from the screen's centre" '! near "$point" "640 400" 20'
+check "the laser dot is centred on its point" 'near "$dot" "$point" 2'
 # The remote moved right and down while the do key was held: the hole follows from the centre.
 check "spotlight: the slide shows through the hole, dimmed around it" \
   'between "$(share spotlight slide)" 0.02 0.5 && between "$(share spotlight other)" 0.5 1'

@@ -4,8 +4,9 @@
 # before sourcing this file.
 
 wl_user=orvwayland
-# One folder per session, so sessions started side by side (other checkouts) never share one.
-wl_runtime=/tmp/orvelle-wayland-$$
+# One folder per session, so sessions started side by side (other checkouts) never share one;
+# ORVELLE_WAYLAND_RUNTIME names it instead.
+wl_runtime=${ORVELLE_WAYLAND_RUNTIME:-/tmp/orvelle-wayland-$$}
 
 # Runs a command as the session's user, in the session's environment.
 as_user() {

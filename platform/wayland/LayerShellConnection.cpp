@@ -1,0 +1,391 @@
+#include "LayerShellConnection.h"
+
+#include "xdg-output-unstable-v1-client-protocol.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#include <wayland-client.h>
+
+// The generated header names an argument `namespace`, a C++ keyword.
+#define namespace layer_namespace
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#undef namespace
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+LayerShellOutput& OutputOf(void* data) { return *static_cast<LayerShellOutput*>(data); }
+
+// Outputs are read from other threads (the monitor list): changed under the connection's lock.
+std::unique_lock<std::mutex> Locked(void* data) { return std::unique_lock(OutputOf(data).owner->Lock()); }
+
+const wl_output_listener kOutputListener = {
+    [](void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t, const char*, const char*, int32_t) {
+        LayerShellOutput& out = OutputOf(data);
+        const auto guard = Locked(data);
+        if (out.xdgOutput == nullptr) {
+            out.logical.x = x;
+            out.logical.y = y;
+        }
+    },
+    [](void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
+        LayerShellOutput& out = OutputOf(data);
+        const auto guard = Locked(data);
+        if ((flags & WL_OUTPUT_MODE_CURRENT) && out.xdgOutput == nullptr) {
+            out.logical.width = width;
+            out.logical.height = height;
+        }
+    },
+    [](void*, wl_output*) {},
+    [](void* data, wl_output*, int32_t factor) {
+        const auto guard = Locked(data);
+        OutputOf(data).scale = std::max(1, factor);
+    },
+    [](void*, wl_output*, const char*) {},
+    [](void*, wl_output*, const char*) {},
+};
+
+const zxdg_output_v1_listener kXdgOutputListener = {
+    [](void* data, zxdg_output_v1*, int32_t x, int32_t y) {
+        const auto guard = Locked(data);
+        OutputOf(data).logical.x = x;
+        OutputOf(data).logical.y = y;
+    },
+    [](void* data, zxdg_output_v1*, int32_t width, int32_t height) {
+        const auto guard = Locked(data);
+        OutputOf(data).logical.width = width;
+        OutputOf(data).logical.height = height;
+    },
+    [](void*, zxdg_output_v1*) {},
+    [](void*, zxdg_output_v1*, const char*) {},
+    [](void*, zxdg_output_v1*, const char*) {},
+};
+
+LayerShellConnection& ConnectionOf(void* data) { return *static_cast<LayerShellConnection*>(data); }
+
+} // namespace
+
+std::shared_ptr<LayerShellConnection> LayerShellConnection::Open(const char* display)
+{
+    std::shared_ptr<LayerShellConnection> connection(new LayerShellConnection());
+    if (!connection->Setup(display))
+        return nullptr;
+    connection->m_thread = std::thread([raw = connection.get()] { raw->Run(); });
+    return connection;
+}
+
+bool LayerShellConnection::Setup(const char* display)
+{
+    m_display = wl_display_connect(display);
+    if (m_display == nullptr)
+        return false;
+    m_registry = wl_display_get_registry(m_display);
+    static const wl_registry_listener registryListener = {OnGlobal, [](void*, wl_registry*, uint32_t) {}};
+    wl_registry_add_listener(m_registry, &registryListener, this);
+    // Globals first, then what the outputs and their xdg-outputs say about themselves.
+    if (wl_display_roundtrip(m_display) < 0)
+        return false;
+    if (m_xdgOutputs != nullptr) {
+        for (auto& output : m_outputs)
+            WatchOutput(*output);
+    }
+    if (wl_display_roundtrip(m_display) < 0)
+        return false;
+    m_setUp = true;
+    if (m_compositor == nullptr || m_subcompositor == nullptr || m_shm == nullptr || m_layerShell == nullptr)
+        return false;
+    return ::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) == 0;
+}
+
+void LayerShellConnection::OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface,
+                                    uint32_t version)
+{
+    LayerShellConnection& self = ConnectionOf(data);
+    const std::string kind = interface;
+    if (kind == wl_compositor_interface.name && version >= 4)
+        self.m_compositor = static_cast<wl_compositor*>(wl_registry_bind(registry, name, &wl_compositor_interface, 4));
+    else if (kind == wl_subcompositor_interface.name)
+        self.m_subcompositor =
+            static_cast<wl_subcompositor*>(wl_registry_bind(registry, name, &wl_subcompositor_interface, 1));
+    else if (kind == wl_shm_interface.name)
+        self.m_shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+    else if (kind == zwlr_layer_shell_v1_interface.name)
+        self.m_layerShell = static_cast<zwlr_layer_shell_v1*>(
+            wl_registry_bind(registry, name, &zwlr_layer_shell_v1_interface, std::min<uint32_t>(version, 3)));
+    else if (kind == zxdg_output_manager_v1_interface.name)
+        self.m_xdgOutputs = static_cast<zxdg_output_manager_v1*>(
+            wl_registry_bind(registry, name, &zxdg_output_manager_v1_interface, std::min<uint32_t>(version, 2)));
+    else if (kind == wl_output_interface.name) {
+        auto output = std::make_unique<LayerShellOutput>();
+        output->owner = &self;
+        output->name = name;
+        output->output =
+            static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, std::min<uint32_t>(version, 2)));
+        wl_output_add_listener(output->output, &kOutputListener, output.get());
+        // A monitor plugged in later: its logical place comes from xdg-output at once.
+        if (self.m_setUp && self.m_xdgOutputs != nullptr)
+            self.WatchOutput(*output);
+        std::lock_guard guard(self.m_lock);
+        self.m_outputs.push_back(std::move(output));
+    } else if (kind == wl_seat_interface.name && self.m_seat == nullptr) {
+        self.m_seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+        static const wl_seat_listener seatListener = {
+            [](void* seatData, wl_seat*, uint32_t capabilities) { ConnectionOf(seatData).OnSeatCapabilities(capabilities); },
+            [](void*, wl_seat*, const char*) {},
+        };
+        wl_seat_add_listener(self.m_seat, &seatListener, &self);
+    }
+}
+
+void LayerShellConnection::WatchOutput(LayerShellOutput& output)
+{
+    output.xdgOutput = zxdg_output_manager_v1_get_xdg_output(m_xdgOutputs, output.output);
+    zxdg_output_v1_add_listener(output.xdgOutput, &kXdgOutputListener, &output);
+}
+
+void LayerShellConnection::OnSeatCapabilities(uint32_t capabilities)
+{
+    const bool keyboard = (capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
+    if (keyboard && m_keyboard == nullptr) {
+        m_keyboard = wl_seat_get_keyboard(m_seat);
+        static const wl_keyboard_listener keyboardListener = {
+            [](void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) { ::close(fd); },
+            [](void* data, wl_keyboard*, uint32_t, wl_surface* surface, wl_array*) {
+                ConnectionOf(data).m_keyboardFocus = surface;
+            },
+            [](void* data, wl_keyboard*, uint32_t, wl_surface*) { ConnectionOf(data).m_keyboardFocus = nullptr; },
+            [](void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) {
+                ConnectionOf(data).OnKey(key, state);
+            },
+            [](void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {},
+            [](void*, wl_keyboard*, int32_t, int32_t) {},
+        };
+        wl_keyboard_add_listener(m_keyboard, &keyboardListener, this);
+    } else if (!keyboard && m_keyboard != nullptr) {
+        wl_keyboard_destroy(m_keyboard);
+        m_keyboard = nullptr;
+        m_keyboardFocus = nullptr;
+    }
+}
+
+void LayerShellConnection::OnKey(uint32_t key, uint32_t state)
+{
+    if (state != WL_KEYBOARD_KEY_STATE_PRESSED || m_keyboardFocus == nullptr)
+        return;
+    std::function<void(unsigned)> route;
+    {
+        std::lock_guard guard(m_lock);
+        const auto found = m_keyRoutes.find(m_keyboardFocus);
+        if (found != m_keyRoutes.end())
+            route = found->second;
+    }
+    if (route)
+        route(key);
+}
+
+void LayerShellConnection::RouteKeys(wl_surface* surface, std::function<void(unsigned)> onKey)
+{
+    std::lock_guard guard(m_lock);
+    m_keyRoutes[surface] = std::move(onKey);
+}
+
+void LayerShellConnection::StopRoutingKeys(wl_surface* surface)
+{
+    std::lock_guard guard(m_lock);
+    m_keyRoutes.erase(surface);
+}
+
+const LayerShellOutput* LayerShellConnection::OutputFor(const ScreenRect& screen) const
+{
+    std::lock_guard guard(m_lock);
+    const LayerShellOutput* best = nullptr;
+    long long bestDistance = LLONG_MAX;
+    const long long cx = screen.x + screen.width / 2;
+    const long long cy = screen.y + screen.height / 2;
+    for (const auto& output : m_outputs) {
+        const ScreenRect& r = output->logical;
+        const long long dx = cx < r.x ? r.x - cx : cx >= r.x + r.width ? cx - (r.x + r.width - 1) : 0;
+        const long long dy = cy < r.y ? r.y - cy : cy >= r.y + r.height ? cy - (r.y + r.height - 1) : 0;
+        const long long distance = dx * dx + dy * dy;
+        if (distance < bestDistance) {
+            best = output.get();
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+std::vector<ScreenRect> LayerShellConnection::Outputs() const
+{
+    std::lock_guard guard(m_lock);
+    std::vector<ScreenRect> rects;
+    for (const auto& output : m_outputs)
+        rects.push_back(output->logical);
+    return rects;
+}
+
+bool LayerShellConnection::WaitFor(const std::function<bool()>& ready, int limitMs)
+{
+    std::unique_lock guard(m_lock);
+    return m_changed.wait_for(guard, std::chrono::milliseconds(limitMs),
+                              [&] { return ready() || m_broken.load(); }) &&
+           !m_broken.load();
+}
+
+void LayerShellConnection::Flush()
+{
+    if (wl_display_flush(m_display) < 0 && errno != EAGAIN)
+        m_broken.store(true);
+}
+
+bool LayerShellConnection::Sync(int limitMs)
+{
+    struct Done {
+        LayerShellConnection* self;
+        bool done = false;
+    };
+    auto done = std::make_shared<Done>(Done{this});
+    static const wl_callback_listener listener = {[](void* data, wl_callback* callback, uint32_t) {
+        auto* d = static_cast<Done*>(data);
+        wl_callback_destroy(callback);
+        {
+            std::lock_guard guard(d->self->m_lock);
+            d->done = true;
+        }
+        d->self->Notify();
+    }};
+    // The callback is made and its listener set on the event thread, so its answer cannot be
+    // dispatched before it has a listener; `done` lives until it answered.
+    RunOnEventThread([&] {
+        wl_callback_add_listener(wl_display_sync(m_display), &listener, done.get());
+        Flush();
+    });
+    const bool answered = WaitFor([&] { return done->done; }, limitMs);
+    if (!answered) {
+        // Kept for a callback that may still come.
+        static std::mutex leakLock;
+        static std::vector<std::shared_ptr<Done>> late;
+        std::lock_guard guard(leakLock);
+        late.push_back(done);
+    }
+    return answered;
+}
+
+void LayerShellConnection::RunOnEventThread(const std::function<void()>& task)
+{
+    if (std::this_thread::get_id() == m_thread.get_id() || !m_thread.joinable()) {
+        task();
+        return;
+    }
+    Task pending{&task, false};
+    {
+        std::lock_guard guard(m_lock);
+        m_tasks.push_back(&pending);
+    }
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(m_wake[1], &byte, 1);
+    std::unique_lock guard(m_lock);
+    m_changed.wait(guard, [&] { return pending.done; });
+}
+
+void LayerShellConnection::RunTasks()
+{
+    char sink[64];
+    while (::read(m_wake[0], sink, sizeof sink) > 0) {
+    }
+    std::vector<Task*> tasks;
+    {
+        std::lock_guard guard(m_lock);
+        tasks.swap(m_tasks);
+    }
+    for (Task* task : tasks) {
+        (*task->run)();
+        std::lock_guard guard(m_lock);
+        task->done = true;
+    }
+    if (!tasks.empty())
+        Notify();
+}
+
+void LayerShellConnection::Run()
+{
+    const int fd = wl_display_get_fd(m_display);
+    while (!m_stop.load()) {
+        while (wl_display_prepare_read(m_display) != 0) {
+            if (wl_display_dispatch_pending(m_display) < 0)
+                break;
+        }
+        Flush();
+        pollfd fds[2] = {{fd, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0 && errno != EINTR) {
+            wl_display_cancel_read(m_display);
+            break;
+        }
+        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            if (wl_display_read_events(m_display) < 0)
+                break;
+        } else {
+            wl_display_cancel_read(m_display);
+        }
+        if (wl_display_dispatch_pending(m_display) < 0)
+            break;
+        RunTasks();
+    }
+    if (!m_stop.load()) {
+        m_broken.store(true);
+        Notify();
+        // Whoever waits for a task is let go; the tasks still run, on a dead connection.
+        while (!m_stop.load()) {
+            pollfd wake = {m_wake[0], POLLIN, 0};
+            ::poll(&wake, 1, 200);
+            RunTasks();
+        }
+    }
+    RunTasks();
+}
+
+LayerShellConnection::~LayerShellConnection()
+{
+    if (m_thread.joinable()) {
+        m_stop.store(true);
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_wake[1], &byte, 1);
+        m_thread.join();
+    }
+    for (int fd : m_wake) {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    if (m_display == nullptr)
+        return;
+    for (auto& output : m_outputs) {
+        if (output->xdgOutput)
+            zxdg_output_v1_destroy(output->xdgOutput);
+        wl_output_destroy(output->output);
+    }
+    if (m_keyboard)
+        wl_keyboard_destroy(m_keyboard);
+    if (m_seat)
+        wl_seat_destroy(m_seat);
+    if (m_xdgOutputs)
+        zxdg_output_manager_v1_destroy(m_xdgOutputs);
+    if (m_layerShell)
+        zwlr_layer_shell_v1_destroy(m_layerShell);
+    if (m_shm)
+        wl_shm_destroy(m_shm);
+    if (m_subcompositor)
+        wl_subcompositor_destroy(m_subcompositor);
+    if (m_compositor)
+        wl_compositor_destroy(m_compositor);
+    if (m_registry)
+        wl_registry_destroy(m_registry);
+    wl_display_disconnect(m_display);
+}
+
+} // namespace platform
