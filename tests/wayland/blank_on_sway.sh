@@ -12,21 +12,8 @@ export ORVELLE_VIRTUAL_RECEIVER="$XDG_RUNTIME_DIR/remote-blank.sock"
 mkdir -p "$HOME/.config/Orvelle"
 printf '[CustomKey]\nkey=1\nSelectType=1\nSelectIndex=3\n' > "$HOME/.config/Orvelle/config.ini"
 printf 'report 0x03 0\nwait 1500\nreport 0x03 2\nwait 2500\nreport 0x03 0\nwait 30000\n' > "$RESULTS/remote.txt"
-"$bin/orvelle-virtual-remote" --socket "$ORVELLE_VIRTUAL_RECEIVER" --script "$RESULTS/remote.txt" --rate 50 \
-    --duration 40000 --quiet &
-remote=$!
-"$bin/Orvelle" > "$RESULTS/program.out" 2>&1 &
-program=$!
-log() { cat "$HOME"/.local/state/Orvelle/log/*.log 2>/dev/null || true; }
-wait_for_log() { # <text> <seconds>
-    local giveup=$((SECONDS + $2))
-    while [ "$SECONDS" -lt "$giveup" ]; do
-        [ "$(log | grep -cF -- "$1")" -gt 0 ] && return 0
-        kill -0 "$program" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
-}
+. "$(dirname "$0")/session_lib.sh"
+start_with_remote "$RESULTS/remote.txt" 40000
 if wait_for_log "CBlankScreenUI::ShowBlankScreen" 40; then
     # Rolled down (10 steps of 30 ms), and the hold over.
     wait_for_log "CPresenterService::DealDoKeyOpen begin" 10

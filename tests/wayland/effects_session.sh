@@ -36,21 +36,8 @@ wait 100
 report 0x03 0
 wait 1500
 SCRIPT
-"$bin/orvelle-virtual-remote" --socket "$ORVELLE_VIRTUAL_RECEIVER" --script "$RESULTS/remote.txt" --rate 50 \
-    --duration 60000 --quiet &
-remote=$!
-"$bin/Orvelle" > "$RESULTS/program.out" 2>&1 &
-program=$!
-log() { cat "$HOME"/.local/state/Orvelle/log/*.log 2>/dev/null || true; }
-wait_for_log() { # <text> <seconds>
-    local giveup=$((SECONDS + $2))
-    while [ "$SECONDS" -lt "$giveup" ]; do
-        [ "$(log | grep -cF -- "$1")" -gt 0 ] && return 0
-        kill -0 "$program" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
-}
+. "$(dirname "$0")/session_lib.sh"
+start_with_remote "$RESULTS/remote.txt" 60000
 picture() { # <log text> <name>
     if wait_for_log "$1" 40; then
         sleep 1.6

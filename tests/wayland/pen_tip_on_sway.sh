@@ -25,13 +25,11 @@ wait 3000
 report 0x03 0
 wait 20000
 SCRIPT
-"$bin/orvelle-virtual-remote" --socket "$ORVELLE_VIRTUAL_RECEIVER" --script "$RESULTS/remote.txt" --rate 50 --duration 30000 --quiet &
-remote=$!
-"$bin/Orvelle" > "$RESULTS/program.out" 2>&1 &
-program=$!
+. "$(dirname "$0")/session_lib.sh"
+start_with_remote "$RESULTS/remote.txt" 30000
 sleep 5
 for i in 1 2 3 4 5 6 7 8 9 10; do grim "$RESULTS/tip$i.png"; sleep 0.5; done
 kill -TERM "$program" "$remote" 2>/dev/null
 wait "$program"
-cat "$HOME"/.local/state/Orvelle/log/*.log > "$RESULTS/program.log"
+log > "$RESULTS/program.log"
 exit 0
