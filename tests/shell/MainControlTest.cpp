@@ -159,13 +159,7 @@ std::set<std::string> ValuesOf(const fs::path& file)
 
 TEST_F(MainControlTest, EveryLanguageReplacesEveryEnglishTextOfTheSkin)
 {
-    const std::vector<std::pair<std::string, std::string>> languages = {
-        {"en_US.UTF-8", "english.ini"}, {"ar_SA.UTF-8", "Arabic.ini"}, {"fr_FR.UTF-8", "French.ini"},
-        {"de_DE.UTF-8", "German.ini"}, {"id_ID.UTF-8", "Indonesian.ini"}, {"it_IT.UTF-8", "Italian.ini"},
-        {"ja_JP.UTF-8", "Japanese.ini"}, {"ko_KR.UTF-8", "Korean.ini"}, {"ms_MY.UTF-8", "Malaysian.ini"},
-        {"pl_PL.UTF-8", "Polish.ini"}, {"pt_PT.UTF-8", "Portuguese.ini"}, {"ru_RU.UTF-8", "Russian.ini"},
-        {"es_ES.UTF-8", "Spanish.ini"}, {"th_TH.UTF-8", "Thai.ini"}, {"vi_VN.UTF-8", "Vietnamese.ini"},
-        {"zh_CN.UTF-8", "simplified_chinese.ini"}, {"zh_TW.UTF-8", "traditional_chinese.ini"}};
+    const auto& languages = kLanguages;
     const std::string before = std::getenv("LC_ALL") != nullptr ? std::getenv("LC_ALL") : "";
     std::map<std::string, std::string> english;
     for (const auto& [locale, file] : languages) {

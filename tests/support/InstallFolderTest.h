@@ -12,9 +12,21 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 class InstallFolderTest : public ::testing::Test {
 protected:
+    // Each language the program speaks: a locale that asks for it, and its file.
+    static inline const std::vector<std::pair<std::string, std::string>> kLanguages = {
+        {"en_US.UTF-8", "english.ini"}, {"ar_SA.UTF-8", "Arabic.ini"}, {"fr_FR.UTF-8", "French.ini"},
+        {"de_DE.UTF-8", "German.ini"}, {"id_ID.UTF-8", "Indonesian.ini"}, {"it_IT.UTF-8", "Italian.ini"},
+        {"ja_JP.UTF-8", "Japanese.ini"}, {"ko_KR.UTF-8", "Korean.ini"}, {"ms_MY.UTF-8", "Malaysian.ini"},
+        {"pl_PL.UTF-8", "Polish.ini"}, {"pt_PT.UTF-8", "Portuguese.ini"}, {"ru_RU.UTF-8", "Russian.ini"},
+        {"es_ES.UTF-8", "Spanish.ini"}, {"th_TH.UTF-8", "Thai.ini"}, {"vi_VN.UTF-8", "Vietnamese.ini"},
+        {"zh_CN.UTF-8", "simplified_chinese.ini"}, {"zh_TW.UTF-8", "traditional_chinese.ini"}};
+
     static void SetUpTestSuite()
     {
         static int argc = 1;
