@@ -12,8 +12,11 @@
 
 namespace {
 
-Qt::WindowFlags FlagsFor(DWORD exStyle)
+Qt::WindowFlags FlagsFor(DWORD style, DWORD exStyle)
 {
+    // A child is a part of its parent's window, placed in the parent's coordinates.
+    if (style & WS_CHILD)
+        return Qt::Widget;
     Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;
     if (exStyle & WS_EX_TOOLWINDOW)
         flags |= Qt::Tool;
@@ -59,13 +62,20 @@ HWND CWindowWnd::Create(HWND hwndParent, const char* pstrName, DWORD dwStyle, DW
         return nullptr;
     }
     QWidget* owner = hwndParent ? WidgetFromHWND(hwndParent) : nullptr;
-    auto host = std::make_unique<skin::CWindowHost>(this, owner, FlagsFor(dwExStyle));
+    if ((dwStyle & WS_CHILD) && owner == nullptr) {
+        WriteLog(KVO_LOG_ERROR, "CWindowWnd::Create %s refused: a child needs a parent window", pstrName ? pstrName : "");
+        return nullptr;
+    }
+    auto host = std::make_unique<skin::CWindowHost>(this, owner, FlagsFor(dwStyle, dwExStyle));
     host->setWindowTitle(QString::fromUtf8(pstrName ? pstrName : ""));
     host->setObjectName(QString::fromUtf8(GetWindowClassName()));
     if (dwExStyle & WS_EX_NOACTIVATE)
         host->setAttribute(Qt::WA_ShowWithoutActivating, true);
     if (dwExStyle & WS_EX_LAYERED)
         host->setAttribute(Qt::WA_TranslucentBackground, true);
+    // A window's input region is the window system's business; a child's is ours.
+    if ((dwStyle & WS_CHILD) && (dwExStyle & WS_EX_TRANSPARENT))
+        host->setAttribute(Qt::WA_TransparentForMouseEvents, true);
     const bool defaultPos = x == CW_USEDEFAULT || y == CW_USEDEFAULT;
     const bool defaultSize = cx == CW_USEDEFAULT || cy == CW_USEDEFAULT || cx <= 0 || cy <= 0;
     host->setGeometry(defaultPos ? 0 : x, defaultPos ? 0 : y, defaultSize ? 100 : cx, defaultSize ? 100 : cy);

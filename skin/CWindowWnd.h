@@ -32,7 +32,8 @@ public:
     virtual const char* GetWindowClassName() const { return ""; }
 
     // Creates the window (owned by `hwndParent`'s window when given): style bits WS_VISIBLE
-    // (show at once), extended bits WS_EX_TOOLWINDOW, WS_EX_TOPMOST, WS_EX_NOACTIVATE,
+    // (show at once), WS_CHILD (a part of `hwndParent`'s window at x/y in its coordinates, which
+    // the window system never places), extended bits WS_EX_TOOLWINDOW, WS_EX_TOPMOST, WS_EX_NOACTIVATE,
     // WS_EX_TRANSPARENT (input passes through), WS_EX_LAYERED (translucent). A width or height of
     // 0 or CW_USEDEFAULT takes the window's own size; x/y CW_USEDEFAULT centre it on the screen.
     // Returns nullptr when the window could not be built.

@@ -1,13 +1,24 @@
 #include "WindowImplBase.h"
 
 #include <QWidget>
+#include <QWindow>
+
+#include <atomic>
 
 #include "CControlUI.h"
 #include "KVOLog.h"
 #include "SkinBuilder.h"
 #include "SkinXmlParser.h"
 
+namespace {
+std::atomic<bool> g_windowSystemMoves{false};
+}
+
 WindowImplBase::WindowImplBase(const CDuiString& skinFile) : m_sSkinFile(skinFile) {}
+
+void WindowImplBase::SetWindowSystemMoves(bool moves) { g_windowSystemMoves = moves; }
+
+bool WindowImplBase::WindowSystemMoves() { return g_windowSystemMoves; }
 
 WindowImplBase::~WindowImplBase() { m_PaintManager.RemoveNotifier(this); }
 
@@ -25,6 +36,10 @@ LRESULT WindowImplBase::OnLButtonDown(UINT, WPARAM, LPARAM lParam, bool& bHandle
     const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     if (host == nullptr || !m_PaintManager.IsInCaption(pt)) {
         bHandled = false;
+        return 0;
+    }
+    if (WindowSystemMoves() && host->windowHandle() != nullptr && host->windowHandle()->startSystemMove()) {
+        bHandled = true;
         return 0;
     }
     const QPoint global = host->mapToGlobal(QPoint(pt.x, pt.y));

@@ -4,7 +4,7 @@
 //
 // Message order: HandleCustomMessage first; when it leaves bHandled false the mouse and focus
 // messages go to OnLButtonDown/OnLButtonUp/OnMouseMove/OnKillFocus, whose base versions drag
-// the window by its caption band. Windows that override those call the base for that default.
+// the window by its caption band (or have the window system drag it). Windows that override those call the base for that default.
 
 #include "CPaintManagerUI.h"
 #include "CWindowWnd.h"
@@ -30,6 +30,11 @@ public:
     virtual LRESULT OnKillFocus(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
 
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+
+    // Where the window system places windows itself (a Wayland desktop, which ignores a window's
+    // own moves), a caption drag asks it to move the window instead. Set once at start.
+    static void SetWindowSystemMoves(bool moves);
+    static bool WindowSystemMoves();
 
 protected:
     bool OnCreateWindow(QWidget* host) override;

@@ -27,12 +27,18 @@ bool CoverPainter::eventFilter(QObject* watched, QEvent* event)
     const QRect holeRect = hole.toAlignedRect();
     const QImage* tile = clearHole && !holeRect.isEmpty() ? &Tile(holeRect.size(), cover->devicePixelRatioF()) : nullptr;
     QPainter painter(cover);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setCompositionMode(blend ? QPainter::CompositionMode_SourceOver : QPainter::CompositionMode_Source);
     // One rectangle at a time: under a plain rectangular clip Qt fills and copies pixels
     // directly, where a clip of many rectangles goes through its span machinery.
     for (const QRect& rect : static_cast<QPaintEvent*>(event)->region()) {
         painter.setClipRect(rect);
-        painter.fillRect(rect, colour);
+        if (blend && tile != nullptr) {
+            // The tile brings the cover's colour around the hole; blended twice it would darken.
+            for (const QRect& part : QRegion(rect).subtracted(holeRect))
+                painter.fillRect(part, colour);
+        } else {
+            painter.fillRect(rect, colour);
+        }
         if (tile != nullptr && rect.intersects(holeRect))
             painter.drawImage(holeRect.topLeft(), *tile);
     }

@@ -34,6 +34,9 @@ class CoverPainter final : public QObject {
 public:
     QColor colour = Qt::black;
     bool clearHole = false;
+    // Over other widgets of the same window (the cover is a child widget): the cover is blended
+    // onto them and the hole left unpainted, where a window of its own replaces its pixels.
+    bool blend = false;
     QRectF hole; // whole logical pixels, in the cover control's coordinates
     SIZE round{0, 0};
 

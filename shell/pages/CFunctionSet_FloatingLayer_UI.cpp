@@ -2,6 +2,7 @@
 
 #include "ConfigManager.h"
 #include "CoverPainter.h"
+#include "DesktopSession.h"
 #include "KVOLog.h"
 #include "SessionBackends.h"
 
@@ -71,9 +72,13 @@ QRectF ToQRectF(const RECT& r) { return QRectF(QPointF(r.left, r.top), QPointF(r
 
 CFunctionSet_FloatingLayer_UI::CFunctionSet_FloatingLayer_UI(HWND mainWnd, CPaintManagerUI* mainManager, Hooks hooks)
     : WindowImplBase(kSkinFile), m_hMainWnd(mainWnd), m_pMainManager(mainManager), m_hooks(std::move(hooks)),
+      m_bInside(m_hooks.insideMainWindow.value_or(platform::CurrentDesktopSession().wayland)),
       m_shape(Geometry::ShapeFor(m_fAspect, m_fRound))
 {
-    if (!m_hooks.composited) {
+    if (m_bInside) {
+        // Blended by Qt into the main window's own pixels: no compositing manager is involved.
+        m_hooks.composited = [] { return true; };
+    } else if (!m_hooks.composited) {
         m_ownCompositor = platform::MakeCompositor();
         m_hooks.composited = [compositor = m_ownCompositor.get()] { return compositor->IsRunning(); };
     }
@@ -94,9 +99,11 @@ bool CFunctionSet_FloatingLayer_UI::Build()
         return true;
     // Hidden, owned by the main window (kept above it, gone with it), never activated, and
     // click-through: the page under it keeps its clicks.
-    if (Create(m_hMainWnd, "FunctionSet_Searchlight_UI", WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-               WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_LAYERED, 0, 0, Geometry::kWidth,
-               Geometry::kHeight) == nullptr) {
+    const DWORD style = m_bInside ? WS_CHILD | WS_CLIPSIBLINGS : WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    const DWORD exStyle = m_bInside ? WS_EX_NOACTIVATE | WS_EX_TRANSPARENT
+                                    : WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TRANSPARENT | WS_EX_LAYERED;
+    if (Create(m_hMainWnd, "FunctionSet_Searchlight_UI", style, exStyle, 0, 0, Geometry::kWidth, Geometry::kHeight) ==
+        nullptr) {
         WriteLog(KVO_LOG_ERROR, "CFunctionSet_FloatingLayer_UI::Build %s could not be built", kSkinFile);
         return false;
     }
@@ -113,6 +120,8 @@ void CFunctionSet_FloatingLayer_UI::InitWindow()
     m_pHole = m_PaintManager.FindControl("tanzhaodeng");
     m_pMarker = m_PaintManager.FindControl("Mouse_Center");
     m_pCoverPainter = InstallCoverPainter(m_pBackground);
+    if (m_pCoverPainter)
+        m_pCoverPainter->blend = m_bInside;
     // The hole control keeps the hole's place; the painter (or the shape) makes it see-through.
     if (m_pHole != nullptr)
         m_pHole->SetVisible(false);
@@ -188,7 +197,8 @@ void CFunctionSet_FloatingLayer_UI::Empty() { SetEmptyRect(); }
 void CFunctionSet_FloatingLayer_UI::EmptyLocked()
 {
     // An X window cannot be 0 x 0: an empty layer is a hidden one.
-    if (QWidget* host = GetWidget(); host != nullptr && host->isVisible())
+    // Hidden, not only unseen: a part of a hidden main window would come back with it.
+    if (QWidget* host = GetWidget(); host != nullptr && !host->isHidden())
         host->hide();
     m_bShown = false;
 }
@@ -265,12 +275,17 @@ void CFunctionSet_FloatingLayer_UI::ShowOverMainWindow(const RECT& mainRect)
     }
     if (!m_bShapeApplied)
         ApplyShapeLocked();
-    const RECT panel = Geometry::PanelRect(static_cast<int>(mainRect.left), static_cast<int>(mainRect.top));
+    // A part of the main window is placed in its coordinates.
+    const RECT panel = m_bInside ? Geometry::PanelRect(0, 0)
+                                 : Geometry::PanelRect(static_cast<int>(mainRect.left), static_cast<int>(mainRect.top));
     const QRect geometry(static_cast<int>(panel.left), static_cast<int>(panel.top), Geometry::kWidth, Geometry::kHeight);
     if (host->geometry() != geometry)
         host->setGeometry(geometry);
-    if (!host->isVisible()) {
+    if (host->isHidden()) {
         host->show();
+        host->raise();
+    } else if (m_bInside && host->parentWidget() != nullptr && host->parentWidget()->children().last() != host) {
+        // Parts the page made since stay under the panel.
         host->raise();
     }
     m_bShown = true;

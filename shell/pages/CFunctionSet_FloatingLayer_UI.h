@@ -4,7 +4,10 @@
 // magnifier's shape, following their sliders. Owned by the main window, shown without activation,
 // never focused, click-through. With a compositing manager the panel is black at the effect's
 // AlphaVal and the hole cleared pixels; without one the panel is opaque and the window's shape
-// cuts the hole. Emptied means hidden. Every operation runs under the layer's lock; UI thread.
+// cuts the hole. Where the window system places windows itself (a Wayland desktop), a window of
+// its own would land anywhere: there the layer is a part of the main window, blended over the
+// page at the effect's AlphaVal with the hole left unpainted. Emptied means hidden. Every
+// operation runs under the layer's lock; UI thread.
 
 #include "FloatingLayerGeometry.h"
 #include "IFloatingLayer.h"
@@ -13,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class CConfigManager;
 class CoverPainter;
@@ -37,6 +41,9 @@ public:
         std::function<bool()> composited;
         // Null: the process-wide settings object.
         CConfigManager* config = nullptr;
+        // The layer is a part of the main window rather than a window over it. Empty: on a
+        // Wayland desktop.
+        std::optional<bool> insideMainWindow;
     };
 
     CFunctionSet_FloatingLayer_UI(HWND mainWnd, CPaintManagerUI* mainManager, Hooks hooks);
@@ -65,6 +72,7 @@ public:
     bool IsShownOver() const;
     FloatingLayerGeometry::Shape GetShape() const;
     bool IsComposited() const;
+    bool IsInsideMainWindow() const { return m_bInside; }
 
     void InitWindow() override;
     void Notify(TNotifyUI& msg) override;
@@ -80,6 +88,7 @@ private:
     HWND m_hMainWnd;
     CPaintManagerUI* m_pMainManager;
     Hooks m_hooks;
+    const bool m_bInside;
     std::unique_ptr<platform::ICompositor> m_ownCompositor;
 
     int m_nAlpha = 100;

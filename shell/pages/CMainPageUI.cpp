@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <utility>
 
@@ -266,6 +267,11 @@ bool CMainPageUI::HandleDrag(UINT uMsg, WPARAM wParam, LPARAM lParam)
         if (!m_drag.Press(client.y(), {cursor.x(), cursor.y()}, {window->x(), window->y()}))
             return false;
         WriteLog(KVO_LOG_DEBUG, "OnLButtonDown");
+        // Where the window system ignores our moves, it drags the window itself; the floating
+        // layer, a part of the window there, goes with it.
+        if (WindowImplBase::WindowSystemMoves() && window->windowHandle() != nullptr &&
+            window->windowHandle()->startSystemMove())
+            m_drag.Release();
         return true;
     }
     if (uMsg == WM_LBUTTONUP) {

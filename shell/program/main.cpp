@@ -27,6 +27,7 @@
 #include "OnScreenEffects.h"
 #include "OverlayOutputs.h"
 #include "PresentationScreen.h"
+#include "WindowImplBase.h"
 #include "WindowOnOverlay.h"
 #include "QtScreenCache.h"
 #include "QtSettingsWindow.h"
@@ -236,6 +237,7 @@ int main(int argc, char** argv)
     const platform::DesktopSession& session = platform::ProbeDesktopSession();
     QApplication app(argc, argv);
     WriteLog(KVO_LOG_INFO, "%s", session.Describe().c_str());
+    WindowImplBase::SetWindowSystemMoves(session.wayland);
     // Closing the settings window leaves the program in the tray.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallTerminateHandler(&app);
