@@ -207,6 +207,49 @@ TEST_F(FloatingLayerTest, FollowsTheMainWindowMovedByTheWindowManagerAndLeavesWh
     EXPECT_EQ(host->pos(), main->pos() + offset);
 }
 
+TEST_F(FloatingLayerTest, WhereWindowsPlaceThemselvesThePanelIsAPartOfTheMainWindow)
+{
+    CFunctionSet_FloatingLayer_UI::Hooks hooks;
+    hooks.currentSubPage = [this] { return m_subPage; };
+    hooks.composited = [] { return false; }; // no compositing manager is needed for it
+    hooks.config = &m_config;
+    hooks.insideMainWindow = true;
+    m_layer.reset();
+    CFunctionSet_FloatingLayer_UI layer(m_main.GetHWND(), &m_main.GetPaintManager(), hooks);
+    ASSERT_TRUE(layer.Build());
+    QWidget* main = m_main.GetWidget();
+    QWidget* host = layer.GetWidget();
+    m_main.ShowWindow(true);
+    layer.PlaceOverMainWindow();
+    ASSERT_TRUE(layer.IsShownOver());
+    EXPECT_FALSE(host->isWindow());
+    EXPECT_EQ(host->parentWidget(), main);
+    EXPECT_EQ(host->geometry(), QRect(250, 140, 595, 220));
+    EXPECT_EQ(main->childAt(250 + 5, 140 + 5), m_main.GetPaintManager().FindControl("windowbackground"));
+
+    // The page (#336699) dimmed by the spotlight's alpha 153 around the hole, untouched in it.
+    const QImage shot = main->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto near = [](QRgb seen, int r, int g, int b) {
+        return std::abs(qRed(seen) - r) <= 2 && std::abs(qGreen(seen) - g) <= 2 && std::abs(qBlue(seen) - b) <= 2;
+    };
+    EXPECT_TRUE(near(shot.pixel(250 + 5, 140 + 5), 20, 41, 61)) << std::hex << shot.pixel(255, 145);
+    EXPECT_TRUE(near(shot.pixel(250 + 297, 140 + 115), 20, 41, 61));
+    EXPECT_TRUE(near(shot.pixel(250 + 297, 140 + 65), 0x33, 0x66, 0x99)) << std::hex << shot.pixel(547, 205);
+    EXPECT_TRUE(near(shot.pixel(244, 145), 0x33, 0x66, 0x99)); // left of the panel
+
+    main->move(400, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(host->pos(), QPoint(250, 140));
+    m_main.ShowWindow(false);
+    EXPECT_TRUE(host->isHidden());
+    m_main.ShowWindow(true);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(layer.IsShownOver());
+    m_subPage = 1;
+    layer.PlaceOverMainWindow();
+    EXPECT_TRUE(host->isHidden());
+}
+
 // A picture with a vertical border at x = 297 (the preview label's centre): red left, blue right.
 void WriteZoomSource(const fs::path& skin)
 {
