@@ -3,13 +3,14 @@
 // Wayland desktop that offers them (layer-shell). The effects paint into them with QPainter
 // instead of showing toolkit windows; which pixels change is theirs to say, and only those
 // travel to the compositor. Never focused and click-through, except a surface made to take
-// the keyboard. Pixel coordinates are those of the surface's picture: physical pixels of its
+// the keyboard or the pointer. Pixel coordinates are those of the surface's picture: physical pixels of its
 // monitor.
 
 #include "IScreens.h"
 
 #include <QImage>
 #include <QPoint>
+#include <QPointF>
 #include <QRegion>
 #include <QSize>
 
@@ -40,6 +41,15 @@ public:
     virtual std::unique_ptr<IOverlaySurface> AddChild(QSize size) = 0;
 };
 
+// The pointer over a surface that takes it: where it is, in the surface's picture pixels, and
+// which button went down or up.
+struct OverlayPointerEvent {
+    enum class Kind { Motion, Press, Release };
+    Kind kind = Kind::Motion;
+    QPointF at;
+    Qt::MouseButton button = Qt::NoButton;
+};
+
 struct OverlayPlacement {
     enum class Anchor {
         Cover,    // the whole monitor
@@ -49,10 +59,14 @@ struct OverlayPlacement {
     Anchor anchor = Anchor::Cover;
     QSize size;
     int margin = 0;
-    // Takes every key while shown (the blank screen); each key press is handed to `onKey` with its
-    // Linux key code, on the overlay's own thread.
+    // Takes every key while shown (the blank screen); each key press is handed to `onKey` as the
+    // key it types with the seat's keymap (a Qt::Key; Qt::Key_unknown for most keys beyond the
+    // Latin ones), on the overlay's own thread.
     bool takesKeys = false;
-    std::function<void(unsigned keycode)> onKey;
+    std::function<void(int key)> onKey;
+    // Set: the surface takes the pointer over its whole area (a selection drawn on it) and hands
+    // every move and button to it, on the overlay's own thread. Unset: click-through.
+    std::function<void(const OverlayPointerEvent&)> onPointer;
     // A frozen picture waits until the surface is gone (see ShownCount).
     bool blocksCapture = true;
 };

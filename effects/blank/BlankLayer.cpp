@@ -26,7 +26,7 @@ bool BlankLayer::Roll(const platform::ScreenRect& screen, int height)
         placement.takesKeys = true;
         // A frozen picture may be taken under the curtain, as with its window.
         placement.blocksCapture = false;
-        placement.onKey = [onKey = m_onKey](unsigned) {
+        placement.onKey = [onKey = m_onKey](int) {
             if (onKey)
                 onKey();
         };

@@ -155,7 +155,12 @@ void LayerShellConnection::OnSeatCapabilities(uint32_t capabilities)
     if (keyboard && m_keyboard == nullptr) {
         m_keyboard = wl_seat_get_keyboard(m_seat);
         static const wl_keyboard_listener keyboardListener = {
-            [](void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) { ::close(fd); },
+            [](void* data, wl_keyboard*, uint32_t format, int32_t fd, uint32_t size) {
+                if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1)
+                    ConnectionOf(data).m_keymap.Load(fd, size);
+                else
+                    ::close(fd);
+            },
             [](void* data, wl_keyboard*, uint32_t, wl_surface* surface, wl_array*) {
                 ConnectionOf(data).m_keyboardFocus = surface;
             },
@@ -163,7 +168,9 @@ void LayerShellConnection::OnSeatCapabilities(uint32_t capabilities)
             [](void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t key, uint32_t state) {
                 ConnectionOf(data).OnKey(key, state);
             },
-            [](void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {},
+            [](void* data, wl_keyboard*, uint32_t, uint32_t depressed, uint32_t latched, uint32_t locked, uint32_t group) {
+                ConnectionOf(data).m_keymap.SetModifiers(depressed, latched, locked, group);
+            },
             [](void*, wl_keyboard*, int32_t, int32_t) {},
         };
         wl_keyboard_add_listener(m_keyboard, &keyboardListener, this);
@@ -172,33 +179,90 @@ void LayerShellConnection::OnSeatCapabilities(uint32_t capabilities)
         m_keyboard = nullptr;
         m_keyboardFocus = nullptr;
     }
+    using Kind = OverlayPointerEvent::Kind;
+    const bool pointer = (capabilities & WL_SEAT_CAPABILITY_POINTER) != 0;
+    if (pointer && m_pointer == nullptr) {
+        m_pointer = wl_seat_get_pointer(m_seat);
+        static const wl_pointer_listener pointerListener = {
+            [](void* data, wl_pointer*, uint32_t, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
+                LayerShellConnection& self = ConnectionOf(data);
+                self.m_pointerFocus = surface;
+                self.m_pointerX = wl_fixed_to_double(x);
+                self.m_pointerY = wl_fixed_to_double(y);
+                self.OnPointer(Kind::Motion, Qt::NoButton);
+            },
+            [](void* data, wl_pointer*, uint32_t, wl_surface*) { ConnectionOf(data).m_pointerFocus = nullptr; },
+            [](void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
+                LayerShellConnection& self = ConnectionOf(data);
+                self.m_pointerX = wl_fixed_to_double(x);
+                self.m_pointerY = wl_fixed_to_double(y);
+                self.OnPointer(Kind::Motion, Qt::NoButton);
+            },
+            [](void* data, wl_pointer*, uint32_t, uint32_t, uint32_t button, uint32_t state) {
+                // The buttons' Linux input codes (BTN_LEFT, BTN_RIGHT, BTN_MIDDLE).
+                const Qt::MouseButton which = button == 0x110   ? Qt::LeftButton
+                                              : button == 0x111 ? Qt::RightButton
+                                              : button == 0x112 ? Qt::MiddleButton
+                                                                : Qt::NoButton;
+                if (which != Qt::NoButton)
+                    ConnectionOf(data).OnPointer(state == WL_POINTER_BUTTON_STATE_PRESSED ? Kind::Press : Kind::Release,
+                                                 which);
+            },
+            [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {},
+            // Events of later seat versions; the seat is bound at version 1.
+            nullptr, nullptr, nullptr, nullptr, nullptr,
+        };
+        wl_pointer_add_listener(m_pointer, &pointerListener, this);
+    } else if (!pointer && m_pointer != nullptr) {
+        wl_pointer_destroy(m_pointer);
+        m_pointer = nullptr;
+        m_pointerFocus = nullptr;
+    }
+}
+
+void LayerShellConnection::OnPointer(OverlayPointerEvent::Kind kind, Qt::MouseButton button)
+{
+    if (m_pointerFocus == nullptr)
+        return;
+    std::function<void(const OverlayPointerEvent&)> route;
+    int scale = 1;
+    {
+        std::lock_guard guard(m_lock);
+        const auto found = m_routes.find(m_pointerFocus);
+        if (found != m_routes.end()) {
+            route = found->second.onPointer;
+            scale = found->second.scale;
+        }
+    }
+    if (route)
+        route(OverlayPointerEvent{kind, QPointF(m_pointerX * scale, m_pointerY * scale), button});
 }
 
 void LayerShellConnection::OnKey(uint32_t key, uint32_t state)
 {
     if (state != WL_KEYBOARD_KEY_STATE_PRESSED || m_keyboardFocus == nullptr)
         return;
-    std::function<void(unsigned)> route;
+    std::function<void(int)> route;
     {
         std::lock_guard guard(m_lock);
-        const auto found = m_keyRoutes.find(m_keyboardFocus);
-        if (found != m_keyRoutes.end())
-            route = found->second;
+        const auto found = m_routes.find(m_keyboardFocus);
+        if (found != m_routes.end())
+            route = found->second.onKey;
     }
     if (route)
-        route(key);
+        route(m_keymap.QtKeyFor(key));
 }
 
-void LayerShellConnection::RouteKeys(wl_surface* surface, std::function<void(unsigned)> onKey)
+void LayerShellConnection::Route(wl_surface* surface, InputRoute route)
 {
     std::lock_guard guard(m_lock);
-    m_keyRoutes[surface] = std::move(onKey);
+    m_routes[surface] = std::move(route);
 }
 
-void LayerShellConnection::StopRoutingKeys(wl_surface* surface)
+void LayerShellConnection::StopRouting(wl_surface* surface)
 {
     std::lock_guard guard(m_lock);
-    m_keyRoutes.erase(surface);
+    m_routes.erase(surface);
 }
 
 const LayerShellOutput* LayerShellConnection::OutputFor(const ScreenRect& screen) const
@@ -371,6 +435,8 @@ LayerShellConnection::~LayerShellConnection()
     }
     if (m_keyboard)
         wl_keyboard_destroy(m_keyboard);
+    if (m_pointer)
+        wl_pointer_destroy(m_pointer);
     if (m_seat)
         wl_seat_destroy(m_seat);
     if (m_xdgOutputs)

@@ -1,11 +1,13 @@
 #pragma once
 // The overlays' own Wayland connection: the globals they need, the outputs with their logical
-// places, the seat's keyboard for surfaces that take keys, and the thread that reads and
+// places, the seat's keyboard and pointer for surfaces that take them, and the thread that reads and
 // dispatches every event. Requests may be made from any thread (libwayland serialises them);
 // events run on the connection's thread only, and so does the destruction of whatever their
 // listeners point at (RunOnEventThread).
 
+#include "IOverlaySurfaces.h"
 #include "IScreens.h"
+#include "SeatKeymap.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -21,6 +23,7 @@ struct wl_compositor;
 struct wl_display;
 struct wl_keyboard;
 struct wl_output;
+struct wl_pointer;
 struct wl_registry;
 struct wl_seat;
 struct wl_shm;
@@ -74,9 +77,16 @@ public:
     bool Sync(int limitMs = 2000);
     bool Broken() const { return m_broken.load(); }
 
-    // Key presses on `surface` while it has the keyboard go to `onKey` (Linux key codes).
-    void RouteKeys(wl_surface* surface, std::function<void(unsigned)> onKey);
-    void StopRoutingKeys(wl_surface* surface);
+    // What the seat gives a surface of ours: key presses while it has the keyboard (the Qt keys
+    // the seat's keymap makes of them), pointer moves and buttons while the pointer is over it (positions in picture
+    // pixels: surface units times `scale`).
+    struct InputRoute {
+        std::function<void(int)> onKey;
+        std::function<void(const OverlayPointerEvent&)> onPointer;
+        int scale = 1;
+    };
+    void Route(wl_surface* surface, InputRoute route);
+    void StopRouting(wl_surface* surface);
 
     std::atomic<int> shown{0};
 
@@ -90,6 +100,7 @@ private:
     void WatchOutput(LayerShellOutput& output);
     void OnSeatCapabilities(uint32_t capabilities);
     void OnKey(uint32_t key, uint32_t state);
+    void OnPointer(OverlayPointerEvent::Kind kind, Qt::MouseButton button);
 
     wl_display* m_display = nullptr;
     wl_registry* m_registry = nullptr;
@@ -100,6 +111,7 @@ private:
     zxdg_output_manager_v1* m_xdgOutputs = nullptr;
     wl_seat* m_seat = nullptr;
     wl_keyboard* m_keyboard = nullptr;
+    wl_pointer* m_pointer = nullptr;
     std::vector<std::unique_ptr<LayerShellOutput>> m_outputs; // grows under m_lock; fields change under it
     bool m_setUp = false;
 
@@ -110,8 +122,12 @@ private:
         bool done = false;
     };
     std::vector<Task*> m_tasks; // under m_lock
-    std::map<wl_surface*, std::function<void(unsigned)>> m_keyRoutes; // under m_lock
-    wl_surface* m_keyboardFocus = nullptr;                            // event thread
+    std::map<wl_surface*, InputRoute> m_routes; // under m_lock
+    SeatKeymap m_keymap;                       // event thread
+    wl_surface* m_keyboardFocus = nullptr;     // event thread
+    wl_surface* m_pointerFocus = nullptr;      // event thread
+    double m_pointerX = 0;                     // event thread, surface units
+    double m_pointerY = 0;
     int m_wake[2] = {-1, -1};
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_broken{false};

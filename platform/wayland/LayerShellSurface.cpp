@@ -167,9 +167,13 @@ std::unique_ptr<LayerShellSurface> LayerShellSurface::CreateLayer(std::shared_pt
     zwlr_layer_surface_v1_set_exclusive_zone(made->m_layer, -1);
     zwlr_layer_surface_v1_set_keyboard_interactivity(made->m_layer, placement.takesKeys ? 1 : 0);
     wl_surface_set_buffer_scale(made->m_surface, scale);
-    if (placement.takesKeys && placement.onKey) {
-        connection->RouteKeys(made->m_surface, placement.onKey);
-        made->m_keys = true;
+    if (placement.onPointer) {
+        // The whole surface takes the pointer: its default input region.
+        wl_surface_set_input_region(made->m_surface, nullptr);
+    }
+    if ((placement.takesKeys && placement.onKey) || placement.onPointer) {
+        connection->Route(made->m_surface, {placement.takesKeys ? placement.onKey : nullptr, placement.onPointer, scale});
+        made->m_routed = true;
     }
     wl_surface_commit(made->m_surface);
     connection->Flush();
@@ -192,8 +196,8 @@ LayerShellSurface::~LayerShellSurface()
 {
     if (m_counted)
         --m_connection->shown;
-    if (m_keys)
-        m_connection->StopRoutingKeys(m_surface);
+    if (m_routed)
+        m_connection->StopRouting(m_surface);
     // Listeners point at the buffers and the state: they go where the listeners run.
     m_connection->RunOnEventThread([this] {
         m_buffers.clear();

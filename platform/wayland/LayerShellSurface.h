@@ -49,7 +49,7 @@ private:
     QRegion m_missed;          // damage of paints that found no free buffer
     QSize m_size;              // picture pixels
     int m_scale = 1;           // picture pixels per surface unit
-    bool m_keys = false;
+    bool m_routed = false; // the seat's input goes to it
     bool m_counted = false;
 };
 

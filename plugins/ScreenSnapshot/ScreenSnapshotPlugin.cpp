@@ -6,8 +6,10 @@
 
 #include "ScreenSnapshotApi.h"
 #include "SnapshotFiles.h"
+#include "SnapshotOnOverlay.h"
 #include "SnapshotWindow.h"
 
+#include "DesktopSession.h"
 #include "PresentationScreen.h"
 #include "QtScreens.h"
 #include "SessionBackends.h"
@@ -89,6 +91,17 @@ void Save(const QImage& picture)
     }
 }
 
+// UI thread. The plug-in keeps its own copy of the platform layer, so it learns the desktop
+// session itself, once: the frozen picture and the overlay layer depend on it.
+platform::IOverlaySurfaces* Overlays()
+{
+    static const std::unique_ptr<platform::IOverlaySurfaces> overlays = [] {
+        platform::ProbeDesktopSession();
+        return platform::MakeOverlaySurfaces();
+    }();
+    return overlays.get();
+}
+
 // UI thread: freezes the presentation screen and opens the window over it.
 void Open(unsigned which)
 {
@@ -106,6 +119,7 @@ void Open(unsigned which)
     }
     const platform::QtScreens screens;
     const platform::ScreenRect shown = platform::ChoosePresentationScreen(screens.Monitors());
+    platform::IOverlaySurfaces* overlays = Overlays();
     platform::CapturedScreen desk;
     const std::unique_ptr<platform::IScreenCapture> capture = platform::MakeScreenCapture();
     if (!capture->CaptureVirtualScreen(desk) || shown.width <= 0 || shown.height <= 0) {
@@ -123,6 +137,8 @@ void Open(unsigned which)
     g_window = window;
     const platform::ScreenRect logical = platform::LogicalFromPhysical(shown);
     window->setGeometry(logical.x, logical.y, logical.width, logical.height);
+    if (overlays != nullptr && SnapshotOnOverlay::Show(*overlays, shown, window) != nullptr)
+        return;
     window->show();
     window->raise();
     window->activateWindow();

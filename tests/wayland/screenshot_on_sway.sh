@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Run by run_on_sway.sh as the session's user: the screenshot over the native full-screen slide.
+# Five presses of the function key select the screenshot, the do key starts it; a pointer of the
+# compositor's drags from (100, 100) to (500, 400) and Enter typed by a virtual keyboard (wtype)
+# saves. The output while dragging and the saved picture go to $RESULTS.
+#
+#   screenshot_on_sway.sh <bin-dir> <tests-dir>
+set -uo pipefail
+
+bin=$1
+tests=$2
+export ORVELLE_VIRTUAL_RECEIVER="$XDG_RUNTIME_DIR/remote-screenshot.sock"
+mkdir -p "$HOME/.config/Orvelle" "$HOME/pictures"
+printf 'XDG_PICTURES_DIR="%s/pictures"\n' "$HOME" > "$HOME/.config/user-dirs.dirs"
+# A settings file of this version, so that the first-run defaults keep the function list.
+printf '[FunSelect]\nNewVersion = 1\nSelValue = 123456\nIsUsed = 111111\nMouse_SelValue = 123456\nMouse_IsUsed = 111111\n' \
+    > "$HOME/.config/Orvelle/config.ini"
+{
+    printf 'report 0x03 0\nwait 1500\n'
+    for _ in 1 2 3 4 5; do printf 'report 0x03 8\nwait 50\nreport 0x03 0\nwait 300\n'; done
+    printf 'report 0x03 4\nwait 100\nreport 0x03 0\nwait 30000\n'
+} > "$RESULTS/remote.txt"
+. "$(dirname "$0")/session_lib.sh"
+start_with_remote "$RESULTS/remote.txt" 40000
+if wait_for_log "KVO_SCREEN_SHOT_INI" 40; then
+    sleep 1.5
+    "$tests/wayland_pointer" move 100 100 press move 300 250 move 500 400
+    grim "$RESULTS/selecting.png"
+    "$tests/wayland_pointer" release
+    wtype -k Return
+    wait_for_log "KVO_SCREEN_SHOT_COMPLETE" 10
+    cp "$HOME"/pictures/Screenshots/*.png "$RESULTS/saved.png" 2>/dev/null
+fi
+kill -TERM "$program" "$remote" 2>/dev/null
+wait "$program"
+log > "$RESULTS/program.log"
+exit 0
