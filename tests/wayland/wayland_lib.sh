@@ -1,9 +1,13 @@
 # Shared by the Wayland tests: a headless compositor (sway, GNOME's mutter or KDE's KWin; software
-# rendering, one 1280 x 800 output, with XWayland) run by a throwaway user, since sway refuses to
+# rendering, one output of 1280 x 800 unless told otherwise, with XWayland) run by a throwaway user, since sway refuses to
 # run as root, and the test slide shown full screen on it. Each test sets `build` and `results`
 # before sourcing this file.
 
 wl_user=orvwayland
+# The output's size: ORVELLE_WAYLAND_SIZE=WxH (benchmarks at 1920x1080) changes it.
+wl_size=${ORVELLE_WAYLAND_SIZE:-1280x800}
+wl_width=${wl_size%x*}
+wl_height=${wl_size#*x}
 # One folder per session, so sessions started side by side (other checkouts) never share one;
 # ORVELLE_WAYLAND_RUNTIME names it instead.
 wl_runtime=${ORVELLE_WAYLAND_RUNTIME:-/tmp/orvelle-wayland-$$}
@@ -62,7 +66,7 @@ start_kwin() {
     # KWin starts the program named last in its session once XWayland is up: it tells the display.
     printf '#!/bin/sh\necho "$DISPLAY" > %s/display\nexec sleep infinity\n' "$wl_runtime" > "$wl_runtime/kwin/tell-display"
     chmod 755 "$wl_runtime/kwin/tell-display"
-    start_daemon kwin env ${KWIN_ENV:-} "$wl_runtime/kwin/kwin_wayland" --virtual --xwayland --width 1280 --height 800 \
+    start_daemon kwin env ${KWIN_ENV:-} "$wl_runtime/kwin/kwin_wayland" --virtual --xwayland --width "$wl_width" --height "$wl_height" \
         --socket wayland-orvelle "$wl_runtime/kwin/tell-display"
     for i in $(seq 200); do
         [ -S "$wl_runtime/wayland-orvelle" ] && [ -s "$wl_runtime/display" ] && break
@@ -89,7 +93,7 @@ start_mutter() {
     start_daemon pipewire pipewire
     for i in $(seq 50); do [ -S "$wl_runtime/pipewire-0" ] && break; sleep 0.1; done
     start_daemon wireplumber wireplumber
-    start_daemon mutter mutter --headless --wayland --virtual-monitor 1280x800 --wayland-display=wayland-orvelle
+    start_daemon mutter mutter --headless --wayland --virtual-monitor "$wl_size" --wayland-display=wayland-orvelle
     local display=
     for i in $(seq 200); do
         display=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$results/mutter.log" | head -n1)
@@ -116,7 +120,7 @@ start_sway() {
     # XWayland starts with sway (force), and tells its display through a file.
     cat > "$wl_runtime/sway.conf" <<CONF
 xwayland force
-output HEADLESS-1 resolution 1280x800 position 0 0
+output HEADLESS-1 resolution $wl_size position 0 0
 default_border none
 exec sh -c 'echo "\$DISPLAY" > $wl_runtime/display'
 CONF
@@ -145,7 +149,7 @@ start_slide() {
     as_user env QT_QPA_PLATFORM=wayland "$build/tests/wayland_slide" "$@" > "$results/slide.out" 2>&1 &
     slide_pid=$!
     # A presentation program shows a window of the compositor's choosing until its show starts.
-    local shown='^shown 1280x800$' i
+    local shown="^shown ${wl_size}\$" i
     case " $* " in *" --presentation "*) shown='^shown ' ;; esac
     for i in $(seq 200); do
         if grep -q "$shown" "$results/slide.out" 2>/dev/null; then

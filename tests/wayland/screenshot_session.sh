@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Run by run_on_sway.sh as the session's user: the screenshot over the native full-screen slide.
-# Five presses of the function key select the screenshot, the do key starts it; a pointer of the
-# compositor's drags from (100, 100) to (500, 400) and Enter typed by a virtual keyboard (wtype)
-# saves. The output while dragging and the saved picture go to $RESULTS.
+# Run by run_on.sh as the session's user: the screenshot over the native full-screen slide. Five
+# presses of the function key select the screenshot, the do key starts it; the pointer drags from
+# (100, 100) to (500, 400) and Enter saves. On sway the pointer and the keyboard are virtual
+# devices of the compositor's (the selection is on its overlay layer); on GNOME the selection is
+# an XWayland window with the focus, which XTest reaches. The output while dragging and the saved
+# picture go to $RESULTS.
 #
-#   screenshot_on_sway.sh <bin-dir> <tests-dir>
+#   screenshot_session.sh <bin-dir> <tests-dir> sway|mutter
 set -uo pipefail
 
 bin=$1
 tests=$2
+compositor=$3
 export ORVELLE_VIRTUAL_RECEIVER="$XDG_RUNTIME_DIR/remote-screenshot.sock"
 mkdir -p "$HOME/.config/Orvelle" "$HOME/pictures"
 printf 'XDG_PICTURES_DIR="%s/pictures"\n' "$HOME" > "$HOME/.config/user-dirs.dirs"
@@ -24,10 +27,17 @@ printf '[FunSelect]\nNewVersion = 1\nSelValue = 123456\nIsUsed = 111111\nMouse_S
 start_with_remote "$RESULTS/remote.txt" 40000
 if wait_for_log "KVO_SCREEN_SHOT_INI" 40; then
     sleep 1.5
-    "$tests/wayland_pointer" move 100 100 press move 300 250 move 500 400
-    grim "$RESULTS/selecting.png"
-    "$tests/wayland_pointer" release
-    wtype -k Return
+    if [ "$compositor" = sway ]; then
+        "$tests/wayland_pointer" move 100 100 press move 300 250 move 500 400
+        grim "$RESULTS/selecting.png"
+        "$tests/wayland_pointer" release
+        wtype -k Return
+    else
+        xdotool mousemove 100 100 mousedown 1 mousemove 300 250 mousemove 500 400
+        sleep 0.5
+        "$tests/desktop_picture" "$RESULTS/selecting.png"
+        xdotool mouseup 1 key Return
+    fi
     wait_for_log "KVO_SCREEN_SHOT_COMPLETE" 10
     cp "$HOME"/pictures/Screenshots/*.png "$RESULTS/saved.png" 2>/dev/null
 fi

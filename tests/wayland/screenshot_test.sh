@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# The screenshot on a headless sway over a native full-screen slide (screenshot_on_sway.sh): the
-# frozen picture is the slide (not XWayland's black root), the selection is drawn above the slide
-# on the compositor's overlay layer and follows the pointer, and Enter saves exactly the dragged
+# The screenshot on a headless sway or GNOME over a native full-screen slide
+# (screenshot_session.sh): the frozen picture is the slide (not XWayland's black root), the
+# selection is drawn above the slide and follows the pointer, and Enter saves exactly the dragged
 # rectangle.
 #
-#   screenshot_on_sway_test.sh <build-dir> <bin-dir>
+#   screenshot_test.sh <build-dir> <bin-dir> sway|mutter
 set -uo pipefail
 
 build=$(cd "$1" && pwd)
 bin=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-results="$build/wayland-results/screenshot"
-bash "$here/run_on_sway.sh" "$build" screenshot "$here/screenshot_on_sway.sh" "$bin" "$build/tests" > /dev/null 2>&1 || {
+compositor=$3
+results="$build/wayland-results/screenshot-$compositor"
+bash "$here/run_on.sh" "$compositor" "$build" "screenshot-$compositor" "$here/screenshot_session.sh" "$bin" \
+    "$build/tests" "$compositor" > /dev/null 2>&1 || {
     echo "FAILED: the session did not run"; cat "$results/sway.log" "$results/slide.out" 2>/dev/null; exit 1; }
 
 . "$here/../support/checks.sh"
