@@ -84,14 +84,21 @@ protected:
         m_config.SetInt(ConfigInt::ZoomAlphaVal, 204, false);
         m_config.SetReal(ConfigReal::ZoomAspectRatio, 0.2f, false);
         m_config.SetReal(ConfigReal::ZoomBorderRound, 0.0f, false);
-        CFunctionSet_FloatingLayer_UI::Hooks hooks;
-        hooks.currentSubPage = [this] { return m_subPage; };
+        CFunctionSet_FloatingLayer_UI::Hooks hooks = TestHooks();
         hooks.mainWindowRect = [] { return RECT{100, 50, 1000, 650}; };
         hooks.mainWindowVisible = [this] { return m_visible; };
-        hooks.composited = [this] { return m_composited; };
-        hooks.config = &m_config;
         m_layer = std::make_unique<CFunctionSet_FloatingLayer_UI>(m_main.GetHWND(), &m_main.GetPaintManager(), hooks);
         ASSERT_TRUE(m_layer->Build());
+    }
+
+    // What every layer of these tests asks: the test's sub-page, compositor and settings.
+    CFunctionSet_FloatingLayer_UI::Hooks TestHooks()
+    {
+        CFunctionSet_FloatingLayer_UI::Hooks hooks;
+        hooks.currentSubPage = [this] { return m_subPage; };
+        hooks.composited = [this] { return m_composited; };
+        hooks.config = &m_config;
+        return hooks;
     }
 
     QWidget* Host() const { return m_layer->GetWidget(); }
@@ -180,11 +187,8 @@ TEST_F(FloatingLayerTest, OtherSubPagesAndAHiddenWindowEmptyTheLayer)
 
 TEST_F(FloatingLayerTest, FollowsTheMainWindowMovedByTheWindowManagerAndLeavesWhileItIsMinimised)
 {
-    CFunctionSet_FloatingLayer_UI::Hooks hooks; // the real main window's place and state
-    hooks.currentSubPage = [this] { return m_subPage; };
-    hooks.composited = [this] { return m_composited; };
-    hooks.config = &m_config;
-    CFunctionSet_FloatingLayer_UI layer(m_main.GetHWND(), &m_main.GetPaintManager(), hooks);
+    // The real main window's place and state.
+    CFunctionSet_FloatingLayer_UI layer(m_main.GetHWND(), &m_main.GetPaintManager(), TestHooks());
     ASSERT_TRUE(layer.Build());
     QWidget* main = m_main.GetWidget();
     QWidget* host = layer.GetWidget();
@@ -209,10 +213,8 @@ TEST_F(FloatingLayerTest, FollowsTheMainWindowMovedByTheWindowManagerAndLeavesWh
 
 TEST_F(FloatingLayerTest, WhereWindowsPlaceThemselvesThePanelIsAPartOfTheMainWindow)
 {
-    CFunctionSet_FloatingLayer_UI::Hooks hooks;
-    hooks.currentSubPage = [this] { return m_subPage; };
-    hooks.composited = [] { return false; }; // no compositing manager is needed for it
-    hooks.config = &m_config;
+    m_composited = false; // no compositing manager is needed for it
+    CFunctionSet_FloatingLayer_UI::Hooks hooks = TestHooks();
     hooks.insideMainWindow = true;
     m_layer.reset();
     CFunctionSet_FloatingLayer_UI layer(m_main.GetHWND(), &m_main.GetPaintManager(), hooks);

@@ -25,8 +25,4 @@ check "the curtain is on the compositor's overlay layer, over the whole output" 
 check "a key typed lifts it" 'grep -q "CBlankScreenUI a key typed on the curtain: Hide BlankScreen" "$results/program.log"'
 check "the slide is back everywhere" 'at_least "$(share lifted slide)" 0.999'
 
-if [ "$failures" -ne 0 ]; then
-  echo "--- program log"; tail -n 30 "$results/program.log" 2>/dev/null
-fi
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+end_checks "$results/program.log"

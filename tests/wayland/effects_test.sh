@@ -65,9 +65,4 @@ check "pen: the stroke over the frozen slide, nothing black" \
   'between "$(share pen slide)" 0.95 0.9995 && between "$(share pen black)" 0 0.01'
 check "after the last effect the slide is back everywhere" 'between "$(share after slide)" 0.999 1'
 
-if [ "$failures" -ne 0 ]; then
-  echo "--- program log"; tail -n 30 "$results/program.log" 2>/dev/null
-  echo "--- program output"; tail -n 20 "$results/program.out" 2>/dev/null
-fi
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+end_checks "$results/program.log" "$results/program.out"

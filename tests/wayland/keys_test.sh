@@ -62,9 +62,4 @@ check "the recorded Ctrl+Shift+A (stored as left Shift and A) arrives in order, 
   '[ "$(printf "%s\n" "$run2" | grep "^key " | tr "\n" ";")" = "key press Shift Shift;key press A Shift;key release A Shift;key release Shift -;" ]'
 check "no key is left down" 'all_released "$run1" && all_released "$run2"'
 
-if [ "$failures" -ne 0 ]; then
-  echo "--- program log"; tail -n 30 "$results/run1.log" "$results/run2.log" 2>/dev/null
-  echo "--- slide output"; tail -n 20 "$results/slide.out" 2>/dev/null
-fi
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+end_checks "$results/run1.log" "$results/run2.log" "$results/slide.out"

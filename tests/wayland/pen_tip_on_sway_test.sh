@@ -18,8 +18,4 @@ echo "what covered the slide, picture by picture:"; echo "$boxes"
 check "the tip is shown on the overlay layer" 'grep -q "CPostilPencilTipUI::ShowTip on the compositor'"'"'s overlay layer" "$results/program.log"'
 check "a picture shows the tip in the middle of the output" 'echo "$boxes" | grep -qx "490 325 789 474"'
 
-if [ "$failures" -ne 0 ]; then
-  echo "--- program log"; tail -n 30 "$results/program.log" 2>/dev/null
-fi
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+end_checks "$results/program.log"

@@ -27,8 +27,4 @@ check "Enter saved the picture" 'grep -q "KVO_SCREEN_SHOT_SAVE_END" "$results/pr
 check "the picture is the dragged 400 x 300 of the slide" \
     '[ "$(identify -format "%wx%h %k" "$results/saved.png")" = "400x300 1" ] && [ "$(pixel saved 0 0)" = "$red" ]'
 
-if [ "$failures" -ne 0 ]; then
-  echo "--- program log"; tail -n 30 "$results/program.log" 2>/dev/null
-fi
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+end_checks "$results/program.log"

@@ -38,8 +38,4 @@ check "the caption drag moved the window by the pointer's way" '[ $((x1 - x0)) -
 check "the dimmed layer lies on the preview" 'layer_on_preview before "$x0" "$y0"'
 check "the dimmed layer went with the window" 'layer_on_preview after "$x1" "$y1"'
 
-if [ "$failures" -ne 0 ]; then
-  echo "--- program log"; tail -n 30 "$results/program.log" 2>/dev/null
-fi
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+end_checks "$results/program.log"

@@ -26,8 +26,4 @@ check "the message window is on the overlay layer" 'grep -q "CMessageBoxUI on th
 check "the tooltip sits in the top-right corner" 'within "$tooltip" "r == 1279 && t == 0 && l > 900 && b < 200"'
 check "the message window is centred" 'within "$message" "(l + r) / 2 >= 638 && (l + r) / 2 <= 641 && (t + b) / 2 >= 398 && (t + b) / 2 <= 401"'
 
-if [ "$failures" -ne 0 ]; then
-  echo "--- program log"; tail -n 30 "$results/program.log" 2>/dev/null
-fi
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+end_checks "$results/program.log"
