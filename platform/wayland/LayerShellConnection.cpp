@@ -1,5 +1,7 @@
 #include "LayerShellConnection.h"
 
+#include "WaylandDispatch.h"
+
 #include "xdg-output-unstable-v1-client-protocol.h"
 
 #include <fcntl.h>
@@ -82,20 +84,16 @@ std::shared_ptr<LayerShellConnection> LayerShellConnection::Open(const char* dis
 
 bool LayerShellConnection::Setup(const char* display)
 {
-    m_display = wl_display_connect(display);
-    if (m_display == nullptr)
-        return false;
-    m_registry = wl_display_get_registry(m_display);
-    static const wl_registry_listener registryListener = {OnGlobal, [](void*, wl_registry*, uint32_t) {}};
-    wl_registry_add_listener(m_registry, &registryListener, this);
     // Globals first, then what the outputs and their xdg-outputs say about themselves.
-    if (wl_display_roundtrip(m_display) < 0)
+    if (!m_client.Connect(display, [this](wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
+            OnGlobal(this, registry, name, interface, version);
+        }))
         return false;
     if (m_xdgOutputs != nullptr) {
         for (auto& output : m_outputs)
             WatchOutput(*output);
     }
-    if (wl_display_roundtrip(m_display) < 0)
+    if (!WaylandRoundtrip(Display()))
         return false;
     m_setUp = true;
     if (m_compositor == nullptr || m_subcompositor == nullptr || m_shm == nullptr || m_layerShell == nullptr)
@@ -304,7 +302,7 @@ bool LayerShellConnection::WaitFor(const std::function<bool()>& ready, int limit
 
 void LayerShellConnection::Flush()
 {
-    if (wl_display_flush(m_display) < 0 && errno != EAGAIN)
+    if (wl_display_flush(Display()) < 0 && errno != EAGAIN)
         m_broken.store(true);
 }
 
@@ -327,7 +325,7 @@ bool LayerShellConnection::Sync(int limitMs)
     // The callback is made and its listener set on the event thread, so its answer cannot be
     // dispatched before it has a listener; `done` lives until it answered.
     RunOnEventThread([&] {
-        wl_callback_add_listener(wl_display_sync(m_display), &listener, done.get());
+        wl_callback_add_listener(wl_display_sync(Display()), &listener, done.get());
         Flush();
     });
     const bool answered = WaitFor([&] { return done->done; }, limitMs);
@@ -379,25 +377,25 @@ void LayerShellConnection::RunTasks()
 
 void LayerShellConnection::Run()
 {
-    const int fd = wl_display_get_fd(m_display);
+    const int fd = wl_display_get_fd(Display());
     while (!m_stop.load()) {
-        while (wl_display_prepare_read(m_display) != 0) {
-            if (wl_display_dispatch_pending(m_display) < 0)
+        while (wl_display_prepare_read(Display()) != 0) {
+            if (wl_display_dispatch_pending(Display()) < 0)
                 break;
         }
         Flush();
         pollfd fds[2] = {{fd, POLLIN, 0}, {m_wake[0], POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0 && errno != EINTR) {
-            wl_display_cancel_read(m_display);
+            wl_display_cancel_read(Display());
             break;
         }
         if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-            if (wl_display_read_events(m_display) < 0)
+            if (wl_display_read_events(Display()) < 0)
                 break;
         } else {
-            wl_display_cancel_read(m_display);
+            wl_display_cancel_read(Display());
         }
-        if (wl_display_dispatch_pending(m_display) < 0)
+        if (wl_display_dispatch_pending(Display()) < 0)
             break;
         RunTasks();
     }
@@ -426,7 +424,7 @@ LayerShellConnection::~LayerShellConnection()
         if (fd >= 0)
             ::close(fd);
     }
-    if (m_display == nullptr)
+    if (!m_client.Connected())
         return;
     for (auto& output : m_outputs) {
         if (output->xdgOutput)
@@ -449,9 +447,7 @@ LayerShellConnection::~LayerShellConnection()
         wl_subcompositor_destroy(m_subcompositor);
     if (m_compositor)
         wl_compositor_destroy(m_compositor);
-    if (m_registry)
-        wl_registry_destroy(m_registry);
-    wl_display_disconnect(m_display);
+    m_client.Disconnect();
 }
 
 } // namespace platform

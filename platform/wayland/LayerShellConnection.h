@@ -8,6 +8,7 @@
 #include "IOverlaySurfaces.h"
 #include "IScreens.h"
 #include "SeatKeymap.h"
+#include "WaylandClient.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -54,7 +55,7 @@ public:
     LayerShellConnection(const LayerShellConnection&) = delete;
     LayerShellConnection& operator=(const LayerShellConnection&) = delete;
 
-    wl_display* Display() const { return m_display; }
+    wl_display* Display() const { return m_client.Display(); }
     wl_compositor* Compositor() const { return m_compositor; }
     wl_subcompositor* Subcompositor() const { return m_subcompositor; }
     wl_shm* Shm() const { return m_shm; }
@@ -102,8 +103,7 @@ private:
     void OnKey(uint32_t key, uint32_t state);
     void OnPointer(OverlayPointerEvent::Kind kind, Qt::MouseButton button);
 
-    wl_display* m_display = nullptr;
-    wl_registry* m_registry = nullptr;
+    WaylandClient m_client;
     wl_compositor* m_compositor = nullptr;
     wl_subcompositor* m_subcompositor = nullptr;
     wl_shm* m_shm = nullptr;

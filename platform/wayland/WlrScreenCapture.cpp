@@ -1,5 +1,6 @@
 #include "WlrScreenCapture.h"
 
+#include "WaylandClient.h"
 #include "WaylandDispatch.h"
 #include "wlr-screencopy-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
@@ -60,8 +61,7 @@ struct WlrScreenCapture::Connection {
     std::string displayName;
     bool hasName = false;
     std::mutex mutex;
-    wl_display* display = nullptr;
-    wl_registry* registry = nullptr;
+    WaylandClient client;
     wl_shm* shm = nullptr;
     zwlr_screencopy_manager_v1* manager = nullptr;
     uint32_t managerVersion = 0;
@@ -85,32 +85,24 @@ struct WlrScreenCapture::Connection {
             zwlr_screencopy_manager_v1_destroy(manager);
         if (shm)
             wl_shm_destroy(shm);
-        if (registry)
-            wl_registry_destroy(registry);
-        if (display)
-            wl_display_disconnect(display);
+        client.Disconnect();
         xdgOutputs = nullptr;
         manager = nullptr;
         shm = nullptr;
-        registry = nullptr;
-        display = nullptr;
     }
 
-    bool DispatchUntil(const std::function<bool()>& done) { return WaylandDispatchUntil(display, done); }
-    bool Roundtrip() { return WaylandRoundtrip(display); }
+    bool DispatchUntil(const std::function<bool()>& done) { return WaylandDispatchUntil(client.Display(), done); }
+    bool Roundtrip() { return WaylandRoundtrip(client.Display()); }
 
     bool Open()
     {
-        if (display && wl_display_get_error(display) == 0)
+        if (client.Connected() && wl_display_get_error(client.Display()) == 0)
             return manager && shm && !outputs.empty();
         Close();
-        display = wl_display_connect(hasName ? displayName.c_str() : nullptr);
-        if (!display)
-            return false;
-        registry = wl_display_get_registry(display);
-        static const wl_registry_listener registryListener = {OnGlobal, [](void*, wl_registry*, uint32_t) {}};
-        wl_registry_add_listener(registry, &registryListener, this);
-        if (!Roundtrip())
+        if (!client.Connect(hasName ? displayName.c_str() : nullptr,
+                            [this](wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
+                                OnGlobal(registry, name, interface, version);
+                            }))
             return false;
         for (Output& o : outputs) {
             static const wl_output_listener outputListener = {
@@ -158,23 +150,22 @@ struct WlrScreenCapture::Connection {
         return manager && shm && !outputs.empty();
     }
 
-    static void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version)
+    void OnGlobal(wl_registry* registry, uint32_t name, const char* interface, uint32_t version)
     {
-        auto* self = static_cast<Connection*>(data);
         if (std::strcmp(interface, wl_shm_interface.name) == 0) {
-            self->shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
+            shm = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
         } else if (std::strcmp(interface, zwlr_screencopy_manager_v1_interface.name) == 0) {
-            self->managerVersion = std::min(version, 3u);
-            self->manager = static_cast<zwlr_screencopy_manager_v1*>(
-                wl_registry_bind(registry, name, &zwlr_screencopy_manager_v1_interface, self->managerVersion));
+            managerVersion = std::min(version, 3u);
+            manager = static_cast<zwlr_screencopy_manager_v1*>(
+                wl_registry_bind(registry, name, &zwlr_screencopy_manager_v1_interface, managerVersion));
         } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0) {
-            self->xdgOutputs = static_cast<zxdg_output_manager_v1*>(
+            xdgOutputs = static_cast<zxdg_output_manager_v1*>(
                 wl_registry_bind(registry, name, &zxdg_output_manager_v1_interface, std::min(version, 2u)));
         } else if (std::strcmp(interface, wl_output_interface.name) == 0) {
             Output o;
             o.name = name;
             o.output = static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 1));
-            self->outputs.push_back(o);
+            outputs.push_back(o);
         }
     }
 
@@ -298,7 +289,7 @@ bool WlrScreenCapture::CaptureVirtualScreen(CapturedScreen& out)
     for (const Output& o : c.outputs) {
         if (!c.CaptureOutput(o, pixels.get(), width, height, left, top)) {
             // A broken connection is made anew at the next capture.
-            if (wl_display_get_error(c.display) != 0)
+            if (wl_display_get_error(c.client.Display()) != 0)
                 c.Close();
             return false;
         }

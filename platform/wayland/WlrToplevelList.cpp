@@ -1,5 +1,6 @@
 #include "WlrToplevelList.h"
 
+#include "WaylandClient.h"
 #include "WaylandDispatch.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client-protocol.h"
 
@@ -45,8 +46,7 @@ DesktopWindow ToDesktopWindow(const Toplevel& toplevel)
 struct WlrToplevelList::Connection {
     std::string displayName;
     bool hasName = false;
-    wl_display* display = nullptr;
-    wl_registry* registry = nullptr;
+    WaylandClient client;
     wl_seat* seat = nullptr;
     zwlr_foreign_toplevel_manager_v1* manager = nullptr;
     // Stable addresses: each toplevel's listener data points at its entry.
@@ -64,26 +64,19 @@ struct WlrToplevelList::Connection {
             zwlr_foreign_toplevel_manager_v1_destroy(manager);
         if (seat)
             wl_seat_destroy(seat);
-        if (registry)
-            wl_registry_destroy(registry);
-        if (display)
-            wl_display_disconnect(display);
+        client.Disconnect();
         manager = nullptr;
         seat = nullptr;
-        registry = nullptr;
-        display = nullptr;
     }
 
     bool Open()
     {
-        display = wl_display_connect(hasName ? displayName.c_str() : nullptr);
-        if (!display)
-            return false;
-        registry = wl_display_get_registry(display);
-        static const wl_registry_listener listener = {OnGlobal, [](void*, wl_registry*, uint32_t) {}};
-        wl_registry_add_listener(registry, &listener, this);
-        // The first round trip brings the globals, the second the windows there are now.
-        return WaylandRoundtrip(display) && manager && WaylandRoundtrip(display);
+        // The connection brings the globals, a round trip then the windows there are now.
+        return client.Connect(hasName ? displayName.c_str() : nullptr,
+                              [this](wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
+                                  OnGlobal(registry, name, interface, version);
+                              }) &&
+               manager && WaylandRoundtrip(client.Display());
     }
 
     // Drops the entries of closed windows, whose handles the compositor no longer uses.
@@ -99,18 +92,17 @@ struct WlrToplevelList::Connection {
         }
     }
 
-    static void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version)
+    void OnGlobal(wl_registry* registry, uint32_t name, const char* interface, uint32_t version)
     {
-        auto* self = static_cast<Connection*>(data);
-        if (std::strcmp(interface, wl_seat_interface.name) == 0 && !self->seat) {
-            self->seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
-        } else if (std::strcmp(interface, zwlr_foreign_toplevel_manager_v1_interface.name) == 0 && !self->manager) {
+        if (std::strcmp(interface, wl_seat_interface.name) == 0 && !seat) {
+            seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+        } else if (std::strcmp(interface, zwlr_foreign_toplevel_manager_v1_interface.name) == 0 && !manager) {
             // Version 2 adds the full-screen state; 3 only the parent, which is not used.
-            self->manager = static_cast<zwlr_foreign_toplevel_manager_v1*>(wl_registry_bind(
+            manager = static_cast<zwlr_foreign_toplevel_manager_v1*>(wl_registry_bind(
                 registry, name, &zwlr_foreign_toplevel_manager_v1_interface, std::min(version, 2u)));
             static const zwlr_foreign_toplevel_manager_v1_listener managerListener = {OnToplevel,
                                                                                       [](void*, zwlr_foreign_toplevel_manager_v1*) {}};
-            zwlr_foreign_toplevel_manager_v1_add_listener(self->manager, &managerListener, self);
+            zwlr_foreign_toplevel_manager_v1_add_listener(manager, &managerListener, this);
         }
     }
 
@@ -164,7 +156,7 @@ WlrToplevelList::~WlrToplevelList() = default;
 bool WlrToplevelList::Refresh()
 {
     Connection& c = *m_connection;
-    if (c.display && wl_display_get_error(c.display) == 0 && WaylandRoundtrip(c.display)) {
+    if (c.client.Connected() && wl_display_get_error(c.client.Display()) == 0 && WaylandRoundtrip(c.client.Display())) {
         c.ForgetClosed();
         return true;
     }
@@ -210,7 +202,7 @@ bool WlrToplevelList::Activate(unsigned long handle)
     for (const Toplevel& toplevel : m_connection->toplevels) {
         if (toplevel.id == handle) {
             zwlr_foreign_toplevel_handle_v1_activate(toplevel.handle, m_connection->seat);
-            return WaylandRoundtrip(m_connection->display);
+            return WaylandRoundtrip(m_connection->client.Display());
         }
     }
     return false;

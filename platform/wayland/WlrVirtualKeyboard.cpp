@@ -1,6 +1,7 @@
 #include "WlrVirtualKeyboard.h"
 
 #include "LinuxKeyCodes.h"
+#include "WaylandClient.h"
 #include "WaylandDispatch.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 
@@ -49,8 +50,7 @@ int KeymapFile(const char* text, size_t size)
 } // namespace
 
 struct WlrVirtualKeyboard::Connection {
-    wl_display* display = nullptr;
-    wl_registry* registry = nullptr;
+    WaylandClient client;
     wl_seat* seat = nullptr;
     zwp_virtual_keyboard_manager_v1* manager = nullptr;
     zwp_virtual_keyboard_v1* keyboard = nullptr;
@@ -66,25 +66,21 @@ struct WlrVirtualKeyboard::Connection {
             zwp_virtual_keyboard_manager_v1_destroy(manager);
         if (seat)
             wl_seat_destroy(seat);
-        if (registry)
-            wl_registry_destroy(registry);
-        if (display) {
-            // The last keys and the keyboard's removal reach the compositor before we go.
-            WaylandRoundtrip(display);
-            wl_display_disconnect(display);
-        }
+        // The last keys and the keyboard's removal reach the compositor before we go.
+        if (client.Connected())
+            WaylandRoundtrip(client.Display());
+        client.Disconnect();
         xkb_state_unref(state);
         xkb_keymap_unref(keymap);
         xkb_context_unref(context);
     }
 
-    static void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t)
+    void OnGlobal(wl_registry* registry, uint32_t name, const char* interface)
     {
-        auto* self = static_cast<Connection*>(data);
-        if (std::strcmp(interface, wl_seat_interface.name) == 0 && !self->seat) {
-            self->seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
-        } else if (std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0) {
-            self->manager = static_cast<zwp_virtual_keyboard_manager_v1*>(
+        if (std::strcmp(interface, wl_seat_interface.name) == 0 && !seat) {
+            seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+        } else if (std::strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0 && !manager) {
+            manager = static_cast<zwp_virtual_keyboard_manager_v1*>(
                 wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
         }
     }
@@ -105,13 +101,9 @@ struct WlrVirtualKeyboard::Connection {
     {
         if (!CompileKeymap())
             return false;
-        display = wl_display_connect(name);
-        if (!display)
-            return false;
-        registry = wl_display_get_registry(display);
-        static const wl_registry_listener listener = {OnGlobal, [](void*, wl_registry*, uint32_t) {}};
-        wl_registry_add_listener(registry, &listener, this);
-        if (!WaylandRoundtrip(display) || !seat || !manager)
+        const bool answered = client.Connect(name, [this](wl_registry* registry, uint32_t global, const char* interface,
+                                                          uint32_t) { OnGlobal(registry, global, interface); });
+        if (!answered || !seat || !manager)
             return false;
         char* text = xkb_keymap_get_as_string(keymap, XKB_KEYMAP_FORMAT_TEXT_V1);
         if (!text)
@@ -124,10 +116,10 @@ struct WlrVirtualKeyboard::Connection {
         keyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(manager, seat);
         zwp_virtual_keyboard_v1_keymap(keyboard, WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1, fd, static_cast<uint32_t>(size));
         // The request carries its own copy of the descriptor once sent.
-        const bool sent = WaylandRoundtrip(display);
+        const bool sent = WaylandRoundtrip(client.Display());
         ::close(fd);
         // A compositor that refuses the keyboard says so with a protocol error.
-        return sent && wl_display_get_error(display) == 0;
+        return sent && wl_display_get_error(client.Display()) == 0;
     }
 };
 
@@ -156,7 +148,7 @@ void WlrVirtualKeyboard::Press(int code, bool down)
                                           xkb_state_serialize_mods(c.state, XKB_STATE_MODS_LOCKED),
                                           xkb_state_serialize_layout(c.state, XKB_STATE_LAYOUT_EFFECTIVE));
     }
-    wl_display_flush(c.display);
+    wl_display_flush(c.client.Display());
 }
 
 } // namespace platform
