@@ -1,5 +1,7 @@
 #include "DesktopSession.h"
 
+#include <algorithm>
+
 #include "FileAccess.h"
 
 #include <cstdlib>
@@ -105,6 +107,7 @@ DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::
     else
         session.overlay = x11Named && !session.weston ? OverlayPath::XWayland : OverlayPath::None;
     const bool gnome = Offers(*globals, "gtk_shell1"); // offered by GNOME's compositor alone
+    session.gnome = gnome;
     if (Offers(*globals, "zwlr_screencopy_manager_v1"))
         session.capture = CapturePath::WlrScreencopy;
     else if (gnome)
@@ -129,6 +132,19 @@ DesktopSession ChooseDesktopSession(bool waylandNamed, const std::optional<std::
     if (Offers(*globals, "zwlr_foreign_toplevel_manager_v1"))
         session.windows = WindowListPath::WlrForeignToplevel;
     return session;
+}
+
+std::vector<KeyPath> DesktopSession::KeyPathsInOrder() const
+{
+    std::vector<KeyPath> paths;
+    if (keys == KeyPath::Uinput)
+        paths.push_back(KeyPath::Uinput);
+    if (std::find(offered.begin(), offered.end(), "zwp_virtual_keyboard_manager_v1") != offered.end())
+        paths.push_back(KeyPath::WlrVirtualKeyboard);
+    if (gnome)
+        paths.push_back(KeyPath::GnomeRemoteDesktop);
+    paths.push_back(KeyPath::XTest);
+    return paths;
 }
 
 std::string DesktopSession::Describe() const

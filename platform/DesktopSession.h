@@ -53,6 +53,8 @@ struct DesktopSession {
     bool wayland = false;
     // weston: its XWayland windows go under a native full-screen window, whatever they ask for.
     bool weston = false;
+    // GNOME's compositor, whose services on the session bus copy the screen and type keys.
+    bool gnome = false;
     OverlayPath overlay = OverlayPath::X11;
     CapturePath capture = CapturePath::X11;
     KeyPath keys = KeyPath::XTest;
@@ -62,6 +64,9 @@ struct DesktopSession {
 
     // One line for the log: the session kind, what the compositor offers, and each choice.
     std::string Describe() const;
+    // Every way this session can type keys, the best first (`keys`): where one cannot be made
+    // after all, the next is tried. XTest comes last, and always.
+    std::vector<KeyPath> KeyPathsInOrder() const;
     // The effects draw X11 windows: Qt must use its xcb plug-in even where it would pick its
     // Wayland one.
     // With native overlays the rest of the program (settings window, tray, cursor) stays on

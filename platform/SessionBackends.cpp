@@ -26,7 +26,6 @@
 #include "WlrVirtualKeyboard.h"
 #include "XTestKeyboard.h"
 
-#include <algorithm>
 #include <mutex>
 
 namespace platform {
@@ -107,16 +106,20 @@ std::unique_ptr<IKeyboard> MakeKeyboard(InjectedKeyObserver observer)
     auto xtest = std::make_unique<XTestKeyboard>();
     if (observer)
         xtest->SetInjectionObserver(std::move(observer));
-    const DesktopSession& session = CurrentDesktopSession();
+    // The session's best way first; where it cannot be made after all (uinput refused), the next.
     std::unique_ptr<EvdevKeyboard> keyboard;
-    if (session.keys == KeyPath::Uinput)
-        keyboard = UinputKeyboard::Create(kUinputPath);
-    // Where uinput failed after all, the compositor's own keyboard, if it offers one.
-    const auto& offered = session.offered;
-    if (!keyboard && std::find(offered.begin(), offered.end(), "zwp_virtual_keyboard_manager_v1") != offered.end())
-        keyboard = WlrVirtualKeyboard::Create();
-    if (!keyboard && session.keys == KeyPath::GnomeRemoteDesktop)
-        keyboard = std::make_unique<MutterRemoteKeyboard>();
+    for (const KeyPath path : CurrentDesktopSession().KeyPathsInOrder()) {
+        if (path == KeyPath::Uinput)
+            keyboard = UinputKeyboard::Create(kUinputPath);
+        else if (path == KeyPath::WlrVirtualKeyboard)
+            keyboard = WlrVirtualKeyboard::Create();
+        else if (path == KeyPath::GnomeRemoteDesktop)
+            keyboard = std::make_unique<MutterRemoteKeyboard>();
+        else
+            return xtest;
+        if (keyboard)
+            break;
+    }
     if (!keyboard)
         return xtest;
     // The desktop's view of the keys (held by the user on any keyboard) comes from XWayland,

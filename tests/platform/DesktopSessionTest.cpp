@@ -78,6 +78,17 @@ TEST(DesktopSession, KeysAndWindowListAreTheWidestTheSessionAllows)
     EXPECT_NE(session.Describe().find("native windows not detected"), std::string::npos) << session.Describe();
     // A compositor with nothing of the kind: XTest.
     EXPECT_EQ(ChooseDesktopSession(true, plain, true, false).keys, KeyPath::XTest);
+
+    // Where the first way cannot be made after all, the others the desktop offers follow it:
+    // a refused uinput on GNOME falls to its remote desktop service, not to XTest.
+    using Paths = std::vector<KeyPath>;
+    EXPECT_EQ(ChooseDesktopSession(true, gnome, true, true).KeyPathsInOrder(),
+              (Paths{KeyPath::Uinput, KeyPath::GnomeRemoteDesktop, KeyPath::XTest}));
+    EXPECT_EQ(ChooseDesktopSession(true, wlroots, true, true).KeyPathsInOrder(),
+              (Paths{KeyPath::Uinput, KeyPath::WlrVirtualKeyboard, KeyPath::XTest}));
+    EXPECT_EQ(ChooseDesktopSession(true, gnome, true, false).KeyPathsInOrder(),
+              (Paths{KeyPath::GnomeRemoteDesktop, KeyPath::XTest}));
+    EXPECT_EQ(ChooseDesktopSession(false, std::nullopt, true, true).KeyPathsInOrder(), Paths{KeyPath::XTest});
 }
 
 TEST(DesktopSession, LayerShellBringsTheEffectsOntoTheCompositorsOverlayLayer)
