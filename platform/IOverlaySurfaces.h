@@ -32,6 +32,9 @@ public:
     // compositor. False when the surface is gone (the compositor closed it, or the connection
     // broke).
     virtual bool Paint(const QRegion& damage, const std::function<void(QPainter&)>& draw) = 0;
+    // The compositor closed the surface (its monitor went away) or the connection broke: it
+    // shows nothing any more, and a new one must be made.
+    virtual bool Gone() const = 0;
     // Child surfaces: puts the top-left corner at `topLeft` in the parent's pixels.
     virtual void MoveTo(QPoint topLeft) = 0;
     // Child surfaces: takes the picture off the screen until the next Paint.

@@ -19,6 +19,9 @@ bool BlankLayer::Roll(const platform::ScreenRect& screen, int height)
         m_height = 0;
         return true;
     }
+    // A curtain whose monitor went away is made anew.
+    if (m_surface && m_surface->Gone())
+        m_surface.reset();
     if (!m_surface) {
         if (m_overlays == nullptr || screen.width <= 0)
             return false;

@@ -8,8 +8,9 @@ bool OverlayCover::Open(const platform::ScreenRect& screen, bool* fresh)
 {
     if (fresh != nullptr)
         *fresh = false;
-    if (m_surface && screen.x == m_screen.x && screen.y == m_screen.y && screen.width == m_screen.width &&
-        screen.height == m_screen.height)
+    // A cover whose monitor went away (and perhaps came back) is made anew.
+    if (m_surface && !m_surface->Gone() && screen.x == m_screen.x && screen.y == m_screen.y &&
+        screen.width == m_screen.width && screen.height == m_screen.height)
         return true;
     Close();
     if (m_overlays == nullptr || screen.width <= 0 || screen.height <= 0)

@@ -85,9 +85,12 @@ std::shared_ptr<LayerShellConnection> LayerShellConnection::Open(const char* dis
 bool LayerShellConnection::Setup(const char* display)
 {
     // Globals first, then what the outputs and their xdg-outputs say about themselves.
-    if (!m_client.Connect(display, [this](wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
-            OnGlobal(this, registry, name, interface, version);
-        }))
+    if (!m_client.Connect(
+            display,
+            [this](wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
+                OnGlobal(this, registry, name, interface, version);
+            },
+            [this](uint32_t name) { OnGlobalRemoved(name); }))
         return false;
     if (m_xdgOutputs != nullptr) {
         for (auto& output : m_outputs)
@@ -271,6 +274,8 @@ const LayerShellOutput* LayerShellConnection::OutputFor(const ScreenRect& screen
     const long long cx = screen.x + screen.width / 2;
     const long long cy = screen.y + screen.height / 2;
     for (const auto& output : m_outputs) {
+        if (output->removed)
+            continue;
         const ScreenRect& r = output->logical;
         const long long dx = cx < r.x ? r.x - cx : cx >= r.x + r.width ? cx - (r.x + r.width - 1) : 0;
         const long long dy = cy < r.y ? r.y - cy : cy >= r.y + r.height ? cy - (r.y + r.height - 1) : 0;
@@ -287,9 +292,25 @@ std::vector<ScreenRect> LayerShellConnection::Outputs() const
 {
     std::lock_guard guard(m_lock);
     std::vector<ScreenRect> rects;
-    for (const auto& output : m_outputs)
-        rects.push_back(output->logical);
+    for (const auto& output : m_outputs) {
+        if (!output->removed)
+            rects.push_back(output->logical);
+    }
     return rects;
+}
+
+void LayerShellConnection::OnGlobalRemoved(uint32_t name)
+{
+    // The entry stays (callers may hold it), out of every choice from now on; its surfaces are
+    // closed by the compositor. A monitor that comes back is a new global.
+    {
+        std::lock_guard guard(m_lock);
+        for (auto& output : m_outputs) {
+            if (output->name == name)
+                output->removed = true;
+        }
+    }
+    Notify();
 }
 
 bool LayerShellConnection::WaitFor(const std::function<bool()>& ready, int limitMs)

@@ -45,6 +45,7 @@ struct LayerShellOutput {
     uint32_t name = 0;
     ScreenRect logical; // the mode's size until xdg-output gives the logical one
     int scale = 1;
+    bool removed = false; // the compositor withdrew it (unplugged, switched off)
 };
 
 class LayerShellConnection {
@@ -98,6 +99,7 @@ private:
     void RunTasks();
     static void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version);
     void AddOutput(uint32_t name);
+    void OnGlobalRemoved(uint32_t name);
     void WatchOutput(LayerShellOutput& output);
     void OnSeatCapabilities(uint32_t capabilities);
     void OnKey(uint32_t key, uint32_t state);

@@ -211,6 +211,16 @@ LayerShellSurface::~LayerShellSurface()
     });
 }
 
+bool LayerShellSurface::Gone() const
+{
+    if (m_connection->Broken())
+        return true;
+    if (m_parent != nullptr)
+        return m_parent->Gone();
+    std::lock_guard guard(m_connection->Lock());
+    return m_state == nullptr || m_state->closed;
+}
+
 LayerShellSurface::Buffer* LayerShellSurface::FreeBuffer()
 {
     for (auto& buffer : m_buffers) {

@@ -27,6 +27,7 @@ public:
 
     QSize Size() const override { return m_size; }
     bool Paint(const QRegion& damage, const std::function<void(QPainter&)>& draw) override;
+    bool Gone() const override;
     void MoveTo(QPoint topLeft) override;
     void Hide() override;
     std::unique_ptr<IOverlaySurface> AddChild(QSize size) override;

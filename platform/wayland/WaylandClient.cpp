@@ -6,13 +6,14 @@
 
 namespace platform {
 
-bool WaylandClient::Connect(const char* display, GlobalHandler onGlobal)
+bool WaylandClient::Connect(const char* display, GlobalHandler onGlobal, RemovalHandler onRemoved)
 {
     Disconnect();
     m_display = wl_display_connect(display);
     if (m_display == nullptr)
         return false;
     m_onGlobal = std::move(onGlobal);
+    m_onRemoved = std::move(onRemoved);
     m_registry = wl_display_get_registry(m_display);
     static const wl_registry_listener listener = {
         [](void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
@@ -20,7 +21,11 @@ bool WaylandClient::Connect(const char* display, GlobalHandler onGlobal)
             if (self->m_onGlobal)
                 self->m_onGlobal(registry, name, interface, version);
         },
-        [](void*, wl_registry*, uint32_t) {},
+        [](void* data, wl_registry*, uint32_t name) {
+            auto* self = static_cast<WaylandClient*>(data);
+            if (self->m_onRemoved)
+                self->m_onRemoved(name);
+        },
     };
     wl_registry_add_listener(m_registry, &listener, this);
     if (WaylandRoundtrip(m_display))
@@ -38,6 +43,7 @@ void WaylandClient::Disconnect()
     m_registry = nullptr;
     m_display = nullptr;
     m_onGlobal = nullptr;
+    m_onRemoved = nullptr;
 }
 
 } // namespace platform

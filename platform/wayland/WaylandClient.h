@@ -15,6 +15,7 @@ namespace platform {
 class WaylandClient {
 public:
     using GlobalHandler = std::function<void(wl_registry* registry, uint32_t name, const char* interface, uint32_t version)>;
+    using RemovalHandler = std::function<void(uint32_t name)>;
 
     WaylandClient() = default;
     ~WaylandClient() { Disconnect(); }
@@ -22,9 +23,10 @@ public:
     WaylandClient& operator=(const WaylandClient&) = delete;
 
     // Connects to `display` (null: the one the environment names) and returns once the globals
-    // there are have been handed to `onGlobal`. False, and disconnected again, when nothing
-    // answers there in time.
-    bool Connect(const char* display, GlobalHandler onGlobal);
+    // there are have been handed to `onGlobal`; globals the compositor withdraws later (a monitor
+    // unplugged) go to `onRemoved`. False, and disconnected again, when nothing answers there in
+    // time.
+    bool Connect(const char* display, GlobalHandler onGlobal, RemovalHandler onRemoved = nullptr);
     // Destroys the registry and closes the connection.
     void Disconnect();
 
@@ -35,6 +37,7 @@ private:
     wl_display* m_display = nullptr;
     wl_registry* m_registry = nullptr;
     GlobalHandler m_onGlobal;
+    RemovalHandler m_onRemoved;
 };
 
 } // namespace platform

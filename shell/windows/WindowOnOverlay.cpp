@@ -28,7 +28,8 @@ bool WindowOnOverlay::Show(QWidget& window, const platform::ScreenRect& screen, 
     picture.setDevicePixelRatio(1.0);
     if (picture.isNull())
         return false;
-    if (m_surface && (m_surface->Size() != picture.size() || !Same(screen, m_screen) || margin != m_margin))
+    if (m_surface && (m_surface->Gone() || m_surface->Size() != picture.size() || !Same(screen, m_screen) ||
+                      margin != m_margin))
         m_surface.reset();
     if (!m_surface) {
         platform::OverlayPlacement placement;

@@ -8,6 +8,8 @@ wl_user=orvwayland
 wl_size=${ORVELLE_WAYLAND_SIZE:-1280x800}
 wl_width=${wl_size%x*}
 wl_height=${wl_size#*x}
+# How many outputs KWin's session has (ORVELLE_WAYLAND_OUTPUTS; it keeps its last one on).
+wl_outputs=${ORVELLE_WAYLAND_OUTPUTS:-1}
 # One folder per session, so sessions started side by side (other checkouts) never share one;
 # ORVELLE_WAYLAND_RUNTIME names it instead.
 wl_runtime=${ORVELLE_WAYLAND_RUNTIME:-/tmp/orvelle-wayland-$$}
@@ -67,6 +69,7 @@ start_kwin() {
     printf '#!/bin/sh\necho "$DISPLAY" > %s/display\nexec sleep infinity\n' "$wl_runtime" > "$wl_runtime/kwin/tell-display"
     chmod 755 "$wl_runtime/kwin/tell-display"
     start_daemon kwin env ${KWIN_ENV:-} "$wl_runtime/kwin/kwin_wayland" --virtual --xwayland --width "$wl_width" --height "$wl_height" \
+        --output-count "$wl_outputs" \
         --socket wayland-orvelle "$wl_runtime/kwin/tell-display"
     for i in $(seq 200); do
         [ -S "$wl_runtime/wayland-orvelle" ] && [ -s "$wl_runtime/display" ] && break
