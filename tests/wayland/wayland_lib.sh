@@ -4,7 +4,8 @@
 # before sourcing this file.
 
 wl_user=orvwayland
-# The output's size: ORVELLE_WAYLAND_SIZE=WxH (benchmarks at 1920x1080) changes it.
+# The output's size: ORVELLE_WAYLAND_SIZE=WxH (benchmarks at 1920x1080) changes it; on sway
+# ORVELLE_WAYLAND_SCALE sets its scale (a HiDPI screen).
 wl_size=${ORVELLE_WAYLAND_SIZE:-1280x800}
 wl_width=${wl_size%x*}
 wl_height=${wl_size#*x}
@@ -123,7 +124,7 @@ start_sway() {
     # XWayland starts with sway (force), and tells its display through a file.
     cat > "$wl_runtime/sway.conf" <<CONF
 xwayland force
-output HEADLESS-1 resolution $wl_size position 0 0
+output HEADLESS-1 resolution $wl_size position 0 0 scale ${ORVELLE_WAYLAND_SCALE:-1}
 default_border none
 exec sh -c 'echo "\$DISPLAY" > $wl_runtime/display'
 CONF
