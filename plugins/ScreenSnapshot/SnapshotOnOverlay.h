@@ -23,7 +23,7 @@ public:
                                    QWidget* window);
     ~SnapshotOnOverlay() override;
 
-    // Delivered as the window's own events, then the surface repainted. Public for the tests.
+    // Delivered as the window's own events, then the surface repainted.
     void DeliverPointer(const platform::OverlayPointerEvent& event);
     void DeliverKey(int key); // a Qt::Key
 

@@ -72,7 +72,6 @@ public:
     bool IsShownOver() const;
     FloatingLayerGeometry::Shape GetShape() const;
     bool IsComposited() const;
-    bool IsInsideMainWindow() const { return m_bInside; }
 
     void InitWindow() override;
     void Notify(TNotifyUI& msg) override;

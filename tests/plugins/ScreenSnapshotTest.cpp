@@ -4,18 +4,22 @@
 #include "ScreenSnapshotApi.h"
 #include "SharedLibrary.h"
 #include "SnapshotFiles.h"
+#include "SnapshotOnOverlay.h"
 #include "SnapshotSelection.h"
 #include "SnapshotWindow.h"
 #include "TempDir.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPainter>
 #include <QPointer>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <thread>
 
@@ -51,7 +55,7 @@ namespace {
 
 // A 200 x 100 picture whose pixel (x, y) encodes its position, shown 1:1.
 struct CaptureWindow {
-    CaptureWindow()
+    explicit CaptureWindow(bool shown = true)
     {
         QImage picture(200, 100, QImage::Format_ARGB32);
         for (int y = 0; y < picture.height(); ++y)
@@ -59,14 +63,93 @@ struct CaptureWindow {
                 picture.setPixel(x, y, qRgb(x, y, 7));
         window = new SnapshotWindow(picture, [this](const QImage& image) { result = image; });
         window->setGeometry(0, 0, 200, 100);
-        window->show();
+        if (shown)
+            window->show();
     }
     ~CaptureWindow() { delete window.data(); }
     QPointer<SnapshotWindow> window;
     std::optional<QImage> result;
 };
 
+// The compositor's overlay layer as the capture sees it: one surface at twice the window's size
+// (a HiDPI screen), whose picture is kept, and the placement it was asked for.
+struct FakeOverlays final : platform::IOverlaySurfaces {
+    struct Surface final : platform::IOverlaySurface {
+        explicit Surface(QImage* picture) : picture(picture) {}
+        QSize Size() const override { return picture->size(); }
+        bool Paint(const QRegion&, const std::function<void(QPainter&)>& draw) override
+        {
+            QPainter painter(picture);
+            draw(painter);
+            return true;
+        }
+        bool Gone() const override { return false; }
+        void MoveTo(QPoint) override {}
+        void Hide() override {}
+        std::unique_ptr<platform::IOverlaySurface> AddChild(QSize) override { return nullptr; }
+        QImage* picture;
+    };
+    std::unique_ptr<platform::IOverlaySurface> Create(const platform::ScreenRect&,
+                                                      const platform::OverlayPlacement& asked) override
+    {
+        placement = asked;
+        return std::make_unique<Surface>(&picture);
+    }
+    std::vector<platform::ScreenRect> Outputs() const override { return {}; }
+    int ShownCount() const override { return 0; }
+    void Sync() override {}
+
+    QImage picture{400, 200, QImage::Format_ARGB32_Premultiplied};
+    platform::OverlayPlacement placement;
+};
+
+platform::OverlayPointerEvent Pointer(platform::OverlayPointerEvent::Kind kind, QPointF at,
+                                      Qt::MouseButton button = Qt::LeftButton)
+{
+    return {kind, at, button};
+}
+
 } // namespace
+
+// On the overlay layer the window stays hidden: the surface's pointer (in its own pixels) and
+// keys, which come on the overlay's thread, drive it, and the surface shows what it draws.
+TEST(SnapshotOnOverlay, TheSurfacesPointerAndKeysDriveTheHiddenWindow)
+{
+    using Kind = platform::OverlayPointerEvent::Kind;
+    FakeOverlays overlays;
+    CaptureWindow capture(false);
+    SnapshotOnOverlay* shown = SnapshotOnOverlay::Show(overlays, {0, 0, 400, 200}, capture.window);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_FALSE(capture.window->isVisible());
+    EXPECT_TRUE(overlays.placement.takesKeys);
+    ASSERT_TRUE(overlays.placement.onPointer && overlays.placement.onKey);
+    EXPECT_EQ(overlays.picture.pixel(100, 50), qRgb(50, 25, 7)); // the frozen picture, enlarged
+
+    // The press arrives from the overlay's thread.
+    std::thread([&] { overlays.placement.onPointer(Pointer(Kind::Press, QPointF(40, 20))); }).join();
+    QCoreApplication::processEvents();
+    shown->DeliverPointer(Pointer(Kind::Motion, QPointF(160, 80), Qt::NoButton));
+    shown->DeliverPointer(Pointer(Kind::Release, QPointF(160, 80)));
+    // Inside the selection the picture as it is, outside it dimmed.
+    EXPECT_EQ(overlays.picture.pixel(100, 50), qRgb(50, 25, 7));
+    EXPECT_NE(overlays.picture.pixel(300, 150), qRgb(150, 75, 7));
+    shown->DeliverKey(Qt::Key_Return);
+    ASSERT_TRUE(capture.result.has_value());
+    ASSERT_EQ(capture.result->size(), QSize(60, 30));
+    EXPECT_EQ(capture.result->pixel(0, 0), qRgb(20, 10, 7));
+
+    // Two quick presses in one place are a double click: the whole screen.
+    CaptureWindow again(false);
+    shown = SnapshotOnOverlay::Show(overlays, {0, 0, 400, 200}, again.window);
+    ASSERT_NE(shown, nullptr);
+    for (int press = 0; press < 2 && !again.result; ++press) {
+        shown->DeliverPointer(Pointer(Kind::Press, QPointF(100, 100)));
+        if (!again.result)
+            shown->DeliverPointer(Pointer(Kind::Release, QPointF(100, 100)));
+    }
+    ASSERT_TRUE(again.result.has_value());
+    EXPECT_EQ(again.result->size(), QSize(200, 100));
+}
 
 TEST(SnapshotWindow, DragThenEnterGivesTheSelectedPixels)
 {
