@@ -40,6 +40,10 @@ function(orvelle_test name)
   add_executable(${name} ${ARG_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} orvelle_test_support GTest::gtest_main GTest::gmock orvelle_warnings)
+  # The sanitizer stage of scripts/test runs the unit tests alone and builds only them.
+  if(ARG_LABEL STREQUAL "unit")
+    set_property(GLOBAL APPEND PROPERTY ORVELLE_SANITIZER_TARGETS ${name})
+  endif()
   # One variable only: a list would be split apart on its way through test discovery. The
   # sanitizer options come from the environment of the ctest run (scripts/test sets them).
   gtest_discover_tests(${name}
