@@ -18,7 +18,11 @@ WindowImplBase::WindowImplBase(const CDuiString& skinFile) : m_sSkinFile(skinFil
 
 void WindowImplBase::SetWindowSystemMoves(bool moves) { g_windowSystemMoves = moves; }
 
-bool WindowImplBase::WindowSystemMoves() { return g_windowSystemMoves; }
+bool WindowImplBase::StartWindowSystemMove(QWidget* window)
+{
+    return g_windowSystemMoves && window != nullptr && window->windowHandle() != nullptr &&
+           window->windowHandle()->startSystemMove();
+}
 
 WindowImplBase::~WindowImplBase() { m_PaintManager.RemoveNotifier(this); }
 
@@ -38,7 +42,7 @@ LRESULT WindowImplBase::OnLButtonDown(UINT, WPARAM, LPARAM lParam, bool& bHandle
         bHandled = false;
         return 0;
     }
-    if (WindowSystemMoves() && host->windowHandle() != nullptr && host->windowHandle()->startSystemMove()) {
+    if (StartWindowSystemMove(host)) {
         bHandled = true;
         return 0;
     }

@@ -34,7 +34,9 @@ public:
     // Where the window system places windows itself (a Wayland desktop, which ignores a window's
     // own moves), a caption drag asks it to move the window instead. Set once at start.
     static void SetWindowSystemMoves(bool moves);
-    static bool WindowSystemMoves();
+    // There, starts the window system's drag of `window` (at a press on its caption); false where
+    // the window moves itself, or the window system refused.
+    static bool StartWindowSystemMove(QWidget* window);
 
 protected:
     bool OnCreateWindow(QWidget* host) override;

@@ -10,7 +10,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
-#include <QWindow>
 
 #include <utility>
 
@@ -269,8 +268,7 @@ bool CMainPageUI::HandleDrag(UINT uMsg, WPARAM wParam, LPARAM lParam)
         WriteLog(KVO_LOG_DEBUG, "OnLButtonDown");
         // Where the window system ignores our moves, it drags the window itself; the floating
         // layer, a part of the window there, goes with it.
-        if (WindowImplBase::WindowSystemMoves() && window->windowHandle() != nullptr &&
-            window->windowHandle()->startSystemMove())
+        if (WindowImplBase::StartWindowSystemMove(window))
             m_drag.Release();
         return true;
     }

@@ -9,11 +9,8 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 bin=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-results="$build/wayland-results/blank"
-bash "$here/run_on_sway.sh" "$build" blank "$here/blank_on_sway.sh" "$bin" > /dev/null 2>&1 || {
-    echo "FAILED: the session did not run"; cat "$results/sway.log" "$results/slide.out" 2>/dev/null; exit 1; }
-
-. "$here/../support/checks.sh"
+. "$here/test_lib.sh"
+run_session sway blank "$here/blank_on_sway.sh" "$bin"
 # colour <picture>: the share of its pixels in the curtain's colour 3 (#DF2116).
 curtain() { convert "$results/$1.png" -fill black +opaque "#DF2116" -fill white -opaque "#DF2116" -format "%[fx:mean]" info: 2>/dev/null; }
 share() { python3 "$here/picture_share.py" "$results/$1.png" 2>/dev/null | awk -v k="$2" '{ for (i = 1; i < NF; i += 2) if ($i == k) print $(i + 1) }'; }

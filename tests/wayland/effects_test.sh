@@ -10,7 +10,6 @@ build=$(cd "$1" && pwd)
 bin=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 compositor=$3
-results="$build/wayland-results/effects-$compositor"
 case "$compositor" in
     # sway's own pictures; GNOME's and KDE's come from their services, as the program takes them.
     sway) picture=grim; capture="compositor screencopy"; overlay="compositor overlay layer" ;;
@@ -19,11 +18,10 @@ case "$compositor" in
     *) echo "unknown compositor $compositor"; exit 2 ;;
 esac
 # On KWin both the program and the picture taker may take pictures of the screen.
-kwin_trusted="$bin/Orvelle $build/tests/desktop_picture" bash "$here/run_on.sh" "$compositor" "$build" "effects-$compositor" "$here/effects_session.sh" "$bin" "$picture" \
-    > /dev/null 2>&1 || {
-    echo "FAILED: the session did not run"; tail -n 20 "$results"/*.log "$results/slide.out" 2>/dev/null; exit 1; }
-
-. "$here/../support/checks.sh"
+. "$here/test_lib.sh"
+kwin_trusted="$bin/Orvelle $build/tests/desktop_picture"
+export kwin_trusted
+run_session "$compositor" "effects-$compositor" "$here/effects_session.sh" "$bin" "$picture"
 # share <picture> <kind>: the share of its pixels of that kind (slide, black, other), or where the
 # slide's own pixels lie (x, y: their centre as a share of the width and the height).
 share() { awk -v k="$2" '{ for (i = 1; i < NF; i += 2) if ($i == k) print $(i + 1) }' "$results/$1.share" 2>/dev/null; }

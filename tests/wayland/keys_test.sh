@@ -12,13 +12,9 @@ build=$(cd "$1" && pwd)
 bin=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 compositor=$3
-results="$build/wayland-results/keys-$compositor"
-bash "$here/run_on.sh" "$compositor" "$build" "keys-$compositor" \
-    --slide "--presentation --app-id libreoffice-impress --title talk.odp" \
-    "$here/keys_session.sh" "$bin" > /dev/null 2>&1 || {
-    echo "FAILED: the session did not run"; tail -n 20 "$results"/*.log "$results/slide.out" 2>/dev/null; exit 1; }
-
-. "$here/../support/checks.sh"
+. "$here/test_lib.sh"
+run_session "$compositor" "keys-$compositor" --slide "--presentation --app-id libreoffice-impress --title talk.odp" \
+    "$here/keys_session.sh" "$bin"
 # The slide's key and show lines of run <n>, in the order it got them.
 lines_of() {
     local from to

@@ -8,11 +8,8 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 bin=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-results="$build/wayland-results/pen-tip"
-bash "$here/run_on_sway.sh" "$build" pen-tip "$here/pen_tip_on_sway.sh" "$bin" > /dev/null 2>&1 || {
-    echo "FAILED: the session did not run"; cat "$results/sway.log" "$results/slide.out" 2>/dev/null; exit 1; }
-
-. "$here/../support/checks.sh"
+. "$here/test_lib.sh"
+run_session sway pen-tip "$here/pen_tip_on_sway.sh" "$bin"
 boxes=$(for p in "$results"/tip*.png; do python3 "$here/picture_share.py" "$p" --box other 2>/dev/null; done)
 echo "what covered the slide, picture by picture:"; echo "$boxes"
 check "the tip is shown on the overlay layer" 'grep -q "CPostilPencilTipUI::ShowTip on the compositor'"'"'s overlay layer" "$results/program.log"'

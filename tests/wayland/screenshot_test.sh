@@ -11,12 +11,8 @@ build=$(cd "$1" && pwd)
 bin=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 compositor=$3
-results="$build/wayland-results/screenshot-$compositor"
-bash "$here/run_on.sh" "$compositor" "$build" "screenshot-$compositor" "$here/screenshot_session.sh" "$bin" \
-    "$build/tests" "$compositor" > /dev/null 2>&1 || {
-    echo "FAILED: the session did not run"; cat "$results/sway.log" "$results/slide.out" 2>/dev/null; exit 1; }
-
-. "$here/../support/checks.sh"
+. "$here/test_lib.sh"
+run_session "$compositor" "screenshot-$compositor" "$here/screenshot_session.sh" "$bin" "$build/tests" "$compositor"
 pixel() { convert "$results/$1.png" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info: 2>/dev/null; }
 red="198 40 40" # the slide's top-left quarter
 check "the capture started" 'grep -q "KVO_SCREEN_SHOT_INI" "$results/program.log"'

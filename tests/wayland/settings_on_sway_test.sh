@@ -9,11 +9,8 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 bin=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-results="$build/wayland-results/settings"
-bash "$here/run_on_sway.sh" "$build" settings "$here/settings_on_sway.sh" "$bin" "$build/tests" > /dev/null 2>&1 || {
-    echo "FAILED: the session did not run"; cat "$results/sway.log" "$results/slide.out" 2>/dev/null; exit 1; }
-
-. "$here/../support/checks.sh"
+. "$here/test_lib.sh"
+run_session sway settings "$here/settings_on_sway.sh" "$bin" "$build/tests"
 read -r x0 y0 <<< "$(sed -n 1p "$results/places")"
 read -r x1 y1 <<< "$(sed -n 2p "$results/places")"
 echo "the window was at ${x0:-?},${y0:-?} and at ${x1:-?},${y1:-?} after the drag"

@@ -2,13 +2,14 @@
 // compositor's (zwlr_virtual_pointer_v1) driven by the steps on the command line, one at a time
 // with a short pause after each, as a hand would.
 //
-//   wayland_pointer [--extent W H] step...
-//     move X Y     the cursor to (X, Y) of the output layout
+//   wayland_pointer step...
+//     move X Y     the cursor to (X, Y) of the 1280 x 800 output layout
 //     press        the left button down
 //     release      the left button up
 //     wait MS      a pause
 // Exits 1 when the compositor offers no virtual pointer, 2 on a step it does not know.
 
+#include "WaylandClient.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
 #include <linux/input-event-codes.h>
@@ -23,25 +24,6 @@
 
 namespace {
 
-struct Globals {
-    wl_seat* seat = nullptr;
-    zwlr_virtual_pointer_manager_v1* manager = nullptr;
-};
-
-void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t)
-{
-    auto* globals = static_cast<Globals*>(data);
-    if (std::strcmp(interface, wl_seat_interface.name) == 0 && globals->seat == nullptr)
-        globals->seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
-    else if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0)
-        globals->manager = static_cast<zwlr_virtual_pointer_manager_v1*>(
-            wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
-}
-
-void OnGlobalRemove(void*, wl_registry*, uint32_t) {}
-
-const wl_registry_listener kRegistryListener{OnGlobal, OnGlobalRemove};
-
 uint32_t NowMs()
 {
     return static_cast<uint32_t>(
@@ -52,39 +34,36 @@ uint32_t NowMs()
 
 int main(int argc, char** argv)
 {
-    uint32_t width = 1280;
-    uint32_t height = 800;
-    int i = 1;
-    if (argc > 3 && std::strcmp(argv[1], "--extent") == 0) {
-        width = static_cast<uint32_t>(std::atoi(argv[2]));
-        height = static_cast<uint32_t>(std::atoi(argv[3]));
-        i = 4;
-    }
-    wl_display* display = wl_display_connect(nullptr);
-    if (display == nullptr) {
-        std::fprintf(stderr, "wayland_pointer: no Wayland display\n");
+    // The test sessions' output.
+    constexpr uint32_t kWidth = 1280;
+    constexpr uint32_t kHeight = 800;
+    wl_seat* seat = nullptr;
+    zwlr_virtual_pointer_manager_v1* manager = nullptr;
+    platform::WaylandClient client;
+    const bool connected = client.Connect(nullptr, [&](wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
+        if (std::strcmp(interface, wl_seat_interface.name) == 0 && seat == nullptr)
+            seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
+        else if (std::strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0 && manager == nullptr)
+            manager = static_cast<zwlr_virtual_pointer_manager_v1*>(
+                wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1));
+    });
+    if (!connected || manager == nullptr) {
+        std::fprintf(stderr, "wayland_pointer: %s\n", connected ? "the compositor offers no virtual pointer" : "no Wayland display");
         return 1;
     }
-    Globals globals;
-    wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &kRegistryListener, &globals);
-    wl_display_roundtrip(display);
-    if (globals.manager == nullptr) {
-        std::fprintf(stderr, "wayland_pointer: the compositor offers no virtual pointer\n");
-        return 1;
-    }
-    zwlr_virtual_pointer_v1* pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(globals.manager, globals.seat);
+    wl_display* display = client.Display();
+    zwlr_virtual_pointer_v1* pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(manager, seat);
     wl_display_roundtrip(display);
     // The seat gains its pointer with the device: give its clients time to take it.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
     int status = 0;
-    for (; i < argc; ++i) {
+    for (int i = 1; i < argc; ++i) {
         const std::string step = argv[i];
         if (step == "move" && i + 2 < argc) {
             const auto x = static_cast<uint32_t>(std::atoi(argv[i + 1]));
             const auto y = static_cast<uint32_t>(std::atoi(argv[i + 2]));
-            zwlr_virtual_pointer_v1_motion_absolute(pointer, NowMs(), x, y, width, height);
+            zwlr_virtual_pointer_v1_motion_absolute(pointer, NowMs(), x, y, kWidth, kHeight);
             i += 2;
         } else if (step == "press" || step == "release") {
             zwlr_virtual_pointer_v1_button(pointer, NowMs(), BTN_LEFT,
@@ -103,11 +82,9 @@ int main(int argc, char** argv)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     zwlr_virtual_pointer_v1_destroy(pointer);
-    zwlr_virtual_pointer_manager_v1_destroy(globals.manager);
-    if (globals.seat != nullptr)
-        wl_seat_destroy(globals.seat);
-    wl_registry_destroy(registry);
+    zwlr_virtual_pointer_manager_v1_destroy(manager);
+    if (seat != nullptr)
+        wl_seat_destroy(seat);
     wl_display_roundtrip(display);
-    wl_display_disconnect(display);
     return status;
 }

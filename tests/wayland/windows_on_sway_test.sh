@@ -9,11 +9,8 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 bin=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-results="$build/wayland-results/windows"
-bash "$here/run_on_sway.sh" "$build" windows "$here/windows_on_sway.sh" "$bin" > /dev/null 2>&1 || {
-    echo "FAILED: the session did not run"; cat "$results/sway.log" "$results/slide.out" 2>/dev/null; exit 1; }
-
-. "$here/../support/checks.sh"
+. "$here/test_lib.sh"
+run_session sway windows "$here/windows_on_sway.sh" "$bin"
 # box <picture>: "left top right bottom" of what covers the slide.
 box() { python3 "$here/picture_share.py" "$results/$1.png" --box other 2>/dev/null; }
 tooltip=$(box tooltip); message=$(box message)
