@@ -46,9 +46,13 @@ protected:
         m_heart = std::thread(ThreadSendCmdFunc, GetDataQueue(KVO_SEND_QUEUE));
     }
 
-    // In the order the link ends: flag, stop node for the decoder, joins.
+    // In the order the link ends: the device manager's worker (it queues frames), flag, stop node
+    // for the decoder, joins. A decoder that saw the flag first leaves the stop node queued, and a
+    // heartbeat queued as the flag fell is never taken by the writer: both go back to the pool
+    // here, as the program's exit empties the queues.
     void StopLink()
     {
+        Device().StopThread();
         g_bLinkRunning = false;
         if (m_decoder.joinable()) {
             pMemNode stop = nullptr;
@@ -60,6 +64,12 @@ protected:
         if (m_heart.joinable())
             m_heart.join();
         StopHidThreads();
+        for (int queue : {KVO_RECV_QUEUE, KVO_SEND_QUEUE}) {
+            pMemNode left = nullptr;
+            int count = 0;
+            while (DeRingQ(GetDataQueue(queue), &left, 1, &count) == 0 && count == 1)
+                Mem_Free(left, __FILE__, __func__, __LINE__);
+        }
     }
 
     // Outlives the link's threads, which TearDown ends first.
