@@ -70,6 +70,8 @@ struct OverlayPlacement {
     // Set: the surface takes the pointer over its whole area (a selection drawn on it) and hands
     // every move and button to it, on the overlay's own thread. Unset: click-through.
     std::function<void(const OverlayPointerEvent&)> onPointer;
+    // The pointer's look over a surface that takes it.
+    Qt::CursorShape cursor = Qt::ArrowCursor;
     // A frozen picture waits until the surface is gone (see ShownCount).
     bool blocksCapture = true;
 };

@@ -101,6 +101,7 @@ bool LayerShellConnection::Setup(const char* display)
     m_setUp = true;
     if (m_compositor == nullptr || m_subcompositor == nullptr || m_shm == nullptr || m_layerShell == nullptr)
         return false;
+    m_cursor.Attach(m_compositor, m_shm);
     return ::pipe2(m_wake, O_CLOEXEC | O_NONBLOCK) == 0;
 }
 
@@ -185,12 +186,8 @@ void LayerShellConnection::OnSeatCapabilities(uint32_t capabilities)
     if (pointer && m_pointer == nullptr) {
         m_pointer = wl_seat_get_pointer(m_seat);
         static const wl_pointer_listener pointerListener = {
-            [](void* data, wl_pointer*, uint32_t, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
-                LayerShellConnection& self = ConnectionOf(data);
-                self.m_pointerFocus = surface;
-                self.m_pointerX = wl_fixed_to_double(x);
-                self.m_pointerY = wl_fixed_to_double(y);
-                self.OnPointer(Kind::Motion, Qt::NoButton);
+            [](void* data, wl_pointer*, uint32_t serial, wl_surface* surface, wl_fixed_t x, wl_fixed_t y) {
+                ConnectionOf(data).OnPointerEnter(serial, surface, wl_fixed_to_double(x), wl_fixed_to_double(y));
             },
             [](void* data, wl_pointer*, uint32_t, wl_surface*) { ConnectionOf(data).m_pointerFocus = nullptr; },
             [](void* data, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y) {
@@ -219,6 +216,25 @@ void LayerShellConnection::OnSeatCapabilities(uint32_t capabilities)
         m_pointer = nullptr;
         m_pointerFocus = nullptr;
     }
+}
+
+void LayerShellConnection::OnPointerEnter(uint32_t serial, wl_surface* surface, double x, double y)
+{
+    m_pointerFocus = surface;
+    m_pointerX = x;
+    m_pointerY = y;
+    Qt::CursorShape cursor = Qt::ArrowCursor;
+    int scale = 1;
+    {
+        std::lock_guard guard(m_lock);
+        const auto found = m_routes.find(surface);
+        if (found != m_routes.end()) {
+            cursor = found->second.cursor;
+            scale = found->second.scale;
+        }
+    }
+    m_cursor.Show(m_pointer, serial, cursor, scale);
+    OnPointer(OverlayPointerEvent::Kind::Motion, Qt::NoButton);
 }
 
 void LayerShellConnection::OnPointer(OverlayPointerEvent::Kind kind, Qt::MouseButton button)
@@ -452,6 +468,7 @@ LayerShellConnection::~LayerShellConnection()
             zxdg_output_v1_destroy(output->xdgOutput);
         wl_output_destroy(output->output);
     }
+    m_cursor.Release();
     if (m_keyboard)
         wl_keyboard_destroy(m_keyboard);
     if (m_pointer)

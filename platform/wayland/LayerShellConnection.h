@@ -7,6 +7,7 @@
 
 #include "IOverlaySurfaces.h"
 #include "IScreens.h"
+#include "SeatCursor.h"
 #include "SeatKeymap.h"
 #include "WaylandClient.h"
 
@@ -81,11 +82,12 @@ public:
 
     // What the seat gives a surface of ours: key presses while it has the keyboard (the Qt keys
     // the seat's keymap makes of them), pointer moves and buttons while the pointer is over it (positions in picture
-    // pixels: surface units times `scale`).
+    // pixels: surface units times `scale`), and the pointer takes the look of `cursor` over it.
     struct InputRoute {
         std::function<void(int)> onKey;
         std::function<void(const OverlayPointerEvent&)> onPointer;
         int scale = 1;
+        Qt::CursorShape cursor = Qt::ArrowCursor;
     };
     void Route(wl_surface* surface, InputRoute route);
     void StopRouting(wl_surface* surface);
@@ -103,6 +105,7 @@ private:
     void WatchOutput(LayerShellOutput& output);
     void OnSeatCapabilities(uint32_t capabilities);
     void OnKey(uint32_t key, uint32_t state);
+    void OnPointerEnter(uint32_t serial, wl_surface* surface, double x, double y);
     void OnPointer(OverlayPointerEvent::Kind kind, Qt::MouseButton button);
 
     WaylandClient m_client;
@@ -126,6 +129,7 @@ private:
     std::vector<Task*> m_tasks; // under m_lock
     std::map<wl_surface*, InputRoute> m_routes; // under m_lock
     SeatKeymap m_keymap;                       // event thread
+    SeatCursor m_cursor;                       // event thread
     wl_surface* m_keyboardFocus = nullptr;     // event thread
     wl_surface* m_pointerFocus = nullptr;      // event thread
     double m_pointerX = 0;                     // event thread, surface units

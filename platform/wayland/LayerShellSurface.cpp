@@ -172,7 +172,8 @@ std::unique_ptr<LayerShellSurface> LayerShellSurface::CreateLayer(std::shared_pt
         wl_surface_set_input_region(made->m_surface, nullptr);
     }
     if ((placement.takesKeys && placement.onKey) || placement.onPointer) {
-        connection->Route(made->m_surface, {placement.takesKeys ? placement.onKey : nullptr, placement.onPointer, scale});
+        connection->Route(made->m_surface,
+                          {placement.takesKeys ? placement.onKey : nullptr, placement.onPointer, scale, placement.cursor});
         made->m_routed = true;
     }
     wl_surface_commit(made->m_surface);

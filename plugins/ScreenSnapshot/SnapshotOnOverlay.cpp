@@ -1,6 +1,7 @@
 #include "SnapshotOnOverlay.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -45,6 +46,8 @@ SnapshotOnOverlay* SnapshotOnOverlay::Show(platform::IOverlaySurfaces& overlays,
     placement.onPointer = [alive, shown](const platform::OverlayPointerEvent& event) {
         OnUiThread(alive, [shown, event] { shown->DeliverPointer(event); });
     };
+    // The pointer looks as it would over the window itself.
+    placement.cursor = window->cursor().shape();
     // The picture is frozen already: nothing waits for this surface to go.
     placement.blocksCapture = false;
     shown->m_surface = overlays.Create(screen, placement);

@@ -3,8 +3,8 @@
 # presses of the function key select the screenshot, the do key starts it; the pointer drags from
 # (100, 100) to (500, 400) and Enter saves. On sway the pointer and the keyboard are virtual
 # devices of the compositor's (the selection is on its overlay layer); on GNOME the selection is
-# an XWayland window with the focus, which XTest reaches. The output while dragging and the saved
-# picture go to $RESULTS.
+# an XWayland window with the focus, which XTest reaches. The output while dragging, on sway with
+# the pointer resting in the selection after it, and the saved picture go to $RESULTS.
 #
 #   screenshot_session.sh <bin-dir> <tests-dir> sway|mutter
 set -uo pipefail
@@ -24,13 +24,18 @@ printf '[FunSelect]\nNewVersion = 1\nSelValue = 123456\nIsUsed = 111111\nMouse_S
     printf 'report 0x03 4\nwait 100\nreport 0x03 0\nwait 30000\n'
 } > "$RESULTS/remote.txt"
 . "$(dirname "$0")/session_lib.sh"
+# On sway the requests of the program's own Wayland connections go to program.out: the pointer's
+# look over the selection is one of them.
+[ "$compositor" = sway ] && export WAYLAND_DEBUG=client
 start_with_remote "$RESULTS/remote.txt" 40000
+unset WAYLAND_DEBUG
 if wait_for_log "KVO_SCREEN_SHOT_INI" 40; then
     sleep 1.5
     if [ "$compositor" = sway ]; then
         "$tests/wayland_pointer" move 100 100 press move 300 250 move 500 400
         grim "$RESULTS/selecting.png"
-        "$tests/wayland_pointer" release
+        "$tests/wayland_pointer" release move 300 250
+        grim -c "$RESULTS/pointer.png"
         wtype -k Return
     else
         xdotool mousemove 100 100 mousedown 1 mousemove 300 250 mousemove 500 400

@@ -23,4 +23,21 @@ check "Enter saved the picture" 'grep -q "KVO_SCREEN_SHOT_SAVE_END" "$results/pr
 check "the picture is the dragged 400 x 300 of the slide" \
     '[ "$(identify -format "%wx%h %k" "$results/saved.png")" = "400x300 1" ] && [ "$(pixel saved 0 0)" = "$red" ]'
 
+# The pointer's look the program set over the selection: the hotspot of a crosshair lies in the
+# middle of its image (an arrow's is at its tip). Read from the requests it made (WAYLAND_DEBUG),
+# in order, as object ids are used again.
+crosshair_set() {
+    awk '
+        match($0, /create_buffer\(new id wl_buffer@[0-9]+, [0-9]+, [0-9]+, [0-9]+/) {
+            split(substr($0, RSTART, RLENGTH), f, /[@, ]+/); size[f[4]] = f[6] " " f[7] }
+        match($0, /wl_surface@[0-9]+\.attach\(wl_buffer@[0-9]+/) {
+            split(substr($0, RSTART, RLENGTH), f, /[@.(]+/); shown[f[2]] = size[f[5]] }
+        match($0, /-> wl_pointer@[0-9]+\.set_cursor\([0-9]+, wl_surface@[0-9]+, [0-9]+, [0-9]+/) {
+            split(substr($0, RSTART, RLENGTH), f, /[@, ()]+/); split(shown[f[6]], wh, " ")
+            dx = 2 * f[7] - wh[1]; dy = 2 * f[8] - wh[2]
+            found = wh[1] > 0 && dx >= -2 && dx <= 2 && dy >= -2 && dy <= 2; exit }
+        END { exit !found }' "$results/program.out"
+}
+[ "$compositor" = sway ] && check "over the selection the pointer is a crosshair" crosshair_set
+
 end_checks "$results/program.log"
