@@ -218,22 +218,20 @@ void LayerShellConnection::OnSeatCapabilities(uint32_t capabilities)
     }
 }
 
+LayerShellConnection::InputRoute LayerShellConnection::RouteOf(wl_surface* surface) const
+{
+    std::lock_guard guard(m_lock);
+    const auto found = m_routes.find(surface);
+    return found != m_routes.end() ? found->second : InputRoute{};
+}
+
 void LayerShellConnection::OnPointerEnter(uint32_t serial, wl_surface* surface, double x, double y)
 {
     m_pointerFocus = surface;
     m_pointerX = x;
     m_pointerY = y;
-    Qt::CursorShape cursor = Qt::ArrowCursor;
-    int scale = 1;
-    {
-        std::lock_guard guard(m_lock);
-        const auto found = m_routes.find(surface);
-        if (found != m_routes.end()) {
-            cursor = found->second.cursor;
-            scale = found->second.scale;
-        }
-    }
-    m_cursor.Show(m_pointer, serial, cursor, scale);
+    const InputRoute route = RouteOf(surface);
+    m_cursor.Show(m_pointer, serial, route.cursor, route.scale);
     OnPointer(OverlayPointerEvent::Kind::Motion, Qt::NoButton);
 }
 
@@ -241,33 +239,18 @@ void LayerShellConnection::OnPointer(OverlayPointerEvent::Kind kind, Qt::MouseBu
 {
     if (m_pointerFocus == nullptr)
         return;
-    std::function<void(const OverlayPointerEvent&)> route;
-    int scale = 1;
-    {
-        std::lock_guard guard(m_lock);
-        const auto found = m_routes.find(m_pointerFocus);
-        if (found != m_routes.end()) {
-            route = found->second.onPointer;
-            scale = found->second.scale;
-        }
-    }
-    if (route)
-        route(OverlayPointerEvent{kind, QPointF(m_pointerX * scale, m_pointerY * scale), button});
+    const InputRoute route = RouteOf(m_pointerFocus);
+    if (route.onPointer)
+        route.onPointer(OverlayPointerEvent{kind, QPointF(m_pointerX * route.scale, m_pointerY * route.scale), button});
 }
 
 void LayerShellConnection::OnKey(uint32_t key, uint32_t state)
 {
     if (state != WL_KEYBOARD_KEY_STATE_PRESSED || m_keyboardFocus == nullptr)
         return;
-    std::function<void(int)> route;
-    {
-        std::lock_guard guard(m_lock);
-        const auto found = m_routes.find(m_keyboardFocus);
-        if (found != m_routes.end())
-            route = found->second.onKey;
-    }
-    if (route)
-        route(m_keymap.QtKeyFor(key));
+    const InputRoute route = RouteOf(m_keyboardFocus);
+    if (route.onKey)
+        route.onKey(m_keymap.QtKeyFor(key));
 }
 
 void LayerShellConnection::Route(wl_surface* surface, InputRoute route)

@@ -105,6 +105,7 @@ private:
     void WatchOutput(LayerShellOutput& output);
     void OnSeatCapabilities(uint32_t capabilities);
     void OnKey(uint32_t key, uint32_t state);
+    InputRoute RouteOf(wl_surface* surface) const; // a copy, empty for a surface not routed
     void OnPointerEnter(uint32_t serial, wl_surface* surface, double x, double y);
     void OnPointer(OverlayPointerEvent::Kind kind, Qt::MouseButton button);
 
